@@ -1,0 +1,33 @@
+# Thin front door over CMake presets; see README.md.
+.PHONY: run test asan-test release bench deps format clean
+
+deps:
+	@./scripts/install-deps.sh
+
+run: deps
+	cmake --preset release >/dev/null
+	cmake --build --preset release
+	./build/release/bin/tabrivel-convert --help
+
+test: deps
+	cmake --preset dev >/dev/null
+	cmake --build --preset dev
+	ctest --preset dev
+
+asan-test: deps
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan
+	ctest --preset asan
+
+release: deps
+	cmake --preset release >/dev/null
+	cmake --build --preset release
+
+bench: release
+	./build/release/bin/tabrivel-bench
+
+format:
+	find app engine fs inputs results tests bench samples -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

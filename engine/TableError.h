@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace tabrivel {
+
+// Tells apart the ways a table can fail, so callers and tests can check the kind
+// rather than the wording.
+enum class TableErrorCode {
+    CannotOpen,         // the file is missing or unreadable
+    NotATable,          // unknown version byte, impossible header or record length
+    TruncatedHeader,    // the header or the field descriptors end early
+    BadFieldDescriptor, // a field that cannot be laid out in the record
+    MissingMemo,        // the table has memo fields but no memo file beside it
+    BadMemoFile,        // the memo file's header is unusable
+    MemoOutOfRange,     // a memo pointer or length beyond the memo file
+    TruncatedRecords,   // the file ends before the header's record count
+    UnknownEncoding,    // a code page that cannot be decoded
+    ReadFailed,         // an I/O error while reading
+};
+
+class TableError : public std::runtime_error {
+public:
+    TableError(TableErrorCode code, std::string file, std::uint64_t offset, const std::string& what)
+        : std::runtime_error(what), code_(code), file_(std::move(file)), offset_(offset) {}
+
+    TableErrorCode code() const { return code_; }
+    const std::string& file() const { return file_; }
+    std::uint64_t offset() const { return offset_; }
+
+private:
+    TableErrorCode code_;
+    std::string file_;
+    std::uint64_t offset_;
+};
+
+} // namespace tabrivel

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "Value.h"
+
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+
+namespace tabrivel {
+
+struct TableOpenOptions {
+    // A code page name that replaces the table's own (its language-driver byte or
+    // .cpg file); empty keeps the table's own.
+    std::string encoding;
+};
+
+// Reads one DBF table: its field count, then its records in the table's order,
+// each as fieldCount() decoded values in field order. Deleted records are skipped.
+// Every failure is a TableError naming the file and what is wrong.
+class TableSource {
+public:
+    virtual ~TableSource() = default;
+
+    virtual int fieldCount() const = 0;
+
+    // Moves to the next record; false after the last one. The values of the
+    // previous record are invalid afterwards.
+    virtual bool next() = 0;
+
+    // The current record's values; fieldCount() of them.
+    virtual std::span<const Value> values() const = 0;
+};
+
+std::unique_ptr<TableSource> OpenTable(const std::filesystem::path& path,
+                                       const TableOpenOptions& options = {});
+
+} // namespace tabrivel

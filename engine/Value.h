@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace tabrivel {
+
+// What a field of a record holds once the table source has decoded it.
+enum class ValueType : std::uint8_t {
+    Null,
+    Text,     // decoded text, UTF-8, exactly as stored (padding kept)
+    Number,   // canonical decimal: optional '-', digits, optional '.' and digits
+    Date,     // "yyyy-MM-dd"
+    DateTime, // "yyyy-MM-dd HH:mm:ss"
+    Logical,  // "True" or "False"
+    Binary,   // raw bytes
+};
+
+// A decoded value. The text views the reader's buffers and stays valid until the
+// reader moves to the next record, so values are cheap to hand around in the hot loop.
+struct Value {
+    ValueType type = ValueType::Null;
+    std::string_view text;
+
+    static Value null() { return {}; }
+    static Value of(ValueType type, std::string_view text) { return {type, text}; }
+};
+
+} // namespace tabrivel

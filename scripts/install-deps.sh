@@ -1,0 +1,25 @@
+#!/bin/sh
+# Installs the Debian packages the build, the tests and the screenshots need,
+# and only when one of them is missing, so a ready machine pays nothing.
+set -eu
+
+PACKAGES="cmake ninja-build g++ qt6-base-dev libicu-dev fonts-liberation2 ccache \
+libsqlite3-dev sqlite3 xvfb xauth imagemagick libgl-dev"
+
+missing=""
+for package in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $package"
+    fi
+done
+
+[ -z "$missing" ] && exit 0
+
+echo "Installing:$missing"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+    SUDO="sudo"
+fi
+$SUDO apt-get update -qq
+# shellcheck disable=SC2086
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
