@@ -1,6 +1,60 @@
 #include "SqlText.h"
 
+#include <charconv>
+
 namespace tabrivel {
+namespace {
+
+// A character is one code point: a multi-byte UTF-8 sequence counts once.
+bool IsSingleCharacter(std::string_view text) {
+    if (text.empty())
+        return false;
+    std::size_t continuation = 0;
+    for (char byte : text.substr(1))
+        continuation += (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+    return continuation + 1 == text.size();
+}
+
+// No SQL engine accepts NUL inside a statement, so it never reaches one.
+void AppendWithoutNul(std::string& out, std::string_view text) {
+    for (char c : text) {
+        if (c != '\0')
+            out.push_back(c);
+    }
+}
+
+void AppendNamePart(std::string& out, std::string_view part, std::string_view closing) {
+    if (!IsSingleCharacter(closing)) {
+        AppendWithoutNul(out, part);
+        return;
+    }
+    std::size_t start = 0;
+    for (std::size_t at = part.find(closing); at != std::string_view::npos;
+         at = part.find(closing, start)) {
+        AppendWithoutNul(out, part.substr(start, at + closing.size() - start));
+        out.append(closing);
+        start = at + closing.size();
+    }
+    AppendWithoutNul(out, part.substr(start));
+}
+
+void AppendColumnNumber(std::string& out, int number) {
+    char digits[16];
+    auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    out.append(digits, end);
+}
+
+// Every list ends with a comma that the statement cuts before closing the list; a
+// table without fields keeps its empty parentheses.
+void CloseList(std::string& out, bool semicolon) {
+    if (out.back() == ',')
+        out.pop_back();
+    out.push_back(')');
+    if (semicolon)
+        out.push_back(';');
+}
+
+} // namespace
 
 std::string ClosingDelimiterFor(std::string_view opening) {
     if (opening == "(")
@@ -12,6 +66,59 @@ std::string ClosingDelimiterFor(std::string_view opening) {
     if (opening == "<")
         return ">";
     return std::string(opening);
+}
+
+std::string QualifiedTableName(std::string_view opening, std::string_view closing,
+                               std::string_view tableName, std::string_view baseName) {
+    std::string name;
+    name.reserve(opening.size() + tableName.size() + baseName.size() + closing.size() + 1);
+    AppendWithoutNul(name, opening);
+    AppendNamePart(name, tableName, closing);
+    name.push_back('_');
+    AppendNamePart(name, baseName, closing);
+    AppendWithoutNul(name, closing);
+    return name;
+}
+
+std::string CreateTableStatement(std::string_view opening, std::string_view closing,
+                                 std::string_view tableName, std::string_view baseName,
+                                 int fieldCount, bool semicolon) {
+    std::string out = "CREATE TABLE ";
+    out += QualifiedTableName(opening, closing, tableName, baseName);
+    out += " (";
+    for (int k = 1; k <= fieldCount; ++k) {
+        AppendWithoutNul(out, opening);
+        out += "fld";
+        AppendColumnNumber(out, k);
+        AppendWithoutNul(out, closing);
+        out += " text,";
+    }
+    CloseList(out, semicolon);
+    return out;
+}
+
+std::string InsertStatement(std::string_view opening, std::string_view closing,
+                            std::string_view tableName, std::string_view baseName,
+                            std::span<const Value> values, bool semicolon,
+                            const ValueFormat& format) {
+    std::string out;
+    AppendInsertStatement(out, QualifiedTableName(opening, closing, tableName, baseName), values,
+                          semicolon, format);
+    return out;
+}
+
+void AppendInsertStatement(std::string& out, std::string_view qualifiedName,
+                           std::span<const Value> values, bool semicolon,
+                           const ValueFormat& format) {
+    out += "INSERT INTO ";
+    out += qualifiedName;
+    out += " (";
+    for (const Value& value : values) {
+        out.push_back('\'');
+        AppendValueText(out, value, format);
+        out += "',";
+    }
+    CloseList(out, semicolon);
 }
 
 } // namespace tabrivel

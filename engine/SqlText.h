@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Value.h"
+#include "ValueText.h"
 
 #include <span>
 #include <string>
@@ -8,6 +9,28 @@
 
 namespace tabrivel {
 
+// The statements are UTF-8 text. Every builder is a pure function: the conversion run
+// reads the options from the window and passes them in for each statement.
+
 std::string ClosingDelimiterFor(std::string_view openingDelimiter);
+
+// D + T + "_" + B + C. A one-character closing delimiter inside the table-name option
+// or the base name is doubled, so a name like O]Brien cannot close the quoting early.
+std::string QualifiedTableName(std::string_view opening, std::string_view closing,
+                               std::string_view tableName, std::string_view baseName);
+
+std::string CreateTableStatement(std::string_view opening, std::string_view closing,
+                                 std::string_view tableName, std::string_view baseName,
+                                 int fieldCount, bool semicolon);
+
+std::string InsertStatement(std::string_view opening, std::string_view closing,
+                            std::string_view tableName, std::string_view baseName,
+                            std::span<const Value> values, bool semicolon,
+                            const ValueFormat& format);
+
+// The hot-path form: appends to `out` given the already built qualified name.
+void AppendInsertStatement(std::string& out, std::string_view qualifiedName,
+                           std::span<const Value> values, bool semicolon,
+                           const ValueFormat& format);
 
 } // namespace tabrivel

@@ -1,0 +1,212 @@
+#include "ValueText.h"
+
+#include <QDate>
+
+namespace tabrivel {
+namespace {
+
+int Digits(std::string_view text, std::size_t at, std::size_t count) {
+    int number = 0;
+    for (std::size_t i = at; i < at + count && i < text.size(); ++i)
+        number = number * 10 + (text[i] - '0');
+    return number;
+}
+
+void AppendPadded(std::string& out, int number, int width) {
+    char digits[12];
+    int length = 0;
+    do {
+        digits[length++] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number > 0);
+    for (int i = length; i < width; ++i)
+        out.push_back('0');
+    while (length > 0)
+        out.push_back(digits[--length]);
+}
+
+void AppendEscapedText(std::string& out, std::string_view text) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c != '\'' && c != '\0')
+            continue;
+        out.append(text.data() + start, i - start);
+        if (c == '\'')
+            out += "''";
+        start = i + 1;
+    }
+    out.append(text.data() + start, text.size() - start);
+}
+
+void AppendHex(std::string& out, std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::size_t at = out.size();
+    out.resize(at + bytes.size() * 2);
+    for (unsigned char byte : bytes) {
+        out[at++] = kHex[byte >> 4];
+        out[at++] = kHex[byte & 0x0F];
+    }
+}
+
+// Locale texts go into a quoted value too, so they are escaped like any value text.
+std::string Utf8(const QString& text) {
+    std::string escaped;
+    AppendEscapedText(escaped, text.toStdString());
+    return escaped;
+}
+
+} // namespace
+
+ValueFormat::ValueFormat() : date_(parseDatePattern(QStringLiteral("yyyy-MM-dd"))) {}
+
+ValueFormat ValueFormat::fromLocale(const QLocale& locale) {
+    ValueFormat format;
+    if (locale.language() == QLocale::C)
+        return format;
+    format.decimalSeparator_ = Utf8(locale.decimalPoint());
+    format.date_ = parseDatePattern(locale.dateFormat(QLocale::ShortFormat));
+    for (int month = 1; month <= 12; ++month) {
+        format.shortMonths_[month - 1] = Utf8(locale.monthName(month, QLocale::ShortFormat));
+        format.longMonths_[month - 1] = Utf8(locale.monthName(month, QLocale::LongFormat));
+    }
+    for (int day = 1; day <= 7; ++day) {
+        format.shortWeekdays_[day - 1] = Utf8(locale.dayName(day, QLocale::ShortFormat));
+        format.longWeekdays_[day - 1] = Utf8(locale.dayName(day, QLocale::LongFormat));
+    }
+    return format;
+}
+
+// Reads a QLocale date pattern into tokens. A two-digit year is widened to four:
+// a script that loses the century loses data.
+std::vector<ValueFormat::DateToken> ValueFormat::parseDatePattern(const QString& pattern) {
+    std::vector<DateToken> tokens;
+    auto literal = [&tokens](const QString& text) {
+        if (tokens.empty() || tokens.back().part != DatePart::Literal)
+            tokens.push_back({DatePart::Literal, {}});
+        tokens.back().literal += Utf8(text);
+    };
+    for (qsizetype i = 0; i < pattern.size();) {
+        QChar c = pattern[i];
+        qsizetype run = 1;
+        while (i + run < pattern.size() && pattern[i + run] == c)
+            ++run;
+        if (c == u'\'') {
+            qsizetype close = pattern.indexOf(u'\'', i + 1);
+            if (close == i + 1) {
+                literal(QStringLiteral("'"));
+                i += 2;
+                continue;
+            }
+            close = close < 0 ? pattern.size() : close;
+            literal(pattern.mid(i + 1, close - i - 1));
+            i = close + 1;
+            continue;
+        }
+        if (c == u'd') {
+            static constexpr DatePart kDays[] = {DatePart::Day, DatePart::Day2,
+                                                 DatePart::WeekdayShort, DatePart::WeekdayLong};
+            tokens.push_back({kDays[std::min<qsizetype>(run, 4) - 1], {}});
+        } else if (c == u'M') {
+            static constexpr DatePart kMonths[] = {DatePart::Month, DatePart::Month2,
+                                                   DatePart::MonthShort, DatePart::MonthLong};
+            tokens.push_back({kMonths[std::min<qsizetype>(run, 4) - 1], {}});
+        } else if (c == u'y') {
+            tokens.push_back({DatePart::Year, {}});
+        } else {
+            literal(pattern.mid(i, run));
+        }
+        i += run;
+    }
+    return tokens;
+}
+
+void ValueFormat::appendNumber(std::string& out, std::string_view canonical) const {
+    std::size_t point = canonical.find('.');
+    if (point == std::string_view::npos || decimalSeparator_ == ".") {
+        out += canonical;
+        return;
+    }
+    out.append(canonical.substr(0, point));
+    out += decimalSeparator_;
+    out.append(canonical.substr(point + 1));
+}
+
+void ValueFormat::appendDate(std::string& out, std::string_view iso) const {
+    const int year = Digits(iso, 0, 4), month = Digits(iso, 5, 2), day = Digits(iso, 8, 2);
+    for (const DateToken& token : date_) {
+        switch (token.part) {
+        case DatePart::Literal:
+            out += token.literal;
+            break;
+        case DatePart::Day:
+            AppendPadded(out, day, 1);
+            break;
+        case DatePart::Day2:
+            AppendPadded(out, day, 2);
+            break;
+        case DatePart::WeekdayShort:
+        case DatePart::WeekdayLong: {
+            int weekday = QDate(year, month, day).dayOfWeek();
+            const auto& names =
+                token.part == DatePart::WeekdayShort ? shortWeekdays_ : longWeekdays_;
+            out += names[std::clamp(weekday, 1, 7) - 1];
+            break;
+        }
+        case DatePart::Month:
+            AppendPadded(out, month, 1);
+            break;
+        case DatePart::Month2:
+            AppendPadded(out, month, 2);
+            break;
+        case DatePart::MonthShort:
+            out += shortMonths_[std::clamp(month, 1, 12) - 1];
+            break;
+        case DatePart::MonthLong:
+            out += longMonths_[std::clamp(month, 1, 12) - 1];
+            break;
+        case DatePart::Year:
+            AppendPadded(out, year, 4);
+            break;
+        }
+    }
+}
+
+void ValueFormat::appendDateTime(std::string& out, std::string_view iso) const {
+    appendDate(out, iso.substr(0, 10));
+    out.push_back(' ');
+    out += iso.substr(std::min<std::size_t>(11, iso.size()));
+}
+
+std::string ValueText(const Value& value, const ValueFormat& format) {
+    std::string out;
+    AppendValueText(out, value, format);
+    return out;
+}
+
+void AppendValueText(std::string& out, const Value& value, const ValueFormat& format) {
+    switch (value.type) {
+    case ValueType::Null:
+        break;
+    case ValueType::Text:
+        AppendEscapedText(out, value.text);
+        break;
+    case ValueType::Number:
+        format.appendNumber(out, value.text);
+        break;
+    case ValueType::Date:
+        format.appendDate(out, value.text);
+        break;
+    case ValueType::DateTime:
+        format.appendDateTime(out, value.text);
+        break;
+    case ValueType::Logical:
+        out += value.text;
+        break;
+    case ValueType::Binary:
+        AppendHex(out, value.text);
+        break;
+    }
+}
+
+} // namespace tabrivel

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "Value.h"
+
+#include <QLocale>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace tabrivel {
+
+// How numbers and dates read in the user's locale, worked out once per run so that
+// formatting a million dates costs no locale look-ups.
+class ValueFormat {
+public:
+    // "." and yyyy-MM-dd: the form of the C/POSIX locale.
+    ValueFormat();
+    static ValueFormat fromLocale(const QLocale& locale);
+
+    void appendNumber(std::string& out, std::string_view canonical) const;
+    void appendDate(std::string& out, std::string_view isoDate) const;
+    void appendDateTime(std::string& out, std::string_view isoDateTime) const;
+
+private:
+    enum class DatePart : char {
+        Literal,
+        Day,
+        Day2,
+        WeekdayShort,
+        WeekdayLong,
+        Month,
+        Month2,
+        MonthShort,
+        MonthLong,
+        Year,
+    };
+    struct DateToken {
+        DatePart part;
+        std::string literal;
+    };
+
+    static std::vector<DateToken> parseDatePattern(const QString& pattern);
+
+    std::string decimalSeparator_ = ".";
+    std::vector<DateToken> date_;
+    std::array<std::string, 12> shortMonths_;
+    std::array<std::string, 12> longMonths_;
+    std::array<std::string, 7> shortWeekdays_;
+    std::array<std::string, 7> longWeekdays_;
+};
+
+// The text of one value between the apostrophes of an INSERT statement: apostrophes
+// doubled, NUL characters left out, binary data as uppercase hexadecimal.
+std::string ValueText(const Value& value, const ValueFormat& format);
+void AppendValueText(std::string& out, const Value& value, const ValueFormat& format);
+
+} // namespace tabrivel
