@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <cstdio>
 #include <initializer_list>
 
 #ifndef Q_OS_WIN
@@ -43,10 +44,24 @@ public:
         require(QFile::link(target, path(relative)), "link " + relative);
     }
 #ifndef Q_OS_WIN
-    // A name the file-system encoding cannot decode can only be made from raw bytes.
-    void rawFolder(const QByteArray& name) const {
+    // A name the file-system encoding cannot decode can only be made, and removed again,
+    // from raw bytes: its decoded form no longer reaches it.
+    void rawFolder(const QByteArray& name) {
         const QByteArray full = QFile::encodeName(root()) + '/' + name;
         require(::mkdir(full.constData(), 0755) == 0, "mkdir of raw name");
+        rawFolders_.append(full);
+    }
+    void rawFile(const QByteArray& name) {
+        const QByteArray full = QFile::encodeName(root()) + '/' + name;
+        FILE* file = fopen(full.constData(), "w");
+        require(file && fclose(file) == 0, "create file of raw name");
+        rawFiles_.append(full);
+    }
+    ~TempTree() {
+        for (const QByteArray& file : rawFiles_)
+            ::unlink(file.constData());
+        for (const QByteArray& folder : rawFolders_)
+            ::rmdir(folder.constData());
     }
     void fifo(const QString& relative) const {
         require(::mkfifo(QFile::encodeName(path(relative)).constData(), 0644) == 0, "mkfifo");
@@ -82,4 +97,6 @@ private:
     }
 
     QTemporaryDir dir_;
+    QList<QByteArray> rawFiles_;
+    QList<QByteArray> rawFolders_;
 };
