@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include <filesystem>
+#include <optional>
+
+// Questions put to the file system about one path. None of them ever reports an error:
+// whenever the file system refuses the question, the answer is false (or nothing).
+namespace tabrivel {
+
+// The attribute bits the commands test, as the file system of the original platform
+// reports them. On POSIX they are derived: a name that begins with "." is hidden, every
+// regular file carries the archive bit, a symbolic link is an alias, and nothing is ever
+// a system file.
+enum FileAttribute : int {
+    Hidden = 2,
+    System = 4,
+    Directory = 16,
+    Archive = 32,
+    Alias = 1024,
+};
+
+// The path as the platform's file calls want it (encoded bytes on POSIX).
+std::filesystem::path NativePath(const QString& path);
+
+// True when the path exists and is a folder (a symbolic link to a folder counts).
+// A trailing separator is accepted.
+bool IsFolder(const QString& path);
+
+// True when the path's status (and so its last-modified time) can be read.
+bool PathExists(const QString& path);
+
+// True when the path names an existing regular file; false for folders, missing paths and
+// the empty text.
+bool IsExistingFile(const QString& path);
+
+// The attribute bits of the path, or nothing when its status cannot be read.
+std::optional<int> FileAttributes(const QString& path);
+
+} // namespace tabrivel

@@ -1,0 +1,197 @@
+#include "FolderScan.h"
+
+#include "DirectoryReader.h"
+#include "FileQueries.h"
+#include "FolderObject.h"
+#include "PathText.h"
+
+#include <QSet>
+
+#include <optional>
+
+namespace tabrivel {
+
+QString FolderScanLocation() {
+    return QStringLiteral("in Hollimark2021/08/31.AddFolder.GetSubDirectories2016 ");
+}
+
+namespace {
+
+// Shared by the nested calls of one scan: the folders already collected into the result
+// and those already listed, by identity, so that links cannot lead the scan in circles.
+struct ScanContext {
+    const ScanHooks& hooks;
+    QSet<QString> collected;
+    QSet<QString> entered;
+
+    void yield() const {
+        if (hooks.yield)
+            hooks.yield();
+    }
+};
+
+// Runs a numbered step under the reporting trap, or bare so that the per-folder handler
+// sees its failure.
+class StepRunner {
+public:
+    explicit StepRunner(StatementTrap* trap) : trap_(trap) {}
+
+    template <typename Step> void run(int number, Step&& step) {
+        if (trap_)
+            trap_->run(number, std::forward<Step>(step));
+        else
+            step();
+    }
+    template <typename Condition> bool test(int number, Condition&& condition) {
+        return trap_ ? trap_->test(number, std::forward<Condition>(condition)) : condition();
+    }
+
+private:
+    StatementTrap* trap_;
+};
+
+bool AcceptsFolderName(const QString& name) {
+    return !ReachesPathLimit(name) && !HasOddCharacters(name) && !name.contains(u'?') &&
+           name != QLatin1String(".") && name != QLatin1String("..");
+}
+
+QString WithSeparator(const QString& folder) {
+    return folder.endsWith(NativeSeparator()) ? folder : folder + NativeSeparator();
+}
+
+// One level of the scan: the entries of one list and the sub-folders found below them.
+class LevelScan {
+public:
+    LevelScan(FolderList& list, ScanContext& context)
+        : list_(list), context_(context), trap_(FolderScanLocation(), context.hooks.report) {}
+
+    void run(bool recurse) {
+        FolderList found;
+        trap_.run(106, [&] {
+            for (FolderList::Walk walk(list_); walk.next();)
+                scanEntry(walk.current(), found);
+        });
+        if (recurse && found.count() > 0)
+            trap_.run(150, [&] { LevelScan(found, context_).run(true); });
+        trap_.run(152, [&] { appendFound(found); });
+    }
+
+private:
+    void scanEntry(const QString& folder, FolderList& found) {
+        bool enter = false;
+        if (perFolderTrap_) {
+            underFolderTrap(folder, [&] {
+                StepRunner bare(nullptr);
+                enter = prepare(bare, folder);
+            });
+        } else {
+            StepRunner reporting(&trap_);
+            enter = prepare(reporting, folder);
+        }
+        if (!enter)
+            return;
+        perFolderTrap_ = true;
+        underFolderTrap(folder, [&] { listSubFolders(folder, found); });
+    }
+
+    // The checks before a folder is listed; false leaves it in the list unlisted.
+    bool prepare(StepRunner& steps, const QString& folder) {
+        if (steps.test(108, [&] { return !IsFolder(folder); }))
+            return false;
+        if (steps.test(110, [&] { return ReachesPathLimit(folder); }))
+            return false;
+        std::optional<FolderObject> object;
+        steps.run(112, [&] { object = OpenFolder(folder); });
+        steps.run(114, [&] { context_.yield(); });
+        if (steps.test(116, [&] { return RequireFolder(object).isExcluded(); }))
+            return false;
+        return firstEntry(folder);
+    }
+
+    bool firstEntry(const QString& folder) {
+        const std::optional<QString> identity = FolderIdentity(folder);
+        if (!identity)
+            return true;
+        if (context_.entered.contains(*identity))
+            return false;
+        context_.entered.insert(*identity);
+        return true;
+    }
+
+    // A folder already collected by another path (a link back up the tree, or a second
+    // link to one place) is not collected again.
+    bool firstCollected(const QString& path) {
+        const std::optional<QString> identity = FolderIdentity(path);
+        if (!identity)
+            return false;
+        if (context_.collected.contains(*identity))
+            return false;
+        context_.collected.insert(*identity);
+        return true;
+    }
+
+    void listSubFolders(const QString& folder, FolderList& found) {
+        const QString prefix = WithSeparator(folder);
+        DirectoryReader reader(folder);
+        while (const std::optional<DirectoryEntry> entry = reader.next()) {
+            if (!MayBeFolder(*entry))
+                continue;
+            const QString path = prefix + entry->name;
+            if (!IsFolder(path))
+                continue;
+            context_.yield();
+            if (AcceptsFolderName(entry->name) && firstCollected(path))
+                found.append(path + NativeSeparator());
+        }
+    }
+
+    static bool MayBeFolder(const DirectoryEntry& entry) {
+        if (entry.kind != DirectoryEntry::Kind::Folder &&
+            entry.kind != DirectoryEntry::Kind::Unknown)
+            return false;
+        return entry.name != QLatin1String(".") && entry.name != QLatin1String("..");
+    }
+
+    // Failures of one folder's listing are never reported: an unreadable folder leaves the
+    // list, and any other failure abandons just that folder.
+    template <typename Steps> void underFolderTrap(const QString& folder, Steps&& steps) {
+        try {
+            steps();
+        } catch (const FolderError& error) {
+            if (!error.isUnreadable())
+                return;
+            if (const int index = list_.indexOf(folder); index > 0)
+                list_.remove(index);
+        } catch (...) {
+        }
+    }
+
+    void appendFound(FolderList& found) {
+        for (FolderList::Walk walk(found); walk.next();) {
+            const QString& folder = walk.current();
+            if (!trap_.test(154, [&] { return IsFolder(folder); }))
+                continue;
+            trap_.run(156, [&] { context_.yield(); });
+            if (trap_.test(158, [&] { return !OpenFolder(folder).isExcluded(); }))
+                trap_.run(160, [&] { list_.append(folder); });
+        }
+    }
+
+    FolderList& list_;
+    ScanContext& context_;
+    StatementTrap trap_;
+    bool perFolderTrap_ = false;
+};
+
+} // namespace
+
+void GetSubDirectories2016(FolderList& folders, bool recurse, const ScanHooks& hooks) {
+    ScanContext context{hooks, {}, {}};
+    for (const QString& folder : folders.entries()) {
+        if (const std::optional<QString> identity = FolderIdentity(folder))
+            context.collected.insert(*identity);
+    }
+    LevelScan(folders, context).run(recurse);
+}
+
+} // namespace tabrivel

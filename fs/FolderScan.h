@@ -1,0 +1,29 @@
+#pragma once
+
+#include "FolderList.h"
+#include "StatementTrap.h"
+
+#include <functional>
+
+namespace tabrivel {
+
+// What the folder scan needs from the program around it.
+struct ScanHooks {
+    // Receives the failures the scan reports (the window shows its error box).
+    FailureReporter report;
+    // Called at the scan's fixed points so the window can process its events meanwhile.
+    std::function<void()> yield;
+};
+
+// The location the scan's failure reports name.
+QString FolderScanLocation();
+
+// Extends the list, in place, with the sub-folders of its entries, level by level
+// (breadth-first), each ending with the native separator. With recurse false only the
+// direct sub-folders are added. Entries that cannot be read (permission denied, missing)
+// are removed; a folder that fails otherwise is abandoned where it failed. Names with odd
+// characters and paths reaching the platform's limit are not descended into, and no folder
+// is entered or listed twice, so symbolic-link loops end.
+void GetSubDirectories2016(FolderList& folders, bool recurse, const ScanHooks& hooks = {});
+
+} // namespace tabrivel
