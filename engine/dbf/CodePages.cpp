@@ -125,7 +125,7 @@ const char* CodePageOfLanguageDriver(std::uint8_t languageDriver) {
     for (const auto& [byte, name] : kLanguageDrivers)
         if (byte == languageDriver)
             return name;
-    return kDefaultCodePage;
+    return nullptr;
 }
 
 std::string CodePageOfCpgText(std::string text) {
@@ -141,18 +141,22 @@ std::string CodePageOfCpgText(std::string text) {
     return text;
 }
 
-std::string ChooseCodePage(const std::filesystem::path& table, std::uint8_t languageDriver,
-                           const std::string& overrideName) {
+CodePageChoice ChooseCodePage(const std::filesystem::path& table, std::uint8_t languageDriver,
+                              const std::string& overrideName) {
     if (!overrideName.empty())
-        return overrideName;
+        return {overrideName};
     if (const auto cpg = FindSiblingFile(table, ".cpg")) {
         // A .cpg naming something we cannot decode is ignored rather than fatal: the
         // language-driver byte is the table's own word on its code page.
         auto name = CodePageOfCpgText(ReadSmallFile(*cpg));
         if (IsKnownCodePage(name))
-            return name;
+            return {name};
     }
-    return CodePageOfLanguageDriver(languageDriver);
+    if (const char* name = CodePageOfLanguageDriver(languageDriver))
+        return {name};
+    // Tables that name no code page hold windows-1252 text in practice, or UTF-8 from
+    // newer GIS tools; the decoder tells those apart value by value.
+    return {kDefaultCodePage, false};
 }
 
 } // namespace tabrivel::dbf

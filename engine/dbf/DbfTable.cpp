@@ -17,11 +17,11 @@ std::unique_ptr<TextDecoder> MakeDecoder(const std::filesystem::path& path,
                                          const TableOpenOptions& options) {
     const auto codePage = ChooseCodePage(path, layout.languageDriver, options.encoding);
     try {
-        return std::make_unique<TextDecoder>(codePage);
+        return std::make_unique<TextDecoder>(codePage.name, !codePage.named);
     } catch (const std::invalid_argument&) {
         const auto name = DisplayName(path);
         throw TableError(TableErrorCode::UnknownEncoding, name, 0,
-                         name + ": the code page \"" + codePage + "\" is not known");
+                         name + ": the code page \"" + codePage.name + "\" is not known");
     }
 }
 

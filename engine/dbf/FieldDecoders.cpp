@@ -208,6 +208,12 @@ Value DecodeField(const FieldInfo& field, std::string_view raw, std::string& out
         if (context.family == TableFamily::VisualFoxPro)
             return decodeDouble(raw, out);
         return decodeMemo(field, raw, out, context);
+    case FieldType::General:
+    case FieldType::Picture:
+    case FieldType::Blob:
+        if (!IsMemoField(field, context.family))
+            return Binary(raw);
+        return decodeMemo(field, raw, out, context);
     case FieldType::DoubleBase7:
         return decodeDoubleBase7(raw, out);
     case FieldType::Currency:
@@ -221,9 +227,6 @@ Value DecodeField(const FieldInfo& field, std::string_view raw, std::string& out
     case FieldType::Logical:
         return decodeLogical(raw);
     case FieldType::Memo:
-    case FieldType::General:
-    case FieldType::Picture:
-    case FieldType::Blob:
         return decodeMemo(field, raw, out, context);
     case FieldType::NullFlags:
         break;

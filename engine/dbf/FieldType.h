@@ -73,6 +73,7 @@ struct TableLayout {
     bool needsMemoFile() const;
 };
 
-bool IsMemoType(FieldType type, TableFamily family);
+// Whether the field holds a pointer into the memo file rather than its value.
+bool IsMemoField(const FieldInfo& field, TableFamily family);
 
 } // namespace tabrivel::dbf

@@ -144,6 +144,18 @@ std::uint32_t RequiredWidth(FieldType type, TableFamily family) {
     }
 }
 
+// Some writers store a record length one short of what their own fields need. When
+// the file's size shows records of the fields' width, the fields are right.
+void ReconcileRecordLength(const BinaryFile& file, TableLayout& layout,
+                           const std::vector<FieldInfo>& fields) {
+    const std::uint64_t width = TotalWidth(fields);
+    if (width <= layout.recordLength || width > 0xFFFF)
+        return;
+    const std::uint64_t records = layout.headerLength + layout.recordCount * width;
+    if (file.size() == records || file.size() == records + 1)
+        layout.recordLength = static_cast<std::uint32_t>(width);
+}
+
 void CheckFieldWidths(const BinaryFile& file, const TableLayout& layout,
                       const std::vector<FieldInfo>& fields) {
     for (const auto& field : fields) {
@@ -244,18 +256,21 @@ TableLayout ReadTableLayout(BinaryFile& file) {
         Fail(file, TableErrorCode::BadFieldDescriptor, shape.firstOffset,
              "the table describes no fields");
     WidenLongCharacterFields(fields, layout.recordLength);
+    ReconcileRecordLength(file, layout, fields);
     CheckFieldWidths(file, layout, fields);
     PlaceFields(layout, std::move(fields));
     return layout;
 }
 
-bool IsMemoType(FieldType type, TableFamily family) {
-    switch (type) {
+bool IsMemoField(const FieldInfo& field, TableFamily family) {
+    switch (field.type) {
     case FieldType::Memo:
+        return true;
     case FieldType::General:
     case FieldType::Picture:
     case FieldType::Blob:
-        return true;
+        // Some writers keep these inline, in fields wider than any memo pointer.
+        return field.length == 4 || field.length == 10;
     case FieldType::Double:
         return family != TableFamily::VisualFoxPro;
     default:
@@ -265,7 +280,7 @@ bool IsMemoType(FieldType type, TableFamily family) {
 
 bool TableLayout::needsMemoFile() const {
     return std::any_of(fields.begin(), fields.end(),
-                       [this](const FieldInfo& field) { return IsMemoType(field.type, family); });
+                       [this](const FieldInfo& field) { return IsMemoField(field, family); });
 }
 
 } // namespace tabrivel::dbf

@@ -26,6 +26,48 @@ bool IsAscii(std::string_view bytes) {
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
+// Continuation bytes and the ranges that exclude overlong forms and surrogates.
+std::size_t Utf8SequenceLength(const unsigned char* p, std::size_t left) {
+    const auto in = [](unsigned char c, unsigned char low, unsigned char high) {
+        return c >= low && c <= high;
+    };
+    const unsigned char lead = p[0];
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = in(lead, 0xC2, 0xDF)   ? 2
+                         : in(lead, 0xE0, 0xEF) ? 3
+                         : in(lead, 0xF0, 0xF4) ? 4
+                                                : 0;
+    if (length == 0 || length > left)
+        return 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead == 0xE0)
+        low = 0xA0;
+    else if (lead == 0xED)
+        high = 0x9F;
+    else if (lead == 0xF0)
+        low = 0x90;
+    else if (lead == 0xF4)
+        high = 0x8F;
+    if (!in(p[1], low, high))
+        return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (!in(p[i], 0x80, 0xBF))
+            return 0;
+    return length;
+}
+
+bool IsUtf8(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t length = Utf8SequenceLength(p + at, bytes.size() - at);
+        if (length == 0)
+            return false;
+        at += length;
+    }
+    return true;
+}
+
 } // namespace
 
 bool IsKnownCodePage(const std::string& name) {
@@ -38,7 +80,8 @@ void TextDecoder::ConverterCloser::operator()(UConverter* converter) const {
     ucnv_close(converter);
 }
 
-TextDecoder::TextDecoder(const std::string& codePage) : converter_(OpenConverter(codePage)) {
+TextDecoder::TextDecoder(const std::string& codePage, bool acceptUtf8)
+    : converter_(OpenConverter(codePage)), acceptUtf8_(acceptUtf8) {
     if (!converter_)
         throw std::invalid_argument("unknown code page " + codePage);
     singleByte_ = ucnv_getMaxCharSize(converter_.get()) == 1;
@@ -72,7 +115,9 @@ void TextDecoder::buildTable() {
 }
 
 void TextDecoder::append(std::string_view bytes, std::string& out) {
-    if (singleByte_)
+    if (acceptUtf8_ && !IsAscii(bytes) && IsUtf8(bytes))
+        out.append(bytes);
+    else if (singleByte_)
         appendSingleByte(bytes, out);
     else
         appendMultiByte(bytes, out);

@@ -18,8 +18,10 @@ bool IsKnownCodePage(const std::string& name);
 // page does not define become U+FFFD, so a value is never dropped.
 class TextDecoder {
 public:
-    // Throws std::invalid_argument when ICU does not know the code page.
-    explicit TextDecoder(const std::string& codePage);
+    // Throws std::invalid_argument when ICU does not know the code page. With
+    // `acceptUtf8`, a value whose bytes are well-formed UTF-8 is taken as UTF-8: for
+    // tables whose code page is only a guess.
+    explicit TextDecoder(const std::string& codePage, bool acceptUtf8 = false);
     ~TextDecoder();
     TextDecoder(const TextDecoder&) = delete;
     TextDecoder& operator=(const TextDecoder&) = delete;
@@ -41,6 +43,7 @@ private:
     };
     std::unique_ptr<UConverter, ConverterCloser> converter_;
     bool singleByte_ = false;
+    bool acceptUtf8_ = false;
     bool asciiIsIdentity_ = false;
     std::array<Utf8Char, 256> table_{};
     std::vector<char16_t> wide_; // reused between calls on the multi-byte path
