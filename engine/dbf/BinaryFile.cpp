@@ -1,0 +1,44 @@
+#include "BinaryFile.h"
+
+#include "TableError.h"
+
+#include <system_error>
+
+namespace tabrivel::dbf {
+
+std::string DisplayName(const std::filesystem::path& path) {
+    return path.filename().string();
+}
+
+BinaryFile::BinaryFile(const std::filesystem::path& path) : name_(DisplayName(path)) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        throw TableError(TableErrorCode::CannotOpen, name_, 0,
+                         name_ + ": file not found or not a regular file");
+    size_ = std::filesystem::file_size(path, error);
+    stream_.open(path, std::ios::binary);
+    if (error || !stream_)
+        throw TableError(TableErrorCode::CannotOpen, name_, 0, name_ + ": cannot be opened");
+}
+
+void BinaryFile::readAt(std::uint64_t offset, char* into, std::size_t count) {
+    if (readSomeAt(offset, into, count) != count)
+        throw TableError(TableErrorCode::ReadFailed, name_, offset,
+                         name_ + ": reading " + std::to_string(count) + " bytes at offset " +
+                             std::to_string(offset) + " failed");
+}
+
+std::size_t BinaryFile::readSomeAt(std::uint64_t offset, char* into, std::size_t count) {
+    if (offset >= size_ || count == 0)
+        return 0;
+    stream_.clear();
+    stream_.seekg(static_cast<std::streamoff>(offset));
+    stream_.read(into, static_cast<std::streamsize>(count));
+    const auto got = static_cast<std::size_t>(stream_.gcount());
+    if (got < count && offset + got < size_)
+        throw TableError(TableErrorCode::ReadFailed, name_, offset + got,
+                         name_ + ": read error at offset " + std::to_string(offset + got));
+    return got;
+}
+
+} // namespace tabrivel::dbf

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace tabrivel::dbf {
+
+// A read-only file with random access. Every failure is a TableError that names
+// the file, so callers never check stream states themselves.
+class BinaryFile {
+public:
+    explicit BinaryFile(const std::filesystem::path& path);
+
+    std::uint64_t size() const { return size_; }
+    const std::string& name() const { return name_; }
+
+    // Reads exactly `count` bytes at `offset`; the caller keeps the range inside size().
+    void readAt(std::uint64_t offset, char* into, std::size_t count);
+
+    // Reads up to `count` bytes at `offset`, fewer at the end of the file; returns how many.
+    std::size_t readSomeAt(std::uint64_t offset, char* into, std::size_t count);
+
+private:
+    std::ifstream stream_;
+    std::string name_;
+    std::uint64_t size_ = 0;
+};
+
+// The file name shown in messages: the last component of the path.
+std::string DisplayName(const std::filesystem::path& path);
+
+} // namespace tabrivel::dbf

@@ -1,0 +1,108 @@
+#include "DbfTable.h"
+
+#include "CodePages.h"
+#include "TableError.h"
+#include "TableHeader.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace tabrivel::dbf {
+namespace {
+
+constexpr char kDeleted = '*';
+
+std::unique_ptr<TextDecoder> MakeDecoder(const std::filesystem::path& path,
+                                         const TableLayout& layout,
+                                         const TableOpenOptions& options) {
+    const auto codePage = ChooseCodePage(path, layout.languageDriver, options.encoding);
+    try {
+        return std::make_unique<TextDecoder>(codePage.name, !codePage.named);
+    } catch (const std::invalid_argument&) {
+        const auto name = DisplayName(path);
+        throw TableError(TableErrorCode::UnknownEncoding, name, 0,
+                         name + ": the code page \"" + codePage.name + "\" is not known");
+    }
+}
+
+// The header's record count wins over whatever follows the records (an end-of-file
+// mark, junk); a file too short for the count delivers what it holds completely.
+std::uint64_t CompleteRecords(const BinaryFile& file, const TableLayout& layout) {
+    const std::uint64_t fit = (file.size() - layout.headerLength) / layout.recordLength;
+    return std::min(fit, layout.recordCount);
+}
+
+} // namespace
+
+DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& options)
+    : file_(path), layout_(ReadTableLayout(file_)), text_(MakeDecoder(path, layout_, options)),
+      memo_(OpenMemoFile(path, layout_)), context_{layout_.family, *text_, *memo_, memoBytes_},
+      available_(CompleteRecords(file_, layout_)),
+      records_(file_, layout_.headerLength, layout_.recordLength, available_),
+      buffers_(layout_.fields.size()), values_(layout_.fields.size()) {}
+
+bool DbfTable::next() {
+    if (finished_)
+        return false;
+    while (const char* record = records_.next()) {
+        ++read_;
+        if (record[0] == kDeleted)
+            continue;
+        decodeRecord(record);
+        return true;
+    }
+    finished_ = true;
+    std::fill(values_.begin(), values_.end(), Value::null());
+    if (available_ < layout_.recordCount)
+        failTruncated();
+    return false;
+}
+
+void DbfTable::failTruncated() {
+    throw TableError(TableErrorCode::TruncatedRecords, file_.name(),
+                     layout_.headerLength + available_ * layout_.recordLength,
+                     file_.name() + ": truncated after " + std::to_string(available_) + " of " +
+                         std::to_string(layout_.recordCount) + " records");
+}
+
+void DbfTable::decodeRecord(const char* record) {
+    for (std::size_t i = 0; i < layout_.fields.size(); ++i) {
+        const auto& field = layout_.fields[i];
+        auto& out = buffers_[i];
+        out.clear();
+        if (field.nullBit >= 0 && nullFlagSet(record, field.nullBit))
+            values_[i] = Value::null();
+        else
+            values_[i] = DecodeField(field, fieldBytes(field, record), out, context_);
+    }
+}
+
+// A varchar or varbinary whose length bit is set holds fewer bytes than its width;
+// the count stands in its last byte.
+std::string_view DbfTable::fieldBytes(const FieldInfo& field, const char* record) const {
+    std::string_view bytes(record + field.offset, field.length);
+    if (field.lengthBit >= 0 && nullFlagSet(record, field.lengthBit)) {
+        const auto used = static_cast<unsigned char>(bytes.back());
+        bytes = bytes.substr(0, std::min<std::size_t>(used, bytes.size() - 1));
+    }
+    return bytes;
+}
+
+bool DbfTable::nullFlagSet(const char* record, int bit) const {
+    const auto byte = static_cast<std::uint32_t>(bit) / 8;
+    if (!layout_.hasNullFlags || byte >= layout_.nullFlags.length)
+        return false;
+    const auto flags = static_cast<unsigned char>(record[layout_.nullFlags.offset + byte]);
+    return (flags >> (bit % 8)) & 1;
+}
+
+} // namespace tabrivel::dbf
+
+namespace tabrivel {
+
+std::unique_ptr<TableSource> OpenTable(const std::filesystem::path& path,
+                                       const TableOpenOptions& options) {
+    return std::make_unique<dbf::DbfTable>(path, options);
+}
+
+} // namespace tabrivel

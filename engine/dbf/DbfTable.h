@@ -1,0 +1,44 @@
+#pragma once
+
+#include "BinaryFile.h"
+#include "FieldDecoders.h"
+#include "RecordStream.h"
+#include "TableSource.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tabrivel::dbf {
+
+// A DBF table read record by record. Each field decodes into a buffer of its own
+// that keeps its capacity, so the steady state allocates nothing.
+class DbfTable final : public TableSource {
+public:
+    DbfTable(const std::filesystem::path& path, const TableOpenOptions& options);
+
+    int fieldCount() const override { return static_cast<int>(layout_.fields.size()); }
+    bool next() override;
+    std::span<const Value> values() const override { return values_; }
+
+private:
+    void decodeRecord(const char* record);
+    std::string_view fieldBytes(const FieldInfo& field, const char* record) const;
+    bool nullFlagSet(const char* record, int bit) const;
+    [[noreturn]] void failTruncated();
+
+    BinaryFile file_;
+    TableLayout layout_;
+    std::unique_ptr<TextDecoder> text_;
+    std::unique_ptr<MemoFile> memo_;
+    std::string memoBytes_;
+    DecodeContext context_;
+    std::uint64_t available_ = 0; // complete records the file holds, at most the count
+    std::uint64_t read_ = 0;
+    bool finished_ = false;
+    RecordStream records_;
+    std::vector<std::string> buffers_;
+    std::vector<Value> values_;
+};
+
+} // namespace tabrivel::dbf

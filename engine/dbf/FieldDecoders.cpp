@@ -1,0 +1,238 @@
+#include "FieldDecoders.h"
+
+#include "ByteOrder.h"
+#include "DateText.h"
+#include "NumberText.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace tabrivel::dbf {
+namespace {
+
+Value Text(std::string_view text) {
+    return Value::of(ValueType::Text, text);
+}
+
+Value DecodedText(std::string_view raw, std::string& out, DecodeContext& context) {
+    context.text.append(raw, out);
+    return Text(out);
+}
+
+// Text that should have been something else is delivered trimmed, never dropped.
+Value RawText(std::string_view raw, std::string& out, DecodeContext& context) {
+    return DecodedText(TrimPadding(raw), out, context);
+}
+
+Value Binary(std::string_view bytes) {
+    return Value::of(ValueType::Binary, bytes);
+}
+
+bool AllBytesAre(std::string_view raw, char byte) {
+    return raw.find_first_not_of(byte) == std::string_view::npos;
+}
+
+Value decodeNumeric(std::string_view raw, std::string& out, DecodeContext& context) {
+    switch (CanonicalDecimal(raw, out)) {
+    case NumberForm::Empty:
+        return Value::null();
+    case NumberForm::Number:
+        return Value::of(ValueType::Number, out);
+    case NumberForm::NotANumber:
+        break;
+    }
+    out.clear();
+    return RawText(raw, out, context);
+}
+
+// dBase 7 stores integers big-endian with the sign bit flipped, so that they sort
+// as bytes; Visual FoxPro stores them little-endian.
+Value decodeInteger(std::string_view raw, std::string& out, TableFamily family) {
+    const auto* bytes = Bytes(raw.data());
+    std::uint32_t bits = ReadLittle32(bytes);
+    if (family == TableFamily::DBase7)
+        bits = ReadBig32(bytes) ^ 0x8000'0000u;
+    AppendInteger(static_cast<std::int32_t>(bits), out);
+    return Value::of(ValueType::Number, out);
+}
+
+Value NumberOrRaw(double value, std::string_view raw, std::string& out) {
+    if (AppendDouble(value, out))
+        return Value::of(ValueType::Number, out);
+    // NaN and infinities have no decimal form; their bytes are what was stored.
+    return Binary(raw);
+}
+
+Value decodeDouble(std::string_view raw, std::string& out) {
+    return NumberOrRaw(std::bit_cast<double>(ReadLittle64(Bytes(raw.data()))), raw, out);
+}
+
+// dBase 7 doubles are big-endian with the sign bit flipped for positive values and
+// every bit flipped for negative ones, so that they sort as bytes.
+Value decodeDoubleBase7(std::string_view raw, std::string& out) {
+    if (AllBytesAre(raw, '\0'))
+        return Value::null();
+    std::uint64_t bits = ReadBig64(Bytes(raw.data()));
+    bits = (bits & 0x8000'0000'0000'0000u) ? bits ^ 0x8000'0000'0000'0000u : ~bits;
+    return NumberOrRaw(std::bit_cast<double>(bits), raw, out);
+}
+
+Value decodeCurrency(std::string_view raw, std::string& out) {
+    AppendScaled(static_cast<std::int64_t>(ReadLittle64(Bytes(raw.data()))), 4, out);
+    return Value::of(ValueType::Number, out);
+}
+
+Value decodeDate(std::string_view raw, std::string& out, DecodeContext& context) {
+    const auto text = TrimPadding(raw);
+    if (text.empty() || AllBytesAre(text, '0'))
+        return Value::null();
+    CivilDate date;
+    if (!ParseStoredDate(text, date))
+        return RawText(raw, out, context);
+    AppendDate(date, out);
+    return Value::of(ValueType::Date, out);
+}
+
+Value decodeDateTime(std::string_view raw, std::string& out) {
+    if (AllBytesAre(raw, '\0') || AllBytesAre(raw, ' '))
+        return Value::null();
+    const auto* bytes = Bytes(raw.data());
+    const std::uint32_t day = ReadLittle32(bytes);
+    const std::uint32_t milliseconds = ReadLittle32(bytes + 4);
+    if (day == 0 && milliseconds == 0)
+        return Value::null();
+    if (!AppendJulianDateTime(day, milliseconds, out))
+        return Binary(raw);
+    return Value::of(ValueType::DateTime, out);
+}
+
+Value decodeLogical(std::string_view raw) {
+    const auto text = TrimPadding(raw);
+    switch (text.empty() ? ' ' : text.front()) {
+    case 'T':
+    case 't':
+    case 'Y':
+    case 'y':
+        return Value::of(ValueType::Logical, "True");
+    case 'F':
+    case 'f':
+    case 'N':
+    case 'n':
+        return Value::of(ValueType::Logical, "False");
+    default:
+        return Value::null(); // "?", blank and anything unexpected
+    }
+}
+
+// dBase 7 timestamps are milliseconds since the start of Julian day 0, stored like its
+// doubles. Some writers put two little-endian longs there instead (day, milliseconds),
+// as Visual FoxPro does; a value the double reading cannot place is read that way.
+Value decodeTimestamp(std::string_view raw, std::string& out) {
+    if (AllBytesAre(raw, '\0'))
+        return Value::null();
+    std::uint64_t bits = ReadBig64(Bytes(raw.data()));
+    bits = (bits & 0x8000'0000'0000'0000u) ? bits ^ 0x8000'0000'0000'0000u : ~bits;
+    const double milliseconds = std::bit_cast<double>(bits);
+    constexpr double kPerDay = 86'400'000.0;
+    if (std::isfinite(milliseconds) && milliseconds > 0 && milliseconds < 1e16) {
+        const auto day = static_cast<std::int64_t>(milliseconds / kPerDay);
+        const auto rest =
+            static_cast<std::int64_t>(milliseconds - static_cast<double>(day) * kPerDay);
+        if (AppendJulianDateTime(day, rest, out))
+            return Value::of(ValueType::DateTime, out);
+    }
+    return decodeDateTime(raw, out);
+}
+
+enum class Pointer { None, Block, NotANumber };
+
+// A memo pointer is four little-endian bytes in Visual FoxPro and a blank-padded
+// decimal elsewhere; 0 and blanks mean no memo.
+Pointer ParsePointer(std::string_view raw, std::uint64_t& block) {
+    if (raw.size() == 4) {
+        block = ReadLittle32(Bytes(raw.data()));
+        return block == 0 ? Pointer::None : Pointer::Block;
+    }
+    const auto text = TrimPadding(raw);
+    if (text.empty())
+        return Pointer::None;
+    block = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9' || block > (UINT64_MAX - 9) / 10)
+            return Pointer::NotANumber;
+        block = block * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return block == 0 ? Pointer::None : Pointer::Block;
+}
+
+Value decodeMemo(const FieldInfo& field, std::string_view raw, std::string& out,
+                 DecodeContext& context) {
+    const bool binary = field.type != FieldType::Memo || (field.flags & kFieldBinary) != 0;
+    std::uint64_t block = 0;
+    switch (ParsePointer(raw, block)) {
+    case Pointer::None:
+        return binary ? Binary({}) : Text({});
+    case Pointer::NotANumber:
+        return RawText(raw, out, context);
+    case Pointer::Block:
+        break;
+    }
+    if (binary) {
+        context.memo.read(block, out);
+        return Binary(out);
+    }
+    context.memoBytes.clear();
+    context.memo.read(block, context.memoBytes);
+    return DecodedText(context.memoBytes, out, context);
+}
+
+} // namespace
+
+Value DecodeField(const FieldInfo& field, std::string_view raw, std::string& out,
+                  DecodeContext& context) {
+    switch (field.type) {
+    case FieldType::Character:
+    case FieldType::Varchar:
+        return DecodedText(raw, out, context);
+    case FieldType::Varbinary:
+        return Binary(raw);
+    case FieldType::Numeric:
+    case FieldType::Float:
+        return decodeNumeric(raw, out, context);
+    case FieldType::Integer:
+    case FieldType::AutoIncrement:
+        return decodeInteger(raw, out, context.family);
+    case FieldType::Double:
+        if (context.family == TableFamily::VisualFoxPro)
+            return decodeDouble(raw, out);
+        return decodeMemo(field, raw, out, context);
+    case FieldType::General:
+    case FieldType::Picture:
+    case FieldType::Blob:
+        if (!IsMemoField(field, context.family))
+            return Binary(raw);
+        return decodeMemo(field, raw, out, context);
+    case FieldType::DoubleBase7:
+        return decodeDoubleBase7(raw, out);
+    case FieldType::Currency:
+        return decodeCurrency(raw, out);
+    case FieldType::Date:
+        return decodeDate(raw, out, context);
+    case FieldType::DateTime:
+        return decodeDateTime(raw, out);
+    case FieldType::Timestamp:
+        return decodeTimestamp(raw, out);
+    case FieldType::Logical:
+        return decodeLogical(raw);
+    case FieldType::Memo:
+        return decodeMemo(field, raw, out, context);
+    case FieldType::NullFlags:
+        break;
+    }
+    // A type letter no reader agrees on: its bytes as text, so nothing is lost.
+    return RawText(raw, out, context);
+}
+
+} // namespace tabrivel::dbf

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "FieldType.h"
+#include "MemoFile.h"
+#include "TextDecoder.h"
+#include "Value.h"
+
+#include <string>
+#include <string_view>
+
+namespace tabrivel::dbf {
+
+// What a decoder needs beyond the field's bytes.
+struct DecodeContext {
+    TableFamily family;
+    TextDecoder& text;
+    MemoFile& memo;
+    std::string& memoBytes; // scratch for a memo's raw bytes, reused between records
+};
+
+// Decodes one field. `raw` holds the field's bytes (already shortened for a short
+// varchar or varbinary); `out` is the field's own buffer, emptied by the caller. The
+// value views `raw` or `out`.
+Value DecodeField(const FieldInfo& field, std::string_view raw, std::string& out,
+                  DecodeContext& context);
+
+} // namespace tabrivel::dbf

@@ -1,0 +1,94 @@
+#include "MemoFile.h"
+
+#include "BinaryFile.h"
+#include "ByteOrder.h"
+#include "MemoFormats.h"
+#include "SiblingFile.h"
+#include "TableError.h"
+
+#include <array>
+#include <vector>
+
+namespace tabrivel::dbf {
+namespace {
+
+constexpr std::uint32_t kDBase4DefaultBlockSize = 512;
+
+std::vector<const char*> MemoExtensions(TableFamily family) {
+    switch (family) {
+    case TableFamily::FoxBase:
+    case TableFamily::VisualFoxPro:
+        return {".fpt", ".dbt"};
+    case TableFamily::HiPerSix:
+        return {".smt", ".dbt", ".fpt"};
+    default:
+        return {".dbt", ".fpt"};
+    }
+}
+
+std::array<unsigned char, 32> ReadMemoHeader(const std::filesystem::path& path) {
+    BinaryFile file(path);
+    if (file.size() < 32)
+        throw TableError(TableErrorCode::BadMemoFile, file.name(), 0,
+                         file.name() + ": the memo file is too short to hold its header");
+    std::array<unsigned char, 32> header{};
+    file.readAt(0, reinterpret_cast<char*>(header.data()), header.size());
+    return header;
+}
+
+std::unique_ptr<MemoFile> OpenFoxPro(const std::filesystem::path& path) {
+    const auto header = ReadMemoHeader(path);
+    const std::uint32_t blockSize = ReadBig16(header.data() + 6);
+    if (blockSize == 0) {
+        const auto name = DisplayName(path);
+        throw TableError(TableErrorCode::BadMemoFile, name, 6,
+                         name + ": the memo file gives a block size of 0");
+    }
+    return std::make_unique<FoxProMemoFile>(path, blockSize);
+}
+
+std::unique_ptr<MemoFile> OpenDbt(const std::filesystem::path& path, TableFamily family) {
+    if (family != TableFamily::DBase4 && family != TableFamily::DBase7)
+        return std::make_unique<DBase3MemoFile>(path);
+    const auto header = ReadMemoHeader(path);
+    std::uint32_t blockSize = ReadLittle16(header.data() + 20);
+    if (blockSize == 0)
+        blockSize = kDBase4DefaultBlockSize;
+    return std::make_unique<DBase4MemoFile>(path, blockSize);
+}
+
+std::string Lowered(std::string text) {
+    for (auto& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+} // namespace
+
+std::unique_ptr<MemoFile> OpenMemoFile(const std::filesystem::path& table,
+                                       const TableLayout& layout) {
+    if (!layout.needsMemoFile())
+        return std::make_unique<NoMemoFile>();
+    const auto extensions = MemoExtensions(layout.family);
+    for (const char* extension : extensions) {
+        const auto found = FindSiblingFile(table, extension);
+        if (!found)
+            continue;
+        const auto kind = Lowered(found->extension().string());
+        if (kind == ".fpt")
+            return OpenFoxPro(*found);
+        if (kind == ".dbt")
+            return OpenDbt(*found, layout.family);
+        const auto name = DisplayName(*found);
+        throw TableError(TableErrorCode::BadMemoFile, name, 0,
+                         name + ": this memo file format cannot be read");
+    }
+    auto expected = table.filename();
+    expected.replace_extension(extensions.front());
+    const auto name = DisplayName(table);
+    throw TableError(TableErrorCode::MissingMemo, name, 0,
+                     name + ": memo file " + expected.string() + " not found");
+}
+
+} // namespace tabrivel::dbf

@@ -1,0 +1,99 @@
+#include "MemoFormats.h"
+
+#include "ByteOrder.h"
+#include "TableError.h"
+
+#include <algorithm>
+#include <array>
+
+namespace tabrivel::dbf {
+namespace {
+
+constexpr std::uint32_t kDBase3BlockSize = 512;
+constexpr char kMemoEnd = 0x1A;
+constexpr std::uint64_t kMemoHeaderSize = 8;
+
+} // namespace
+
+BlockMemoFile::BlockMemoFile(const std::filesystem::path& path, std::uint32_t blockSize)
+    : file_(path), blockSize_(blockSize) {}
+
+void BlockMemoFile::outOfRange(std::uint64_t offset, const std::string& what) const {
+    throw TableError(TableErrorCode::MemoOutOfRange, file_.name(), offset,
+                     file_.name() + ": " + what + " (the memo file has " +
+                         std::to_string(file_.size()) + " bytes)");
+}
+
+std::uint64_t BlockMemoFile::offsetOf(std::uint64_t block, std::uint64_t needed) {
+    // Compare by division first: block * blockSize must not wrap around.
+    if (block > file_.size() / blockSize_)
+        outOfRange(0, "memo block " + std::to_string(block) + " lies beyond the end");
+    const std::uint64_t offset = block * blockSize_;
+    if (offset + needed > file_.size())
+        outOfRange(offset, "memo block " + std::to_string(block) + " lies beyond the end");
+    return offset;
+}
+
+void BlockMemoFile::appendRange(std::uint64_t offset, std::uint64_t length, std::string& out) {
+    if (length > file_.size() || offset > file_.size() - length)
+        outOfRange(offset, "a memo of " + std::to_string(length) + " bytes at offset " +
+                               std::to_string(offset) + " runs past the end");
+    const std::size_t start = out.size();
+    out.resize(start + static_cast<std::size_t>(length));
+    file_.readAt(offset, out.data() + start, static_cast<std::size_t>(length));
+}
+
+DBase3MemoFile::DBase3MemoFile(const std::filesystem::path& path)
+    : BlockMemoFile(path, kDBase3BlockSize) {}
+
+DBase3MemoFile::DBase3MemoFile(const std::filesystem::path& path, std::uint32_t blockSize)
+    : BlockMemoFile(path, blockSize) {}
+
+void DBase3MemoFile::read(std::uint64_t block, std::string& out) {
+    readToTerminator(offsetOf(block, 1), out);
+}
+
+// Reads block after block until the terminator; a memo without one ends with the file.
+void DBase3MemoFile::readToTerminator(std::uint64_t offset, std::string& out) {
+    std::array<char, kDBase3BlockSize> chunk{};
+    while (offset < file_.size()) {
+        const std::size_t got = file_.readSomeAt(offset, chunk.data(), chunk.size());
+        const auto end = std::find(chunk.begin(), chunk.begin() + got, kMemoEnd);
+        out.append(chunk.data(), static_cast<std::size_t>(end - chunk.begin()));
+        if (end != chunk.begin() + got)
+            return;
+        offset += got;
+    }
+}
+
+DBase4MemoFile::DBase4MemoFile(const std::filesystem::path& path, std::uint32_t blockSize)
+    : DBase3MemoFile(path, blockSize) {}
+
+void DBase4MemoFile::read(std::uint64_t block, std::string& out) {
+    const std::uint64_t offset = offsetOf(block, 1);
+    std::array<char, kMemoHeaderSize> header{};
+    const std::size_t got = file_.readSomeAt(offset, header.data(), header.size());
+    const auto* bytes = Bytes(header.data());
+    const bool marked = got == header.size() && bytes[0] == 0xFF && bytes[1] == 0xFF &&
+                        bytes[2] == 0x08 && bytes[3] == 0x00;
+    if (!marked) {
+        readToTerminator(offset, out);
+        return;
+    }
+    const std::uint32_t length = ReadLittle32(bytes + 4);
+    if (length > kMemoHeaderSize)
+        appendRange(offset + kMemoHeaderSize, length - kMemoHeaderSize, out);
+}
+
+FoxProMemoFile::FoxProMemoFile(const std::filesystem::path& path, std::uint32_t blockSize)
+    : BlockMemoFile(path, blockSize) {}
+
+void FoxProMemoFile::read(std::uint64_t block, std::string& out) {
+    const std::uint64_t offset = offsetOf(block, kMemoHeaderSize);
+    std::array<char, kMemoHeaderSize> header{};
+    file_.readAt(offset, header.data(), header.size());
+    const std::uint32_t length = ReadBig32(Bytes(header.data()) + 4);
+    appendRange(offset + kMemoHeaderSize, length, out);
+}
+
+} // namespace tabrivel::dbf

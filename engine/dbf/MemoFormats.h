@@ -1,0 +1,57 @@
+#pragma once
+
+#include "BinaryFile.h"
+#include "MemoFile.h"
+
+namespace tabrivel::dbf {
+
+// What the memo formats share: the file, its block size and the range checks.
+class BlockMemoFile : public MemoFile {
+protected:
+    BlockMemoFile(const std::filesystem::path& path, std::uint32_t blockSize);
+
+    // The byte offset of `block`, checked to leave at least `needed` bytes in the file.
+    std::uint64_t offsetOf(std::uint64_t block, std::uint64_t needed);
+    // Appends `length` bytes at `offset`, after checking they lie inside the file.
+    void appendRange(std::uint64_t offset, std::uint64_t length, std::string& out);
+    [[noreturn]] void outOfRange(std::uint64_t offset, const std::string& what) const;
+
+    BinaryFile file_;
+    std::uint32_t blockSize_;
+};
+
+// A table without memo fields.
+class NoMemoFile final : public MemoFile {
+public:
+    void read(std::uint64_t, std::string&) override {}
+};
+
+// dBase III: 512-byte blocks, a memo's text ends at the first 0x1A.
+class DBase3MemoFile : public BlockMemoFile {
+public:
+    explicit DBase3MemoFile(const std::filesystem::path& path);
+    void read(std::uint64_t block, std::string& out) override;
+
+protected:
+    DBase3MemoFile(const std::filesystem::path& path, std::uint32_t blockSize);
+    void readToTerminator(std::uint64_t offset, std::string& out);
+};
+
+// dBase IV, 5 and 7: the block size stands in the memo header and each memo begins
+// with FF FF 08 00 and a length that counts those eight bytes. Blocks without that
+// mark were written the dBase III way and are read so.
+class DBase4MemoFile final : public DBase3MemoFile {
+public:
+    DBase4MemoFile(const std::filesystem::path& path, std::uint32_t blockSize);
+    void read(std::uint64_t block, std::string& out) override;
+};
+
+// FoxPro: big-endian block size in the header; each memo begins with a type and a
+// big-endian length.
+class FoxProMemoFile final : public BlockMemoFile {
+public:
+    FoxProMemoFile(const std::filesystem::path& path, std::uint32_t blockSize);
+    void read(std::uint64_t block, std::string& out) override;
+};
+
+} // namespace tabrivel::dbf

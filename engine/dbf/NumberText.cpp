@@ -1,0 +1,153 @@
+#include "NumberText.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace tabrivel::dbf {
+namespace {
+
+// Exponents beyond this are not what a table's numeric field means; such text is
+// kept as text rather than expanded into a page of zeros.
+constexpr int kMaxExponent = 400;
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::string_view TakeDigits(std::string_view& text) {
+    const auto end = std::find_if_not(text.begin(), text.end(), IsDigit);
+    const auto digits = text.substr(0, static_cast<std::size_t>(end - text.begin()));
+    text.remove_prefix(digits.size());
+    return digits;
+}
+
+struct Decimal {
+    bool negative = false;
+    std::string_view whole;
+    std::string_view fraction;
+    int exponent = 0;
+};
+
+bool ParseExponent(std::string_view text, int& exponent) {
+    if (text.empty())
+        return true;
+    if (text.front() != 'e' && text.front() != 'E')
+        return false;
+    text.remove_prefix(1);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), exponent);
+    return error == std::errc{} && end == text.data() + text.size() &&
+           std::abs(exponent) <= kMaxExponent;
+}
+
+bool ParseDecimal(std::string_view text, Decimal& number) {
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        number.negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    number.whole = TakeDigits(text);
+    if (!text.empty() && text.front() == '.') {
+        text.remove_prefix(1);
+        number.fraction = TakeDigits(text);
+    }
+    if (number.whole.empty() && number.fraction.empty())
+        return false;
+    return ParseExponent(text, number.exponent);
+}
+
+void WriteParts(bool negative, std::string_view whole, std::string_view fraction,
+                std::string& out) {
+    whole.remove_prefix(std::min(whole.find_first_not_of('0'), whole.size()));
+    fraction = fraction.substr(0, fraction.find_last_not_of('0') + 1);
+    if (negative && !(whole.empty() && fraction.empty()))
+        out.push_back('-');
+    out.append(whole.empty() ? std::string_view("0") : whole);
+    if (!fraction.empty())
+        out.append(".").append(fraction);
+}
+
+// Writes the digits with the decimal point moved `exponent` places to the right.
+void WriteShifted(const Decimal& number, std::string& out) {
+    if (number.exponent == 0) {
+        WriteParts(number.negative, number.whole, number.fraction, out);
+        return;
+    }
+    std::string digits;
+    digits.append(number.whole).append(number.fraction);
+    long point = static_cast<long>(number.whole.size()) + number.exponent;
+    if (point < 0) {
+        digits.insert(0, static_cast<std::size_t>(-point), '0');
+        point = 0;
+    }
+    if (point > static_cast<long>(digits.size()))
+        digits.append(static_cast<std::size_t>(point) - digits.size(), '0');
+    const auto split = static_cast<std::size_t>(point);
+    WriteParts(number.negative, std::string_view(digits).substr(0, split),
+               std::string_view(digits).substr(split), out);
+}
+
+} // namespace
+
+std::string_view TrimPadding(std::string_view raw) {
+    const auto first = raw.find_first_not_of(std::string_view(" \0", 2));
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = raw.find_last_not_of(std::string_view(" \0", 2));
+    return raw.substr(first, last - first + 1);
+}
+
+NumberForm CanonicalDecimal(std::string_view raw, std::string& out) {
+    const auto text = TrimPadding(raw);
+    if (text.empty() || text.find_first_not_of('*') == std::string_view::npos)
+        return NumberForm::Empty;
+    Decimal number;
+    if (!ParseDecimal(text, number))
+        return NumberForm::NotANumber;
+    WriteShifted(number, out);
+    return NumberForm::Number;
+}
+
+void AppendInteger(std::int64_t value, std::string& out) {
+    std::array<char, 24> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    out.append(buffer.data(), result.ptr);
+}
+
+void AppendScaled(std::int64_t value, int scale, std::string& out) {
+    // Work on the magnitude as unsigned so the most negative value has one too.
+    const bool negative = value < 0;
+    std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    std::uint64_t divisor = 1;
+    for (int i = 0; i < scale; ++i)
+        divisor *= 10;
+    std::array<char, 24> buffer{};
+    if (negative && magnitude != 0)
+        out.push_back('-');
+    auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude / divisor);
+    out.append(buffer.data(), result.ptr);
+    std::string fraction(static_cast<std::size_t>(scale), '0');
+    std::uint64_t rest = magnitude % divisor;
+    for (int i = scale - 1; i >= 0; --i, rest /= 10)
+        fraction[static_cast<std::size_t>(i)] = static_cast<char>('0' + rest % 10);
+    const auto last = fraction.find_last_not_of('0');
+    if (last != std::string::npos)
+        out.append(".").append(fraction, 0, last + 1);
+}
+
+bool AppendDouble(double value, std::string& out) {
+    if (!std::isfinite(value))
+        return false;
+    if (value == 0)
+        value = 0; // no "-0"
+    std::array<char, 400> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                      std::chars_format::fixed);
+    out.append(buffer.data(), result.ptr);
+    return true;
+}
+
+} // namespace tabrivel::dbf

@@ -1,0 +1,172 @@
+#include "TextDecoder.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/ustring.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace tabrivel::dbf {
+namespace {
+
+UConverter* OpenConverter(const std::string& name) {
+    if (name.empty())
+        return nullptr;
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter* converter = ucnv_open(name.c_str(), &status);
+    if (U_FAILURE(status)) {
+        ucnv_close(converter);
+        return nullptr;
+    }
+    return converter;
+}
+
+bool IsAscii(std::string_view bytes) {
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Continuation bytes and the ranges that exclude overlong forms and surrogates.
+std::size_t Utf8SequenceLength(const unsigned char* p, std::size_t left) {
+    const auto in = [](unsigned char c, unsigned char low, unsigned char high) {
+        return c >= low && c <= high;
+    };
+    const unsigned char lead = p[0];
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = in(lead, 0xC2, 0xDF)   ? 2
+                         : in(lead, 0xE0, 0xEF) ? 3
+                         : in(lead, 0xF0, 0xF4) ? 4
+                                                : 0;
+    if (length == 0 || length > left)
+        return 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead == 0xE0)
+        low = 0xA0;
+    else if (lead == 0xED)
+        high = 0x9F;
+    else if (lead == 0xF0)
+        low = 0x90;
+    else if (lead == 0xF4)
+        high = 0x8F;
+    if (!in(p[1], low, high))
+        return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (!in(p[i], 0x80, 0xBF))
+            return 0;
+    return length;
+}
+
+bool IsUtf8(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t length = Utf8SequenceLength(p + at, bytes.size() - at);
+        if (length == 0)
+            return false;
+        at += length;
+    }
+    return true;
+}
+
+} // namespace
+
+bool IsKnownCodePage(const std::string& name) {
+    UConverter* converter = OpenConverter(name);
+    ucnv_close(converter);
+    return converter != nullptr;
+}
+
+void TextDecoder::ConverterCloser::operator()(UConverter* converter) const {
+    ucnv_close(converter);
+}
+
+TextDecoder::TextDecoder(const std::string& codePage, bool acceptUtf8)
+    : converter_(OpenConverter(codePage)), acceptUtf8_(acceptUtf8) {
+    if (!converter_)
+        throw std::invalid_argument("unknown code page " + codePage);
+    singleByte_ = ucnv_getMaxCharSize(converter_.get()) == 1;
+    if (singleByte_)
+        buildTable();
+}
+
+TextDecoder::~TextDecoder() = default;
+
+void TextDecoder::buildTable() {
+    asciiIsIdentity_ = true;
+    for (int byte = 0; byte < 256; ++byte) {
+        const char in = static_cast<char>(byte);
+        UChar wide[4];
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_reset(converter_.get());
+        const int32_t units = ucnv_toUChars(converter_.get(), wide, 4, &in, 1, &status);
+        auto& entry = table_[static_cast<std::size_t>(byte)];
+        int32_t length = 0;
+        UErrorCode utf8Status = U_ZERO_ERROR;
+        if (U_SUCCESS(status))
+            u_strToUTF8(entry.bytes.data(), 4, &length, wide, units, &utf8Status);
+        if (U_FAILURE(status) || U_FAILURE(utf8Status) || length > 4 || length == 0) {
+            entry.bytes = {'\xEF', '\xBF', '\xBD', '\0'}; // U+FFFD
+            length = 3;
+        }
+        entry.length = static_cast<std::uint8_t>(length);
+        if (byte < 0x80 && (length != 1 || entry.bytes[0] != in))
+            asciiIsIdentity_ = false;
+    }
+}
+
+void TextDecoder::append(std::string_view bytes, std::string& out) {
+    if (acceptUtf8_ && !IsAscii(bytes) && IsUtf8(bytes))
+        out.append(bytes);
+    else if (singleByte_)
+        appendSingleByte(bytes, out);
+    else
+        appendMultiByte(bytes, out);
+}
+
+void TextDecoder::appendSingleByte(std::string_view bytes, std::string& out) const {
+    const std::size_t start = out.size();
+    out.resize(start + bytes.size() * 3);
+    char* write = out.data() + start;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80 && asciiIsIdentity_) {
+            *write++ = c;
+            continue;
+        }
+        const auto& entry = table_[byte];
+        write = std::copy_n(entry.bytes.data(), entry.length, write);
+    }
+    out.resize(static_cast<std::size_t>(write - out.data()));
+}
+
+void TextDecoder::appendMultiByte(std::string_view bytes, std::string& out) {
+    if (IsAscii(bytes)) {
+        out.append(bytes);
+        return;
+    }
+    // At most one UTF-16 unit per input byte, and at most three UTF-8 bytes per unit.
+    wide_.resize(bytes.size() + 1);
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_reset(converter_.get());
+    const int32_t units = ucnv_toUChars(converter_.get(), reinterpret_cast<UChar*>(wide_.data()),
+                                        static_cast<int32_t>(wide_.size()), bytes.data(),
+                                        static_cast<int32_t>(bytes.size()), &status);
+    const std::size_t start = out.size();
+    out.resize(start + static_cast<std::size_t>(units) * 3 + 1);
+    int32_t length = 0;
+    UErrorCode utf8Status = U_ZERO_ERROR;
+    u_strToUTF8WithSub(out.data() + start, static_cast<int32_t>(out.size() - start), &length,
+                       reinterpret_cast<const UChar*>(wide_.data()), units, 0xFFFD, nullptr,
+                       &utf8Status);
+    if (U_SUCCESS(status) && U_SUCCESS(utf8Status)) {
+        out.resize(start + static_cast<std::size_t>(length));
+        return;
+    }
+    // Never drop a value: keep its ASCII and mark every other byte.
+    out.resize(start);
+    for (const char c : bytes)
+        out.append(static_cast<unsigned char>(c) < 0x80 ? std::string_view(&c, 1)
+                                                        : std::string_view("\xEF\xBF\xBD"));
+}
+
+} // namespace tabrivel::dbf

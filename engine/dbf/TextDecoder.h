@@ -1,0 +1,52 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct UConverter;
+
+namespace tabrivel::dbf {
+
+bool IsKnownCodePage(const std::string& name);
+
+// Turns a table's bytes into UTF-8. Single-byte code pages are decoded through a
+// 256-entry table built once per table; multi-byte ones go through ICU. Bytes a code
+// page does not define become U+FFFD, so a value is never dropped.
+class TextDecoder {
+public:
+    // Throws std::invalid_argument when ICU does not know the code page. With
+    // `acceptUtf8`, a value whose bytes are well-formed UTF-8 is taken as UTF-8: for
+    // tables whose code page is only a guess.
+    explicit TextDecoder(const std::string& codePage, bool acceptUtf8 = false);
+    ~TextDecoder();
+    TextDecoder(const TextDecoder&) = delete;
+    TextDecoder& operator=(const TextDecoder&) = delete;
+
+    // Appends the UTF-8 form of `bytes` to `out`.
+    void append(std::string_view bytes, std::string& out);
+
+private:
+    struct Utf8Char {
+        std::array<char, 4> bytes{};
+        std::uint8_t length = 0;
+    };
+    void buildTable();
+    void appendSingleByte(std::string_view bytes, std::string& out) const;
+    void appendMultiByte(std::string_view bytes, std::string& out);
+
+    struct ConverterCloser {
+        void operator()(UConverter* converter) const;
+    };
+    std::unique_ptr<UConverter, ConverterCloser> converter_;
+    bool singleByte_ = false;
+    bool acceptUtf8_ = false;
+    bool asciiIsIdentity_ = false;
+    std::array<Utf8Char, 256> table_{};
+    std::vector<char16_t> wide_; // reused between calls on the multi-byte path
+};
+
+} // namespace tabrivel::dbf

@@ -1,0 +1,59 @@
+#include "TableReading.h"
+
+#include "TableError.h"
+
+namespace tabrivel::testing {
+namespace {
+
+void ReadInto(TableSource& source, std::vector<OwnedRecord>& records) {
+    while (source.next()) {
+        OwnedRecord record;
+        for (const auto& value : source.values())
+            record.push_back({value.type, std::string(value.text)});
+        records.push_back(std::move(record));
+    }
+}
+
+} // namespace
+
+std::vector<OwnedRecord> ReadAllRecords(const std::filesystem::path& table,
+                                        const TableOpenOptions& options) {
+    std::vector<OwnedRecord> records;
+    auto source = OpenTable(table, options);
+    ReadInto(*source, records);
+    return records;
+}
+
+std::vector<OwnedRecord> ReadUntilError(const std::filesystem::path& table, std::string& error) {
+    std::vector<OwnedRecord> records;
+    error.clear();
+    try {
+        auto source = OpenTable(table);
+        ReadInto(*source, records);
+    } catch (const TableError& failure) {
+        error = failure.what();
+    }
+    return records;
+}
+
+const char* ValueTypeName(ValueType type) {
+    switch (type) {
+    case ValueType::Null:
+        return "Null";
+    case ValueType::Text:
+        return "Text";
+    case ValueType::Number:
+        return "Number";
+    case ValueType::Date:
+        return "Date";
+    case ValueType::DateTime:
+        return "DateTime";
+    case ValueType::Logical:
+        return "Logical";
+    case ValueType::Binary:
+        return "Binary";
+    }
+    return "?";
+}
+
+} // namespace tabrivel::testing
