@@ -24,7 +24,7 @@ release: deps
 	cmake --build --preset release
 
 bench: release
-	./build/release/bin/tabrivel-bench
+	./build/release/bin/tabrivel-convert-bench
 
 format:
 	find app engine fs inputs results tests bench samples -name '*.cpp' -o -name '*.h' | xargs clang-format -i

@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="cmake ninja-build g++ qt6-base-dev libicu-dev fonts-liberation2 ccache \
-libsqlite3-dev sqlite3 xvfb xauth imagemagick libgl-dev"
+libsqlite3-dev sqlite3 xvfb xauth imagemagick libgl-dev pgdbf"
 
 missing=""
 for package in $PACKAGES; do

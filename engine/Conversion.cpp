@@ -1,0 +1,26 @@
+#include "Conversion.h"
+
+#include "SqlText.h"
+
+namespace tabrivel {
+
+void ConvertTable(const std::filesystem::path& path, std::string_view baseName,
+                  const ConversionOptions& options, const ValueFormat& format,
+                  const StatementSink& sink) {
+    const std::string closing = ClosingDelimiterFor(options.delimiter);
+    const std::unique_ptr<TableSource> table = OpenTable(path, options.open);
+    if (options.createTable) {
+        sink(CreateTableStatement(options.delimiter, closing, options.tableName, baseName,
+                                  table->fieldCount(), options.semicolon));
+    }
+    const std::string name =
+        QualifiedTableName(options.delimiter, closing, options.tableName, baseName);
+    std::string statement;
+    while (table->next()) {
+        statement.clear();
+        AppendInsertStatement(statement, name, table->values(), options.semicolon, format);
+        sink(statement);
+    }
+}
+
+} // namespace tabrivel

@@ -1,0 +1,109 @@
+#include "Companion.h"
+
+#include "PathText.h"
+#include "TableError.h"
+
+#include <QLocale>
+#include <QString>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+namespace tabrivel {
+namespace {
+
+// Gathers statements into large writes: one fwrite per statement costs more than
+// building the statement.
+class StatementWriter {
+public:
+    explicit StatementWriter(std::FILE* file) : file_(file) { buffer_.reserve(kFlushAt + 4096); }
+    ~StatementWriter() { flush(); }
+
+    void write(std::string_view statement) {
+        buffer_ += statement;
+        buffer_ += "\r\n";
+        if (buffer_.size() >= kFlushAt)
+            flush();
+    }
+
+    // False once any write failed.
+    bool flush() {
+        if (!buffer_.empty() &&
+            std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
+            failed_ = true;
+        buffer_.clear();
+        return !failed_ && std::fflush(file_) == 0;
+    }
+
+private:
+    static constexpr std::size_t kFlushAt = 1 << 20;
+    std::FILE* file_;
+    std::string buffer_;
+    bool failed_ = false;
+};
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+bool ConvertInto(StatementWriter& writer, const std::string& table,
+                 const CompanionArguments& arguments, const ValueFormat& format,
+                 std::FILE* errors) {
+    try {
+        ConvertTable(std::filesystem::path(table), TableBaseName(table), arguments.options, format,
+                     [&writer](std::string_view statement) { writer.write(statement); });
+        return true;
+    } catch (const TableError& e) {
+        std::fprintf(errors, "tabrivel-convert: %s: %s\n", table.c_str(), e.what());
+    } catch (const std::exception& e) {
+        std::fprintf(errors, "tabrivel-convert: %s: %s\n", table.c_str(), e.what());
+    }
+    return false;
+}
+
+} // namespace
+
+std::string TableBaseName(const std::string& path) {
+    return PathWithoutExtension(FileNameOfPath(QString::fromLocal8Bit(path))).toStdString();
+}
+
+int RunCompanion(const CompanionArguments& arguments, std::FILE* out, std::FILE* errors) {
+    std::unique_ptr<std::FILE, FileCloser> file;
+    if (!arguments.outputFile.empty()) {
+        file.reset(std::fopen(arguments.outputFile.c_str(), "wb"));
+        if (!file) {
+            std::fprintf(errors, "tabrivel-convert: cannot write %s: %s\n",
+                         arguments.outputFile.c_str(), std::strerror(errno));
+            return 1;
+        }
+        out = file.get();
+    }
+    const ValueFormat format = ValueFormat::fromLocale(QLocale::system());
+    StatementWriter writer(out);
+    bool allConverted = true;
+    for (const std::string& table : arguments.tables)
+        allConverted = ConvertInto(writer, table, arguments, format, errors) && allConverted;
+    if (!writer.flush()) {
+        std::fprintf(errors, "tabrivel-convert: writing the statements failed: %s\n",
+                     std::strerror(errno));
+        return 1;
+    }
+    return allConverted ? 0 : 1;
+}
+
+int CompanionMain(std::span<const std::string> arguments, std::FILE* out, std::FILE* errors) {
+    const ParsedArguments parsed = ParseCompanionArguments(arguments);
+    if (!parsed.error.empty()) {
+        std::fprintf(errors, "tabrivel-convert: %s\nTry 'tabrivel-convert --help'.\n",
+                     parsed.error.c_str());
+        return 2;
+    }
+    if (parsed.arguments.help) {
+        std::fputs(kCompanionUsage, out);
+        return 0;
+    }
+    return RunCompanion(parsed.arguments, out, errors);
+}
+
+} // namespace tabrivel
