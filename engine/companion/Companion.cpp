@@ -68,7 +68,8 @@ std::string TableBaseName(const std::string& path) {
     return PathWithoutExtension(FileNameOfPath(QString::fromLocal8Bit(path))).toStdString();
 }
 
-int RunCompanion(const CompanionArguments& arguments, std::FILE* out, std::FILE* errors) {
+int RunCompanion(const CompanionArguments& arguments, const ValueFormat& format, std::FILE* out,
+                 std::FILE* errors) {
     std::unique_ptr<std::FILE, FileCloser> file;
     if (!arguments.outputFile.empty()) {
         file.reset(std::fopen(arguments.outputFile.c_str(), "wb"));
@@ -79,7 +80,6 @@ int RunCompanion(const CompanionArguments& arguments, std::FILE* out, std::FILE*
         }
         out = file.get();
     }
-    const ValueFormat format = ValueFormat::fromLocale(QLocale::system());
     StatementWriter writer(out);
     bool allConverted = true;
     for (const std::string& table : arguments.tables)
@@ -103,7 +103,8 @@ int CompanionMain(std::span<const std::string> arguments, std::FILE* out, std::F
         std::fputs(kCompanionUsage, out);
         return 0;
     }
-    return RunCompanion(parsed.arguments, out, errors);
+    return RunCompanion(parsed.arguments, ValueFormat::fromLocale(QLocale::system()), out,
+                        errors);
 }
 
 } // namespace tabrivel

@@ -7,8 +7,9 @@
 namespace tabrivel {
 
 // Converts every table of the arguments into `out`, reporting failures on `errors`.
-// Returns the exit status: 0 all converted, 1 any failed.
-int RunCompanion(const CompanionArguments& arguments, std::FILE* out, std::FILE* errors);
+// Numbers and dates take `format`. Returns the exit status: 0 all converted, 1 any failed.
+int RunCompanion(const CompanionArguments& arguments, const ValueFormat& format, std::FILE* out,
+                 std::FILE* errors);
 
 // The whole program: parses, then runs; 2 for a usage error.
 int CompanionMain(std::span<const std::string> arguments, std::FILE* out, std::FILE* errors);

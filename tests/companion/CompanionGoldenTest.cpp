@@ -1,0 +1,143 @@
+// Whole tables through the companion's code path, compared byte for byte.
+#include "Companion.h"
+#include "DbfWriter.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+using namespace tabrivel;
+using namespace tabrivel::testing;
+
+namespace {
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct CompanionRun {
+    int status = -1;
+    std::string out;
+    std::string errors;
+};
+
+CompanionRun Run(const QTemporaryDir& dir, std::vector<std::string> arguments,
+                 const ValueFormat& format = ValueFormat()) {
+    const std::filesystem::path outPath = dir.filePath("out.sql").toStdString();
+    const std::filesystem::path errPath = dir.filePath("err.txt").toStdString();
+    arguments.insert(arguments.begin(), {"-o", outPath.string()});
+    const ParsedArguments parsed = ParseCompanionArguments(arguments);
+    std::FILE* errors = std::fopen(errPath.c_str(), "wb");
+    CompanionRun run;
+    run.status = RunCompanion(parsed.arguments, format, stdout, errors);
+    std::fclose(errors);
+    run.out = ReadFile(outPath);
+    run.errors = ReadFile(errPath);
+    return run;
+}
+
+// A customers table as dBase III writes it: cp1252 text, numbers right-aligned,
+// one deleted record that must not appear.
+std::string WriteCustomers(const QTemporaryDir& dir) {
+    DbfWriter table(0x03, 0x03);
+    table.addField("NAME", 'C', 12).addField("BALANCE", 'N', 8, 2).addField("SINCE", 'D', 8);
+    table.addField("ACTIVE", 'L', 1);
+    table.addRecord({"O'Brien", "  120.50", "19991231", "T"});
+    table.addRecord({"Gone", "    1.00", "20000101", "F"}, true);
+    table.addRecord({"M\xFCller", "   -0.75", "        ", "?"});
+    table.addRecord({"", "********", "00000000", "n"});
+    const std::string path = dir.filePath("customers.dbf").toStdString();
+    table.write(path);
+    return path;
+}
+
+// FoxPro 2 with an .fpt memo holding a line break and an apostrophe.
+std::string WriteNotes(const QTemporaryDir& dir) {
+    DbfWriter table(0xF5, 0x03);
+    table.setMemoFormat(MemoFormat::FoxPro, 64);
+    table.addField("ID", 'N', 3).addField("NOTE", 'M', 10);
+    const std::uint32_t first = table.addMemo("first line\r\nit's second");
+    table.addRecord({"  1", MemoPointer(first, 10)});
+    table.addRecord({"  2", MemoPointer(0, 10)});
+    const std::string path = dir.filePath("notes.dbf").toStdString();
+    table.write(path, ".fpt");
+    return path;
+}
+
+} // namespace
+
+class CompanionGoldenTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void customersWithDefaults() {
+        QTemporaryDir dir;
+        const CompanionRun run = Run(dir, {WriteCustomers(dir)});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(QByteArray::fromStdString(run.out),
+                 QByteArray("CREATE TABLE 'Table1_customers' ('fld1' text,'fld2' text,"
+                            "'fld3' text,'fld4' text);\r\n"
+                            "INSERT INTO 'Table1_customers' ('O''Brien     ','120.5',"
+                            "'1999-12-31','True');\r\n"
+                            "INSERT INTO 'Table1_customers' ('M\xC3\xBCller      ','-0.75','','');\r\n"
+                            "INSERT INTO 'Table1_customers' ('            ','','','False');\r\n"));
+        QVERIFY(run.errors.empty());
+    }
+
+    void optionsAndLocaleShapeTheText() {
+        QTemporaryDir dir;
+        const CompanionRun run =
+            Run(dir, {"--table-name", "t", "--delimiter", "[", "--no-semicolon", "--insert-only",
+                      WriteCustomers(dir)},
+                ValueFormat::fromLocale(QLocale("de_DE")));
+        QCOMPARE(run.status, 0);
+        const QByteArray out = QByteArray::fromStdString(run.out);
+        QVERIFY(!out.contains("CREATE TABLE"));
+        QVERIFY(out.startsWith("INSERT INTO [t_customers] ('O''Brien     ','120,5','31.12.1999',"
+                               "'True')\r\n"));
+        QCOMPARE(out.count("\r\n"), 3);
+    }
+
+    void memoTextArrivesWhole() {
+        QTemporaryDir dir;
+        const CompanionRun run = Run(dir, {"--insert-only", WriteNotes(dir)});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(QByteArray::fromStdString(run.out),
+                 QByteArray("INSERT INTO 'Table1_notes' ('1','first line\r\nit''s second');\r\n"
+                            "INSERT INTO 'Table1_notes' ('2','');\r\n"));
+    }
+
+    // A broken table in the middle is reported and the tables around it still convert.
+    void aFailingTableDoesNotStopTheOthers() {
+        QTemporaryDir dir;
+        const std::string broken = dir.filePath("broken.dbf").toStdString();
+        std::ofstream(broken, std::ios::binary) << "this is not a table";
+        const std::string missing = dir.filePath("missing.dbf").toStdString();
+        const CompanionRun run =
+            Run(dir, {"--insert-only", WriteNotes(dir), broken, missing, WriteCustomers(dir)});
+        QCOMPARE(run.status, 1);
+        const QByteArray out = QByteArray::fromStdString(run.out);
+        QVERIFY(out.startsWith("INSERT INTO 'Table1_notes'"));
+        QVERIFY(out.endsWith("INSERT INTO 'Table1_customers' ('            ','','','False');\r\n"));
+        const QByteArray errors = QByteArray::fromStdString(run.errors);
+        QCOMPARE(errors.count('\n'), 2);
+        QVERIFY(errors.contains("broken.dbf"));
+        QVERIFY(errors.contains("missing.dbf"));
+    }
+
+    void usageErrorIsStatusTwo() {
+        const std::vector<std::string> arguments{"--bogus"};
+        std::FILE* sink = std::tmpfile();
+        QCOMPARE(CompanionMain(arguments, sink, sink), 2);
+        std::fclose(sink);
+    }
+};
+
+QTEST_GUILESS_MAIN(CompanionGoldenTest)
+#include "CompanionGoldenTest.moc"
