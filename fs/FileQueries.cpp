@@ -81,14 +81,14 @@ std::optional<int> FileAttributes(const QString& path) {
     const QString own = WithoutTrailingSeparators(path);
     int attributes = 0;
     if (fsys::is_directory(*status))
-        attributes |= Directory;
+        attributes |= FileAttribute::Directory;
     if (fsys::is_regular_file(*status))
-        attributes |= Archive;
+        attributes |= FileAttribute::Archive;
     if (FileNameOfPath(own, u'/').startsWith(u'.'))
-        attributes |= Hidden;
+        attributes |= FileAttribute::Hidden;
     const auto link = StatusOf(own, false);
     if (link && fsys::is_symlink(*link))
-        attributes |= Alias;
+        attributes |= FileAttribute::Alias;
     return attributes;
 }
 #endif

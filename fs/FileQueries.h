@@ -13,13 +13,13 @@ namespace tabrivel {
 // reports them. On POSIX they are derived: a name that begins with "." is hidden, every
 // regular file carries the archive bit, a symbolic link is an alias, and nothing is ever
 // a system file.
-enum FileAttribute : int {
-    Hidden = 2,
-    System = 4,
-    Directory = 16,
-    Archive = 32,
-    Alias = 1024,
-};
+namespace FileAttribute {
+inline constexpr int Hidden = 2;
+inline constexpr int System = 4;
+inline constexpr int Directory = 16;
+inline constexpr int Archive = 32;
+inline constexpr int Alias = 1024;
+} // namespace FileAttribute
 
 // The path as the platform's file calls want it (encoded bytes on POSIX).
 std::filesystem::path NativePath(const QString& path);

@@ -14,14 +14,15 @@
 namespace tabrivel {
 
 bool FolderObject::isExcluded() const {
-    constexpr int hiddenSystemFolder = Directory | System | Hidden;
-    return !isRoot &&
-           (attributes == hiddenSystemFolder || attributes == (hiddenSystemFolder | Alias));
+    constexpr int hiddenSystemFolder =
+        FileAttribute::Directory | FileAttribute::System | FileAttribute::Hidden;
+    return !isRoot && (attributes == hiddenSystemFolder ||
+                       attributes == (hiddenSystemFolder | FileAttribute::Alias));
 }
 
 FolderObject OpenFolder(const QString& path) {
     const std::optional<int> attributes = FileAttributes(path);
-    if (!attributes || !(*attributes & Directory))
+    if (!attributes || !(*attributes & FileAttribute::Directory))
         throw FolderError(FolderError::PathNotFound, QStringLiteral("Path not found"));
     return FolderObject{*attributes, QDir(path).isRoot()};
 }

@@ -55,6 +55,13 @@ bool AcceptsFolderName(const QString& name) {
            name != QLatin1String(".") && name != QLatin1String("..");
 }
 
+// Records the key; true when it was not there yet.
+bool FirstTime(QSet<QString>& seen, const QString& key) {
+    const qsizetype before = seen.size();
+    seen.insert(key);
+    return seen.size() != before;
+}
+
 QString WithSeparator(const QString& folder) {
     return folder.endsWith(NativeSeparator()) ? folder : folder + NativeSeparator();
 }
@@ -108,26 +115,10 @@ private:
         return firstEntry(folder);
     }
 
+    // A folder already listed by another path is not listed again.
     bool firstEntry(const QString& folder) {
         const std::optional<QString> identity = FolderIdentity(folder);
-        if (!identity)
-            return true;
-        if (context_.entered.contains(*identity))
-            return false;
-        context_.entered.insert(*identity);
-        return true;
-    }
-
-    // A folder already collected by another path (a link back up the tree, or a second
-    // link to one place) is not collected again.
-    bool firstCollected(const QString& path) {
-        const std::optional<QString> identity = FolderIdentity(path);
-        if (!identity)
-            return false;
-        if (context_.collected.contains(*identity))
-            return false;
-        context_.collected.insert(*identity);
-        return true;
+        return !identity || FirstTime(context_.entered, *identity);
     }
 
     void listSubFolders(const QString& folder, FolderList& found) {
@@ -137,10 +128,13 @@ private:
             if (!MayBeFolder(*entry))
                 continue;
             const QString path = prefix + entry->name;
-            if (!IsFolder(path))
-                continue;
+            const std::optional<QString> identity = FolderIdentity(path);
+            if (!identity)
+                continue; // not a folder, or gone
             context_.yield();
-            if (AcceptsFolderName(entry->name) && firstCollected(path))
+            // A folder already collected by another path (a link back up the tree, or a
+            // second link to one place) is not collected again.
+            if (AcceptsFolderName(entry->name) && FirstTime(context_.collected, *identity))
                 found.append(path + NativeSeparator());
         }
     }

@@ -12,51 +12,69 @@ class PathTextTest : public QObject {
     Q_OBJECT
 
 private:
-    static void addSeparatorRows(const char* name, const QString& path, const QString& expected) {
-        QTest::addRow("%s [\\]", name) << path << QChar(u'\\') << expected;
+    using TextRoutine = QString (*)(const QString&, QChar);
+
+    static void addRows(const char* routineName, TextRoutine routine, const char* name,
+                        const QString& path, const QString& expected) {
+        QTest::addRow("%s: %s [\\]", routineName, name)
+            << routine << path << QChar(u'\\') << expected;
         QString slashed = path;
         QString slashedExpected = expected;
         slashed.replace(u'\\', u'/');
         slashedExpected.replace(u'\\', u'/');
-        QTest::addRow("%s [/]", name) << slashed << QChar(u'/') << slashedExpected;
-    }
-    static void addColumns() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QChar>("separator");
-        QTest::addColumn<QString>("expected");
+        QTest::addRow("%s: %s [/]", routineName, name)
+            << routine << slashed << QChar(u'/') << slashedExpected;
     }
 
 private slots:
-    void fileNameOfPath_data() {
-        addColumns();
-        addSeparatorRows("bare name", "table.dbf", "table.dbf");
-        addSeparatorRows("full path", "C:\\data\\table.dbf", "table.dbf");
-        addSeparatorRows("folder with trailing separator", "C:\\data\\", "");
-        addSeparatorRows("empty", "", "");
-        addSeparatorRows("UNC share", "\\\\server\\share", "share");
-        addSeparatorRows("separator only", "\\", "");
-    }
-    void fileNameOfPath() {
-        QFETCH(QString, path);
-        QFETCH(QChar, separator);
-        QFETCH(QString, expected);
-        QCOMPARE(FileNameOfPath(path, separator), expected);
-    }
+    void separatorRoutines_data() {
+        QTest::addColumn<TextRoutine>("routine");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QChar>("separator");
+        QTest::addColumn<QString>("expected");
+        const auto fileName = [](const char* name, const QString& path, const QString& expected) {
+            addRows("FileNameOfPath", &FileNameOfPath, name, path, expected);
+        };
+        fileName("bare name", "table.dbf", "table.dbf");
+        fileName("full path", "C:\\data\\table.dbf", "table.dbf");
+        fileName("folder with trailing separator", "C:\\data\\", "");
+        fileName("empty", "", "");
+        fileName("UNC share", "\\\\server\\share", "share");
+        fileName("separator only", "\\", "");
 
-    void folderOfPath_data() {
-        addColumns();
-        addSeparatorRows("bare name", "table.dbf", "");
-        addSeparatorRows("full path", "C:\\data\\table.dbf", "C:\\data\\");
-        addSeparatorRows("drive root", "C:\\", "C:\\");
-        addSeparatorRows("UNC share", "\\\\server\\share", "\\\\server\\");
-        addSeparatorRows("empty", "", "");
-        addSeparatorRows("dot inside folder", "C:\\my.data\\t", "C:\\my.data\\");
+        const auto folder = [](const char* name, const QString& path, const QString& expected) {
+            addRows("FolderOfPath", &FolderOfPath, name, path, expected);
+        };
+        folder("bare name", "table.dbf", "");
+        folder("full path", "C:\\data\\table.dbf", "C:\\data\\");
+        folder("drive root", "C:\\", "C:\\");
+        folder("UNC share", "\\\\server\\share", "\\\\server\\");
+        folder("empty", "", "");
+        folder("dot inside folder", "C:\\my.data\\t", "C:\\my.data\\");
+
+        const auto collapse = [](const char* name, const QString& path, const QString& expected) {
+            addRows("CollapseDoubleBackslashes", &CollapseDoubleBackslashes, name, path, expected);
+        };
+        collapse("doubled in drive path", "C:\\\\data\\\\t.dbf", "C:\\data\\t.dbf");
+        collapse("single untouched", "C:\\data\\t.dbf", "C:\\data\\t.dbf");
+        collapse("run of three", "C:\\data\\\\\\t", "C:\\data\\\\t");
+        collapse("run of four, one pass", "C:\\data\\\\\\\\t", "C:\\data\\\\t");
+        collapse("trailing double", "C:\\data\\\\", "C:\\data\\");
+        collapse("UNC kept", "\\\\server\\share", "\\\\server\\share");
+        collapse("UNC inner double", "\\\\server\\\\share", "\\\\server\\share");
+        collapse("leading one", "\\data", "\\\\data");
+        collapse("leading three", "\\\\\\server\\x", "\\\\server\\x");
+        collapse("leading four", "\\\\\\\\server\\x", "\\\\server\\x");
+        collapse("single separator", "\\", "\\\\");
+        collapse("only separators", "\\\\\\\\\\", "\\\\");
+        collapse("empty", "", "");
     }
-    void folderOfPath() {
+    void separatorRoutines() {
+        QFETCH(TextRoutine, routine);
         QFETCH(QString, path);
         QFETCH(QChar, separator);
         QFETCH(QString, expected);
-        QCOMPARE(FolderOfPath(path, separator), expected);
+        QCOMPARE(routine(path, separator), expected);
     }
 
     void otherSeparatorIsPlainText() {
@@ -91,29 +109,6 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, expected);
         QCOMPARE(PathWithoutExtension(name), expected);
-    }
-
-    void collapseDoubleBackslashes_data() {
-        addColumns();
-        addSeparatorRows("doubled in drive path", "C:\\\\data\\\\t.dbf", "C:\\data\\t.dbf");
-        addSeparatorRows("single untouched", "C:\\data\\t.dbf", "C:\\data\\t.dbf");
-        addSeparatorRows("run of three", "C:\\data\\\\\\t", "C:\\data\\\\t");
-        addSeparatorRows("run of four, one pass", "C:\\data\\\\\\\\t", "C:\\data\\\\t");
-        addSeparatorRows("trailing double", "C:\\data\\\\", "C:\\data\\");
-        addSeparatorRows("UNC kept", "\\\\server\\share", "\\\\server\\share");
-        addSeparatorRows("UNC inner double", "\\\\server\\\\share", "\\\\server\\share");
-        addSeparatorRows("leading one", "\\data", "\\\\data");
-        addSeparatorRows("leading three", "\\\\\\server\\x", "\\\\server\\x");
-        addSeparatorRows("leading four", "\\\\\\\\server\\x", "\\\\server\\x");
-        addSeparatorRows("single separator", "\\", "\\\\");
-        addSeparatorRows("only separators", "\\\\\\\\\\", "\\\\");
-        addSeparatorRows("empty", "", "");
-    }
-    void collapseDoubleBackslashes() {
-        QFETCH(QString, path);
-        QFETCH(QChar, separator);
-        QFETCH(QString, expected);
-        QCOMPARE(CollapseDoubleBackslashes(path, separator), expected);
     }
 
     void hasOddCharacters_data() {
