@@ -2,6 +2,9 @@
 
 #include <QDate>
 
+#include <cstdint>
+#include <cstring>
+
 namespace tabrivel {
 namespace {
 
@@ -25,16 +28,35 @@ void AppendPadded(std::string& out, int number, int width) {
         out.push_back(digits[--length]);
 }
 
+// True when any of the eight bytes is an apostrophe or NUL: the classic "has zero
+// byte" test, applied to the word and to the word xor apostrophes.
+bool NeedsEscaping(std::uint64_t word) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    const std::uint64_t apostrophes = word ^ (kOnes * '\'');
+    return (((word - kOnes) & ~word) | ((apostrophes - kOnes) & ~apostrophes)) & kHighs;
+}
+
+// Most text holds neither apostrophes nor NUL, so it is checked eight bytes at a time
+// and copied in one piece.
 void AppendEscapedText(std::string& out, std::string_view text) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c != '\'' && c != '\0')
-            continue;
-        out.append(text.data() + start, i - start);
-        if (c == '\'')
-            out += "''";
-        start = i + 1;
+    std::size_t start = 0, i = 0;
+    while (i < text.size()) {
+        if (i + 8 <= text.size()) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + i, 8);
+            if (!NeedsEscaping(word)) {
+                i += 8;
+                continue;
+            }
+        }
+        const char c = text[i];
+        if (c == '\'' || c == '\0') {
+            out.append(text.data() + start, i - start);
+            if (c == '\'')
+                out += "''";
+            start = i + 1;
+        }
+        ++i;
     }
     out.append(text.data() + start, text.size() - start);
 }
@@ -58,7 +80,7 @@ std::string Utf8(const QString& text) {
 
 } // namespace
 
-ValueFormat::ValueFormat() : date_(parseDatePattern(QStringLiteral("yyyy-MM-dd"))) {}
+ValueFormat::ValueFormat() : date_(parseDatePattern(QStringLiteral("yyyy-MM-dd"))), isIso_(true) {}
 
 ValueFormat ValueFormat::fromLocale(const QLocale& locale) {
     ValueFormat format;
@@ -66,6 +88,7 @@ ValueFormat ValueFormat::fromLocale(const QLocale& locale) {
         return format;
     format.decimalSeparator_ = Utf8(locale.decimalPoint());
     format.date_ = parseDatePattern(locale.dateFormat(QLocale::ShortFormat));
+    format.isIso_ = format.date_ == ValueFormat().date_;
     for (int month = 1; month <= 12; ++month) {
         format.shortMonths_[month - 1] = Utf8(locale.monthName(month, QLocale::ShortFormat));
         format.longMonths_[month - 1] = Utf8(locale.monthName(month, QLocale::LongFormat));
@@ -133,6 +156,10 @@ void ValueFormat::appendNumber(std::string& out, std::string_view canonical) con
 }
 
 void ValueFormat::appendDate(std::string& out, std::string_view iso) const {
+    if (isIso_) {
+        out += iso;
+        return;
+    }
     const int year = Digits(iso, 0, 4), month = Digits(iso, 5, 2), day = Digits(iso, 8, 2);
     for (const DateToken& token : date_) {
         switch (token.part) {

@@ -38,12 +38,14 @@ private:
     struct DateToken {
         DatePart part;
         std::string literal;
+        bool operator==(const DateToken&) const = default;
     };
 
     static std::vector<DateToken> parseDatePattern(const QString& pattern);
 
     std::string decimalSeparator_ = ".";
     std::vector<DateToken> date_;
+    bool isIso_ = false; // the canonical text is already the answer
     std::array<std::string, 12> shortMonths_;
     std::array<std::string, 12> longMonths_;
     std::array<std::string, 7> shortWeekdays_;

@@ -44,6 +44,23 @@ private slots:
         QCOMPARE(QString::fromStdString(ValueText(value, format)), expected);
     }
 
+    // Text is scanned in eight-byte steps: an apostrophe or NUL at any place of a word,
+    // and in the tail after the last whole word, must still be caught.
+    void escapingAtEveryPosition() {
+        for (int length = 1; length <= 20; ++length) {
+            for (int at = 0; at < length; ++at) {
+                for (char special : {'\'', '\0'}) {
+                    std::string text(length, 'x');
+                    text[at] = special;
+                    std::string expected(at, 'x');
+                    expected += special == '\'' ? "''" : "";
+                    expected += std::string(length - at - 1, 'x');
+                    QCOMPARE(ValueText(Value::of(ValueType::Text, text), ValueFormat()), expected);
+                }
+            }
+        }
+    }
+
     // Every short date pattern Qt knows must widen its year to four digits and never put
     // an unescaped apostrophe into the statement.
     void everyLocaleKeepsTheCenturyAndTheQuoting() {
