@@ -13,11 +13,14 @@ namespace tabrivel {
 
 namespace {
 
-void PaintBackground(QWidget& widget, const QColor& colour) {
+// Option buttons and check boxes stay see-through so that they sit on their frame's
+// own fill, which the style may shade a little; their palette carries the colour.
+void PaintBackground(QWidget& widget, const QColor& colour, bool fill) {
     QPalette palette = widget.palette();
     palette.setColor(QPalette::Window, colour);
+    palette.setColor(widget.backgroundRole(), colour);
     widget.setPalette(palette);
-    widget.setAutoFillBackground(true);
+    widget.setAutoFillBackground(fill);
 }
 
 QFont ArialBold(qreal points) {
@@ -34,11 +37,12 @@ QColor ButtonFace() {
 }
 
 void PaintSurfaces(QWidget& window, const QColor& colour) {
-    PaintBackground(window, colour);
+    PaintBackground(window, colour, true);
     for (QWidget* child : window.findChildren<QWidget*>()) {
-        if (qobject_cast<QGroupBox*>(child) || qobject_cast<QRadioButton*>(child) ||
-            qobject_cast<QCheckBox*>(child))
-            PaintBackground(*child, colour);
+        if (qobject_cast<QGroupBox*>(child))
+            PaintBackground(*child, colour, true);
+        else if (qobject_cast<QRadioButton*>(child) || qobject_cast<QCheckBox*>(child))
+            PaintBackground(*child, colour, false);
     }
 }
 
