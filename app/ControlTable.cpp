@@ -19,7 +19,6 @@ namespace {
 
 using K = ControlKind;
 
-// Containers come before what they hold.
 constexpr std::array kControls{
     ControlSpec{"ListView1", K::ListView, "", nullptr, 120, 120, 7800, 1605, 0},
     ControlSpec{"PushButton1", K::PushButton, "Add DBF Files", nullptr, 120, 1815, 3840, 405, 5},
@@ -106,16 +105,16 @@ QWidget* MakeControl(const ControlSpec& spec) {
     return nullptr;
 }
 
-void ChainTabOrder(const QHash<QString, QWidget*>& controls) {
+// The focus chain follows the order in which controls join the window, so they are
+// created in tab order. Every container's tab index is below its contents', so each
+// container exists by the time its first control is placed in it.
+std::vector<const ControlSpec*> InTabOrder() {
     std::vector<const ControlSpec*> ordered;
     for (const auto& spec : kControls)
         ordered.push_back(&spec);
-    std::sort(ordered.begin(), ordered.end(),
-              [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
-    for (std::size_t i = 1; i < ordered.size(); ++i) {
-        QWidget::setTabOrder(controls.value(QString::fromLatin1(ordered[i - 1]->name)),
-                             controls.value(QString::fromLatin1(ordered[i]->name)));
-    }
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const auto* a, const auto* b) { return a->tabIndex < b->tabIndex; });
+    return ordered;
 }
 
 } // namespace
@@ -133,17 +132,18 @@ QRect TwipsToPixels(int left, int top, int width, int height) {
 
 QHash<QString, QWidget*> BuildControls(QWidget& window) {
     QHash<QString, QWidget*> controls;
-    for (const auto& spec : kControls) {
+    for (const ControlSpec* entry : InTabOrder()) {
+        const ControlSpec& spec = *entry;
         QWidget* control = MakeControl(spec);
         const QString name = QString::fromLatin1(spec.name);
         control->setObjectName(name);
         QWidget* container =
             spec.container ? controls.value(QString::fromLatin1(spec.container)) : &window;
+        Q_ASSERT(container != nullptr);
         control->setParent(container);
         control->setGeometry(TwipsToPixels(spec.left, spec.top, spec.width, spec.height));
         controls.insert(name, control);
     }
-    ChainTabOrder(controls);
     return controls;
 }
 
