@@ -38,16 +38,10 @@ CursorHeader ReadCursorHeader(const QByteArray& bytes) {
 }
 
 QImage ReadPicture(QByteArray bytes, const QString& path) {
-    // The image reader may only know the icon layout; a cursor differs in its type word
-    // and in the two words that hold the hotspot, so present it as a plain icon.
-    if (ReadCursorHeader(bytes).isCursor) {
-        bytes[2] = 1;
-        qToLittleEndian<quint16>(1, bytes.data() + 6 + 4);
-        qToLittleEndian<quint16>(0, bytes.data() + 6 + 6);
-    }
+    // Qt's icon reader takes cursors too; it only drops their hotspot.
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "ico");
+    QImageReader reader(&buffer, "cur");
     QImage image = reader.read();
     if (image.isNull())
         InvalidPicture(path);

@@ -162,6 +162,8 @@ void MainWindow::SaveOptionClicked() {
 
 void MainWindow::WatchPointer() {
     feedback_ = new PointerFeedback(pointer_, this);
+    for (QWidget* control : std::as_const(controls_))
+        PointerFeedback::keepMovesToItself(control);
     using Over = PointerFeedback::Over;
     for (const char* name :
          {"PushButton1", "PushButton2", "PushButton3", "PushButton4", "PushButton5", "PushButton7",

@@ -28,9 +28,14 @@ void WindowPointer::showArrow() {
 }
 
 void PointerFeedback::watch(QWidget* control, Over kind) {
+    keepMovesToItself(control);
     control->setMouseTracking(true);
     control->installEventFilter(this);
     watched_.insert(control, kind);
+}
+
+void PointerFeedback::keepMovesToItself(QWidget* control) {
+    control->setAttribute(Qt::WA_NoMousePropagation);
 }
 
 bool PointerFeedback::eventFilter(QObject* watched, QEvent* event) {

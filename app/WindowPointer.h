@@ -40,6 +40,11 @@ public:
     // Watches the control (and turns on the mouse tracking it needs).
     void watch(QWidget* control, Over kind);
 
+    // A move over a control is that control's alone: one that a control ignores (a push
+    // button does) must not reach the frame or window beneath and reset the pointer
+    // there. Controls without a pointer of their own leave it as it is.
+    static void keepMovesToItself(QWidget* control);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
