@@ -58,6 +58,12 @@ void HeadOneColumn(QTreeView& view, const QString& header) {
     view.model()->setHeaderData(0, Qt::Horizontal, header);
 }
 
+void ShowModel(QTreeView& view, QAbstractItemModel* model, const QString& header) {
+    view.setModel(model);
+    HeadOneColumn(view, header);
+    view.setColumnWidth(0, kListColumnWidth);
+}
+
 } // namespace
 
 std::function<double()> SystemRandom() {
@@ -272,15 +278,11 @@ bool MainWindow::includeSemicolon() const {
 }
 
 void MainWindow::setInputModel(QAbstractItemModel* model) {
-    listView1_->setModel(model);
-    HeadOneColumn(*listView1_, kInputHeader);
-    listView1_->setColumnWidth(0, kListColumnWidth);
+    ShowModel(*listView1_, model, kInputHeader);
 }
 
 void MainWindow::setResultsModel(QAbstractItemModel* model) {
-    listView2_->setModel(model);
-    HeadOneColumn(*listView2_, kResultsHeader);
-    listView2_->setColumnWidth(0, kListColumnWidth);
+    ShowModel(*listView2_, model, kResultsHeader);
 }
 
 bool MainWindow::Yield() {

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardItemModel>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTreeView>
@@ -111,6 +112,7 @@ private slots:
     void tabOrderFollowsTheTable();
     void windowIsFixedWhiteAndCannotBeMaximised();
     void listsShowOneHeadedColumn();
+    void aListsOwnModelKeepsTheHeadedColumn();
     void onlyTheListsHaveToolTips();
     void nothingIsClipped();
 
@@ -193,6 +195,20 @@ void LayoutTest::listsShowOneHeadedColumn() {
         QVERIFY(!list->isHeaderHidden());
         QCOMPARE(list->columnWidth(0), 480);
     }
+}
+
+void LayoutTest::aListsOwnModelKeepsTheHeadedColumn() {
+    WindowFixture fixture;
+    const auto window = fixture.open();
+    QStandardItemModel inputs(0, 1);
+    QStandardItemModel results(0, 1);
+    window->setInputModel(&inputs);
+    window->setResultsModel(&results);
+    QCOMPARE(window->listView1()->model(), &inputs);
+    QCOMPARE(inputs.headerData(0, Qt::Horizontal).toString(), QString("DBF File(s)"));
+    QCOMPARE(results.headerData(0, Qt::Horizontal).toString(), QString("Result(s)"));
+    QCOMPARE(window->listView1()->columnWidth(0), 480);
+    QCOMPARE(window->listView2()->columnWidth(0), 480);
 }
 
 void LayoutTest::onlyTheListsHaveToolTips() {
