@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStandardItemModel>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -179,6 +180,8 @@ void LayoutTest::windowIsFixedWhiteAndCannotBeMaximised() {
     QCOMPARE(window_->maximumSize(), QSize(1064, 408));
     QVERIFY(!(window_->windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(window_->windowFlags() & Qt::WindowMinimizeButtonHint);
+    window_->CentreOnScreen();
+    QCOMPARE(window_->frameGeometry().center(), window_->screen()->availableGeometry().center());
     QCOMPARE(window_->palette().color(window_->backgroundRole()), QColor(Qt::white));
     for (const char* surface : {"Frame1", "Frame2", "Frame3", "Option1", "Option6", "Check3"}) {
         QWidget* control = window_->control(surface);
