@@ -7,7 +7,7 @@ deps:
 run: deps
 	cmake --preset release >/dev/null
 	cmake --build --preset release
-	./build/release/bin/tabrivel-convert --help
+	./build/release/bin/tabrivel
 
 test: deps
 	cmake --preset dev >/dev/null

@@ -1,0 +1,150 @@
+#include "ControlTable.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeView>
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace tabrivel {
+
+namespace {
+
+using K = ControlKind;
+
+constexpr std::array kControls{
+    ControlSpec{"ListView1", K::ListView, "", nullptr, 120, 120, 7800, 1605, 0},
+    ControlSpec{"PushButton1", K::PushButton, "Add DBF Files", nullptr, 120, 1815, 3840, 405, 5},
+    ControlSpec{"PushButton5", K::PushButton, "Add All DBF Files In Folder", nullptr, 4080, 1815,
+                3840, 405, 6},
+    ControlSpec{"PushButton7", K::PushButton, "Clear List", nullptr, 120, 2325, 3840, 405, 7},
+    ControlSpec{"PushButton3", K::PushButton, "Load Sample/Example Files", nullptr, 4080, 2325,
+                3840, 405, 17},
+    ControlSpec{"Frame4", K::Frame, "Table Name", nullptr, 120, 2790, 7800, 840, 13},
+    ControlSpec{"Text1", K::TextBox, "Text1", "Frame4", 240, 300, 7300, 345, 14},
+    ControlSpec{"Frame5", K::Frame, "Table and Field Delimiting Character", nullptr, 120, 3675,
+                7800, 880, 15},
+    ControlSpec{"Text2", K::TextBox, "'", "Frame5", 240, 360, 7300, 330, 16},
+    ControlSpec{"Frame3", K::Frame, "Options", nullptr, 120, 4620, 7800, 1395, 1},
+    ControlSpec{"Option7", K::OptionButton,
+                "Use Create Table command with first row followed by Insert command", "Frame3", 240,
+                300, 6315, 255, 3},
+    ControlSpec{"Option6", K::OptionButton, "Use Insert command on all rows", "Frame3", 240, 650,
+                6285, 255, 2},
+    ControlSpec{"Check3", K::CheckBox, "Include ; at the end of each line", "Frame3", 240, 1000,
+                4095, 255, 12},
+    ControlSpec{"PushButton2", K::PushButton, "Start Converting", nullptr, 8040, 120, 7800, 405, 8},
+    ControlSpec{"ListView2", K::ListView, "", nullptr, 8040, 630, 7800, 1950, 4},
+    ControlSpec{"Frame1", K::Frame, "Save Option", nullptr, 8040, 2640, 7800, 1815, 20},
+    ControlSpec{"Option1", K::OptionButton, "Save results to this folder:", "Frame1", 240, 300,
+                3615, 255, 24},
+    ControlSpec{"Frame2", K::Frame, "", "Frame1", 480, 510, 6840, 810, 21},
+    ControlSpec{"Text3", K::TextBox, "", "Frame2", 240, 300, 5670, 345, 22},
+    ControlSpec{"PushButton16", K::PushButton, "...", "Frame2", 6000, 300, 600, 345, 23},
+    ControlSpec{"Option2", K::OptionButton, "Save results in folder of original file", "Frame1",
+                240, 1410, 3615, 255, 25},
+    ControlSpec{"PushButton8", K::PushButton, "Save Results As Text File", nullptr, 8040, 4580,
+                3840, 405, 9},
+    ControlSpec{"PushButton9", K::PushButton, "Clear Results", nullptr, 12000, 4580, 3840, 405, 10},
+    ControlSpec{"PushButton4", K::PushButton, "Copy Results To Clipboard", nullptr, 8040, 5090,
+                3840, 405, 11},
+    ControlSpec{"PushButton10", K::PushButton, "Help", nullptr, 12000, 5090, 3840, 405, 18},
+    ControlSpec{"ProgressBar1", K::ProgressBar, "Progress Bar", nullptr, 8040, 5610, 7800, 405, 19},
+};
+
+QTreeView* MakeListView() {
+    auto* view = new QTreeView;
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    view->setUniformRowHeights(true);
+    view->setAllColumnsShowFocus(true);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The one column keeps the width it is given; the user widens it by its divider.
+    view->header()->setStretchLastSection(false);
+    return view;
+}
+
+QProgressBar* MakeProgressBar(const QString& caption) {
+    auto* bar = new QProgressBar;
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    bar->setTextVisible(true);
+    bar->setAlignment(Qt::AlignCenter);
+    bar->setFormat(caption);
+    return bar;
+}
+
+QWidget* MakeControl(const ControlSpec& spec) {
+    const QString caption = QString::fromUtf8(spec.caption);
+    switch (spec.kind) {
+    case K::ListView:
+        return MakeListView();
+    case K::PushButton:
+        return new QPushButton(caption);
+    case K::Frame:
+        return new QGroupBox(caption);
+    case K::TextBox:
+        return new QLineEdit(caption);
+    case K::OptionButton:
+        return new QRadioButton(caption);
+    case K::CheckBox:
+        return new QCheckBox(caption);
+    case K::ProgressBar:
+        return MakeProgressBar(caption);
+    }
+    return nullptr;
+}
+
+// The focus chain follows the order in which controls join the window, so they are
+// created in tab order. Every container's tab index is below its contents', so each
+// container exists by the time its first control is placed in it.
+std::vector<const ControlSpec*> InTabOrder() {
+    std::vector<const ControlSpec*> ordered;
+    for (const auto& spec : kControls)
+        ordered.push_back(&spec);
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const auto* a, const auto* b) { return a->tabIndex < b->tabIndex; });
+    return ordered;
+}
+
+} // namespace
+
+std::span<const ControlSpec> WindowControls() {
+    return kControls;
+}
+
+QRect TwipsToPixels(int left, int top, int width, int height) {
+    const auto px = [](int twips) {
+        return qRound(twips / 15.0);
+    };
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+QHash<QString, QWidget*> BuildControls(QWidget& window) {
+    QHash<QString, QWidget*> controls;
+    for (const ControlSpec* entry : InTabOrder()) {
+        const ControlSpec& spec = *entry;
+        QWidget* control = MakeControl(spec);
+        const QString name = QString::fromLatin1(spec.name);
+        control->setObjectName(name);
+        QWidget* container =
+            spec.container ? controls.value(QString::fromLatin1(spec.container)) : &window;
+        Q_ASSERT(container != nullptr);
+        control->setParent(container);
+        control->setGeometry(TwipsToPixels(spec.left, spec.top, spec.width, spec.height));
+        controls.insert(name, control);
+    }
+    return controls;
+}
+
+} // namespace tabrivel

@@ -1,0 +1,96 @@
+#include "QtPrompts.h"
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace tabrivel {
+
+namespace {
+
+QMessageBox::Icon ToQtIcon(BoxIcon icon) {
+    switch (icon) {
+    case BoxIcon::None:
+        return QMessageBox::NoIcon;
+    case BoxIcon::Information:
+        return QMessageBox::Information;
+    case BoxIcon::Warning:
+        return QMessageBox::Warning;
+    case BoxIcon::Question:
+        return QMessageBox::Question;
+    case BoxIcon::Critical:
+        return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+QString DisplayLineBreaks(const QString& text) {
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+BoxAnswer QtPrompts::messageBox(const QString& title, const QString& text, BoxIcon icon,
+                                BoxButtons buttons) {
+    QMessageBox box(ToQtIcon(icon), title, DisplayLineBreaks(text), QMessageBox::NoButton, parent_);
+    box.setTextFormat(Qt::PlainText);
+    if (buttons == BoxButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    const int chosen = box.exec();
+    if (buttons == BoxButtons::Ok)
+        return BoxAnswer::Ok;
+    return chosen == QMessageBox::Yes ? BoxAnswer::Yes : BoxAnswer::No;
+}
+
+std::optional<QString> QtPrompts::inputBox(const QString& title, const QString& prompt,
+                                           const QString& defaultText) {
+    bool accepted = false;
+    QString answer = QInputDialog::getText(parent_, title, DisplayLineBreaks(prompt),
+                                           QLineEdit::Normal, defaultText, &accepted);
+    if (!accepted)
+        return std::nullopt;
+    return answer;
+}
+
+QStringList QtPrompts::openFiles(const QString& title, const QString& filter, bool multiSelect) {
+    QStringList chosen;
+    if (multiSelect) {
+        chosen = QFileDialog::getOpenFileNames(parent_, title, QString(), filter);
+    } else {
+        const QString one = QFileDialog::getOpenFileName(parent_, title, QString(), filter);
+        if (!one.isEmpty())
+            chosen.append(one);
+    }
+    for (QString& path : chosen)
+        path = QDir::toNativeSeparators(path);
+    return chosen;
+}
+
+QString QtPrompts::existingDirectory(const QString& title, const QString& startFolder) {
+    return QDir::toNativeSeparators(QFileDialog::getExistingDirectory(parent_, title, startFolder));
+}
+
+void QtPrompts::clearClipboard() {
+    QGuiApplication::clipboard()->clear();
+}
+
+void QtPrompts::setClipboardText(const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+}
+
+bool QtPrompts::openUrl(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
+
+} // namespace tabrivel

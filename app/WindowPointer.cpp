@@ -1,0 +1,57 @@
+#include "WindowPointer.h"
+
+#include "EventBoundary.h"
+
+#include <QEvent>
+
+namespace tabrivel {
+
+void WindowPointer::setBusy(bool busy) {
+    if (busy)
+        window_.setCursor(Qt::WaitCursor);
+    else
+        window_.setCursor(Qt::ArrowCursor);
+}
+
+bool WindowPointer::isBusy() const {
+    return window_.cursor().shape() == Qt::WaitCursor;
+}
+
+void WindowPointer::showHand() {
+    if (!isBusy())
+        window_.setCursor(hand_);
+}
+
+void WindowPointer::showArrow() {
+    if (!isBusy())
+        window_.setCursor(Qt::ArrowCursor);
+}
+
+void PointerFeedback::watch(QWidget* control, Over kind) {
+    keepMovesToItself(control);
+    control->setMouseTracking(true);
+    control->installEventFilter(this);
+    watched_.insert(control, kind);
+}
+
+void PointerFeedback::keepMovesToItself(QWidget* control) {
+    control->setAttribute(Qt::WA_NoMousePropagation);
+}
+
+bool PointerFeedback::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove) {
+        const auto found = watched_.constFind(watched);
+        if (found != watched_.constEnd()) {
+            const Over kind = found.value();
+            AtEventBoundary("MouseMove", [&] {
+                if (kind == Over::Hand)
+                    pointer_.showHand();
+                else
+                    pointer_.showArrow();
+            });
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace tabrivel

@@ -1,0 +1,124 @@
+#!/usr/bin/env python3
+"""Writes the program's own pictures: the hand pointer HAND-M.CUR and the window icon
+tabrivel.ico, both 32 x 32 with an alpha channel, into app/assets/.
+
+Run it again after changing a picture; the outputs are committed so that a build needs
+no Python. Only the standard library is used.
+"""
+import os
+import struct
+import sys
+
+HAND = [
+    "      XX        ",
+    "     XooX       ",
+    "     XooX       ",
+    "     XooX       ",
+    "     XooX       ",
+    "     XooXXX     ",
+    "     XooXooXXX  ",
+    "     XooXooXooXX",
+    " XX  XooXooXooXoX",
+    "XooX XooXooXooXoX",
+    "XoooXXoooooooooX",
+    " XoooXooooooooooX",
+    "  XooXoooooooooX",
+    "  XooooooooooooX",
+    "   XoooooooooooX",
+    "   XooooooooooX",
+    "    XoooooooooX",
+    "    XoooooooooX",
+    "     XooooooooX",
+    "     XXXXXXXXXX",
+]
+HAND_HOTSPOT = (6, 0)  # the tip of the raised finger
+HAND_OFFSET = (2, 2)  # where the drawing sits inside the 32 x 32 picture
+
+BLACK = (0, 0, 0, 255)
+WHITE = (255, 255, 255, 255)
+CLEAR = (0, 0, 0, 0)
+
+
+def hand_pixels():
+    pixels = [[CLEAR] * 32 for _ in range(32)]
+    ox, oy = HAND_OFFSET
+    for y, row in enumerate(HAND):
+        for x, ch in enumerate(row):
+            if ch == "X":
+                pixels[oy + y][ox + x] = BLACK
+            elif ch == "o":
+                pixels[oy + y][ox + x] = WHITE
+    return pixels
+
+
+def icon_pixels():
+    """A small table: dark frame, blue heading row, ruled rows, and an orange arrow."""
+    frame, heading, paper, rule = (32, 48, 96, 255), (52, 101, 164, 255), WHITE, (170, 180, 200, 255)
+    arrow = (230, 120, 20, 255)
+    pixels = [[CLEAR] * 32 for _ in range(32)]
+    for y in range(3, 27):
+        for x in range(2, 26):
+            edge = x in (2, 25) or y in (3, 26)
+            if edge:
+                pixels[y][x] = frame
+            elif y < 9:
+                pixels[y][x] = heading
+            elif (y - 9) % 4 == 3 or x == 11:
+                pixels[y][x] = rule
+            else:
+                pixels[y][x] = paper
+    for y in range(16, 31):  # arrow pointing right, bottom right
+        half = 7 - abs(y - 23)
+        for x in range(20, 31):
+            shaft = 21 <= y <= 25 and x < 25
+            head = 25 <= x <= 25 + half
+            if shaft or head:
+                pixels[y][x] = arrow
+    return pixels
+
+
+def dib(pixels):
+    """A 32-bit bottom-up bitmap followed by its one-bit AND mask, as .ico/.cur hold them."""
+    size = len(pixels)
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+    colour = b"".join(
+        bytes((b, g, r, a)) for row in reversed(pixels) for (r, g, b, a) in row
+    )
+    mask_row_bytes = ((size + 31) // 32) * 4
+    mask = bytearray()
+    for row in reversed(pixels):
+        bits = bytearray(mask_row_bytes)
+        for x, (_, _, _, a) in enumerate(row):
+            if a == 0:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bits
+    return header + colour + bytes(mask)
+
+
+def icon_file(pixels, kind, hotspot=(0, 0)):
+    """kind 1 = icon, 2 = cursor (whose planes/bit-count fields carry the hotspot)."""
+    image = dib(pixels)
+    size = len(pixels)
+    if kind == 1:
+        field1, field2 = 1, 32
+    else:
+        field1, field2 = hotspot
+    directory = struct.pack("<HHH", 0, kind, 1)
+    entry = struct.pack("<BBBBHHII", size, size, 0, 0, field1, field2, len(image), 6 + 16)
+    return directory + entry + image
+
+
+def main():
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    out = os.path.join(root, "app", "assets")
+    os.makedirs(out, exist_ok=True)
+    hot = (HAND_HOTSPOT[0] + HAND_OFFSET[0], HAND_HOTSPOT[1] + HAND_OFFSET[1])
+    with open(os.path.join(out, "HAND-M.CUR"), "wb") as f:
+        f.write(icon_file(hand_pixels(), 2, hot))
+    with open(os.path.join(out, "tabrivel.ico"), "wb") as f:
+        f.write(icon_file(icon_pixels(), 1))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

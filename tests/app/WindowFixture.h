@@ -1,0 +1,44 @@
+#pragma once
+
+#include "MainWindow.h"
+#include "ScriptedPrompts.h"
+#include "TempSettings.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace tabrivel::testing {
+
+// A window over scripted prompts, a temporary store, a fixed random draw and a program
+// folder of its own (empty unless the test puts the hand pointer or the skin there).
+struct WindowFixture {
+    ScriptedPrompts prompts;
+    TempSettings store;
+    QTemporaryDir programDir;
+    double randomDraw = 0.5;
+
+    std::unique_ptr<MainWindow> open() {
+        return std::make_unique<MainWindow>(ShellContext{
+            prompts, store.settings(), [this] { return randomDraw; }, programDir.path()});
+    }
+
+    void seed(const QString& key, const QString& value) {
+        store.settings().WriteSetting(key, value);
+    }
+
+    QString stored(const QString& key) const {
+        const auto view = store.reopen();
+        return view->value("Tabrivel/" + key, QStringLiteral("<missing>")).toString();
+    }
+
+    bool putBesideProgram(const QString& relativePath, const QByteArray& bytes) {
+        const QString path = programDir.filePath(relativePath);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+};
+
+} // namespace tabrivel::testing

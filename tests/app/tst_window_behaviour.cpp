@@ -1,0 +1,274 @@
+#include "ErrorReport.h"
+#include "HandCursor.h"
+#include "WindowFixture.h"
+#include "WindowLook.h"
+
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTreeView>
+#include <QtTest>
+
+#include <stdexcept>
+
+using namespace tabrivel;
+using tabrivel::testing::WindowFixture;
+
+namespace {
+
+QByteArray AssetBytes(const QString& name) {
+    QFile file(QStringLiteral(TABRIVEL_ASSETS_DIR "/") + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The widget that receives the mouse when it moves over a named control.
+QWidget* MouseTarget(MainWindow& window, const QString& name) {
+    if (name == "Form1")
+        return &window;
+    QWidget* control = window.control(name);
+    if (auto* list = qobject_cast<QTreeView*>(control))
+        return list->viewport();
+    return control;
+}
+
+void MoveMouseOver(QWidget* target) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), target->mapToGlobal(QPointF(3, 3)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+}
+
+void AddRow(QTreeView* list, const QString& text) {
+    auto* model = qobject_cast<QStandardItemModel*>(list->model());
+    model->appendRow(new QStandardItem(text));
+}
+
+// A command that fails outside any trap.
+class WindowWithFailingCommand : public MainWindow {
+public:
+    using MainWindow::MainWindow;
+    void PushButton1_Click() override { throw std::runtime_error("Out of memory"); }
+};
+
+} // namespace
+
+class WindowBehaviourTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void handCursorFileKeepsItsPictureAndHotspot();
+    void pointerFollowsTheMouse_data();
+    void pointerFollowsTheMouse();
+    void withoutTheHandFileTheHandIsAnArrow();
+    void unreadableHandFileIsReportedAndStartUpGoesOn();
+    void skinFileGivesTheButtonFace_data();
+    void skinFileGivesTheButtonFace();
+    void homePageOpensOnOneDrawInAHundred_data();
+    void homePageOpensOnOneDrawInAHundred();
+    void helpShowsItsMessageAndChangesNothing();
+    void closingWhileACommandYieldsStopsIt();
+    void windowGoneDuringAYieldIsNotTouched();
+    void failingUntrappedCommandLeavesTheWindowIntact();
+};
+
+void WindowBehaviourTest::handCursorFileKeepsItsPictureAndHotspot() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("HAND-M.CUR");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(AssetBytes("HAND-M.CUR"));
+    file.close();
+    const QCursor hand = LoadCursorFile(path);
+    QCOMPARE(hand.shape(), Qt::BitmapCursor);
+    QCOMPARE(hand.hotSpot(), QPoint(8, 2)); // the tip of the finger
+    const QImage picture = hand.pixmap().toImage();
+    QCOMPARE(picture.size(), QSize(32, 32));
+    QCOMPARE(picture.pixelColor(8, 2).alpha(), 255);
+    QCOMPARE(picture.pixelColor(0, 0).alpha(), 0);
+}
+
+void WindowBehaviourTest::pointerFollowsTheMouse_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("pointer"); // hand, arrow, or unchanged (no handler)
+    for (const char* button :
+         {"PushButton1", "PushButton2", "PushButton3", "PushButton4", "PushButton5", "PushButton7",
+          "PushButton8", "PushButton9", "PushButton10", "PushButton16"})
+        QTest::addRow("%s", button) << button << "hand";
+    for (const char* plain : {"Form1", "Frame2", "Frame3", "Frame4", "Frame5", "Option6", "Option7",
+                              "Text3", "ListView1", "ListView2"})
+        QTest::addRow("%s", plain) << plain << "arrow";
+    for (const char* silent :
+         {"Frame1", "Option1", "Option2", "Check3", "Text1", "Text2", "ProgressBar1"})
+        QTest::addRow("%s", silent) << silent << "unchanged";
+}
+
+void WindowBehaviourTest::pointerFollowsTheMouse() {
+    QFETCH(QString, control);
+    QFETCH(QString, pointer);
+    WindowFixture fixture;
+    QVERIFY(fixture.putBesideProgram("HAND-M.CUR", AssetBytes("HAND-M.CUR")));
+    const auto window = fixture.open();
+    QWidget* target = MouseTarget(*window, control);
+
+    window->setCursor(Qt::CrossCursor); // whatever the last handler left
+    MoveMouseOver(target);
+    const Qt::CursorShape expected = pointer == "hand"    ? Qt::BitmapCursor
+                                     : pointer == "arrow" ? Qt::ArrowCursor
+                                                          : Qt::CrossCursor;
+    QCOMPARE(window->cursor().shape(), expected);
+
+    // A long command's busy pointer stays wherever the mouse goes.
+    window->pointer().setBusy(true);
+    MoveMouseOver(target);
+    QVERIFY(window->pointer().isBusy());
+    QCOMPARE(window->cursor().shape(), Qt::WaitCursor);
+    window->pointer().setBusy(false);
+    QVERIFY(!window->pointer().isBusy());
+}
+
+void WindowBehaviourTest::withoutTheHandFileTheHandIsAnArrow() {
+    WindowFixture fixture;
+    const auto window = fixture.open();
+    MoveMouseOver(window->control("PushButton2"));
+    QCOMPARE(window->cursor().shape(), Qt::ArrowCursor);
+    QVERIFY(fixture.prompts.shown.isEmpty());
+}
+
+void WindowBehaviourTest::unreadableHandFileIsReportedAndStartUpGoesOn() {
+    WindowFixture fixture;
+    QVERIFY(fixture.putBesideProgram("HAND-M.CUR", "not a picture at all"));
+    fixture.seed("Table Name", "Orders");
+    const auto window = fixture.open();
+    const auto boxes = fixture.prompts.messages();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].title, QString("Application Error"));
+    QVERIFY(boxes[0].text.contains("Form_Load at line 104\r\r"));
+    QCOMPARE(window->tableName(), QString("Orders"));
+    MoveMouseOver(window->control("PushButton2"));
+    QCOMPARE(window->cursor().shape(), Qt::ArrowCursor);
+}
+
+void WindowBehaviourTest::skinFileGivesTheButtonFace_data() {
+    QTest::addColumn<bool>("skinFile");
+    QTest::addColumn<bool>("skinFolderInstead");
+    QTest::addRow("no skin file: white") << false << false;
+    QTest::addRow("skin file: button face") << true << false;
+    QTest::addRow("a folder of that name is no skin") << false << true;
+}
+
+void WindowBehaviourTest::skinFileGivesTheButtonFace() {
+    QFETCH(bool, skinFile);
+    QFETCH(bool, skinFolderInstead);
+    WindowFixture fixture;
+    if (skinFile)
+        QVERIFY(fixture.putBesideProgram("x/o.cjs", "skin"));
+    if (skinFolderInstead)
+        QVERIFY(QDir(fixture.programDir.path()).mkpath("x/o.cjs"));
+    const auto window = fixture.open();
+    QVERIFY(ButtonFace() != QColor(Qt::white));
+    const QColor expected = skinFile ? ButtonFace() : QColor(Qt::white);
+    QCOMPARE(window->palette().color(window->backgroundRole()), expected);
+    for (const char* name : {"Frame1", "Frame2", "Frame3", "Frame4", "Frame5", "Option1", "Option2",
+                             "Option6", "Option7", "Check3"}) {
+        QWidget* control = window->control(name);
+        QCOMPARE(control->palette().color(control->backgroundRole()), expected);
+    }
+    QVERIFY(fixture.prompts.shown.isEmpty());
+}
+
+void WindowBehaviourTest::homePageOpensOnOneDrawInAHundred_data() {
+    QTest::addColumn<double>("draw");
+    QTest::addColumn<bool>("opens");
+    QTest::addRow("lowest draw") << 0.0 << false;
+    QTest::addRow("just below seven") << 0.0599 << false;
+    QTest::addRow("seven") << 0.06 << true;
+    QTest::addRow("top of seven") << 0.0699 << true;
+    QTest::addRow("eight") << 0.07 << false;
+    QTest::addRow("highest draw") << 0.9999 << false;
+}
+
+void WindowBehaviourTest::homePageOpensOnOneDrawInAHundred() {
+    QFETCH(double, draw);
+    QFETCH(bool, opens);
+    WindowFixture fixture;
+    fixture.randomDraw = draw;
+    const auto window = fixture.open();
+    if (opens)
+        QCOMPARE(fixture.prompts.openedUrls, QList<QUrl>{QUrl("https://www.marlquist.example/")});
+    else
+        QVERIFY(fixture.prompts.openedUrls.isEmpty());
+    QVERIFY(fixture.prompts.shown.isEmpty());
+}
+
+void WindowBehaviourTest::helpShowsItsMessageAndChangesNothing() {
+    WindowFixture fixture;
+    const auto window = fixture.open();
+    AddRow(window->listView1(), "/data/a.dbf");
+    AddRow(window->listView2(), "INSERT INTO 'T' VALUES (1);");
+    const auto before = fixture.store.reopen();
+    QStringList storedBefore;
+    for (const QString& key : before->allKeys())
+        storedBefore << key + "=" + before->value(key).toString();
+
+    QTest::mouseClick(window->control("PushButton10"), Qt::LeftButton);
+
+    QCOMPARE(fixture.prompts.shown.size(), 1);
+    const auto& box = fixture.prompts.shown[0];
+    QCOMPARE(box.title, window->applicationTitle());
+    QCOMPARE(
+        box.text,
+        QString(
+            "Questions? Please contact Team Marlquist at https://www.marlquist.example/contact"));
+    QCOMPARE(box.icon, BoxIcon::None);
+    QCOMPARE(box.buttons, BoxButtons::Ok);
+    const auto after = fixture.store.reopen();
+    QStringList storedAfter;
+    for (const QString& key : after->allKeys())
+        storedAfter << key + "=" + after->value(key).toString();
+    QCOMPARE(storedAfter, storedBefore);
+    QCOMPARE(window->listView1()->model()->rowCount(), 1);
+    QCOMPARE(window->listView2()->model()->rowCount(), 1);
+}
+
+void WindowBehaviourTest::closingWhileACommandYieldsStopsIt() {
+    WindowFixture fixture;
+    const auto window = fixture.open();
+    window->show();
+    QTimer::singleShot(0, window.get(), &QWidget::close);
+    int rounds = 0;
+    while (window->Yield()) {
+        if (++rounds > 10000)
+            QFAIL("the command was never told to stop");
+    }
+    QVERIFY(window->isClosing());
+    QVERIFY(!window->isVisible());
+    QVERIFY(fixture.prompts.shown.isEmpty()); // no question on the way out
+}
+
+void WindowBehaviourTest::windowGoneDuringAYieldIsNotTouched() {
+    WindowFixture fixture;
+    auto owned = fixture.open();
+    QPointer<MainWindow> window(owned.get());
+    QTimer::singleShot(0, [&owned] { owned.reset(); });
+    bool stillThere = true;
+    for (int round = 0; round < 100 && stillThere; ++round)
+        stillThere = window->Yield();
+    QVERIFY(!stillThere);
+    QVERIFY(window.isNull());
+}
+
+void WindowBehaviourTest::failingUntrappedCommandLeavesTheWindowIntact() {
+    WindowFixture fixture;
+    WindowWithFailingCommand window(ShellContext{fixture.prompts, fixture.store.settings(),
+                                                 [] { return 0.5; }, fixture.programDir.path()});
+    AddRow(window.listView1(), "/data/a.dbf");
+    QTest::ignoreMessage(QtWarningMsg, "PushButton1 failed: Out of memory");
+    qobject_cast<QPushButton*>(window.control("PushButton1"))->click();
+    QCOMPARE(window.listView1()->model()->rowCount(), 1);
+    // The window still answers commands afterwards.
+    QTest::mouseClick(window.control("PushButton10"), Qt::LeftButton);
+    QCOMPARE(fixture.prompts.shown.size(), 1);
+}
+
+QTEST_MAIN(WindowBehaviourTest)
+#include "tst_window_behaviour.moc"
