@@ -91,7 +91,7 @@ Value decodeDate(std::string_view raw, std::string& out, DecodeContext& context)
     CivilDate date;
     if (!ParseStoredDate(text, date))
         return RawText(raw, out, context);
-    AppendDate(date, out);
+    AppendStoredDate(text, out);
     return Value::of(ValueType::Date, out);
 }
 
