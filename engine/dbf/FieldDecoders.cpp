@@ -146,45 +146,24 @@ Value decodeTimestamp(std::string_view raw, std::string& out) {
     return decodeDateTime(raw, out);
 }
 
-enum class Pointer { None, Block, NotANumber };
-
-// A memo pointer is four little-endian bytes in Visual FoxPro and a blank-padded
-// decimal elsewhere; 0 and blanks mean no memo.
-Pointer ParsePointer(std::string_view raw, std::uint64_t& block) {
-    if (raw.size() == 4) {
-        block = ReadLittle32(Bytes(raw.data()));
-        return block == 0 ? Pointer::None : Pointer::Block;
-    }
-    const auto text = TrimPadding(raw);
-    if (text.empty())
-        return Pointer::None;
-    block = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9' || block > (UINT64_MAX - 9) / 10)
-            return Pointer::NotANumber;
-        block = block * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    return block == 0 ? Pointer::None : Pointer::Block;
-}
-
 Value decodeMemo(const FieldInfo& field, std::string_view raw, std::string& out,
                  DecodeContext& context) {
     const bool binary = field.type != FieldType::Memo || (field.flags & kFieldBinary) != 0;
-    std::uint64_t block = 0;
-    switch (ParsePointer(raw, block)) {
-    case Pointer::None:
+    MemoFile::Ref ref;
+    switch (context.memo.parsePointer(raw, ref)) {
+    case MemoFile::Pointer::None:
         return binary ? Binary({}) : Text({});
-    case Pointer::NotANumber:
+    case MemoFile::Pointer::NotANumber:
         return RawText(raw, out, context);
-    case Pointer::Block:
+    case MemoFile::Pointer::Memo:
         break;
     }
     if (binary) {
-        context.memo.read(block, out);
+        context.memo.read(ref, out);
         return Binary(out);
     }
     context.memoBytes.clear();
-    context.memo.read(block, context.memoBytes);
+    context.memo.read(ref, context.memoBytes);
     return DecodedText(context.memoBytes, out, context);
 }
 

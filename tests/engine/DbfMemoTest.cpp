@@ -16,6 +16,7 @@ private slots:
     void readsMemoText();
     void binaryMemosKeepTheirBytes();
     void memoFileFoundInAnyCase();
+    void hiPerSixMemos();
     void brokenMemoIsAnError_data();
     void brokenMemoIsAnError();
 
@@ -115,6 +116,31 @@ void DbfMemoTest::memoFileFoundInAnyCase() {
         writer.write(path);
         WriteFile(PathIn(dir, memoName), writer.memoBytes());
         QCOMPARE(Column(ReadAllRecords(path), 0), (std::vector<std::string>{"found"}));
+    }
+}
+
+void DbfMemoTest::hiPerSixMemos() {
+    DbfWriter writer(0xE5);
+    writer.setMemoFormat(MemoFormat::HiPerSix, 32);
+    writer.addField("NOTES", 'M', 10);
+    const std::string text = "a memo over two blocks, longer than thirty-two bytes";
+    writer.addRecord(
+        {HiPerSixPointer(writer.addMemo(text), static_cast<std::uint32_t>(text.size()))});
+    writer.addRecord({""});
+    writer.addRecord({HiPerSixPointer(9999, 4)});
+    const auto path = PathIn(dir_, "six.dbf");
+    writer.write(path, ".SMT");
+
+    auto table = OpenTable(path);
+    QVERIFY(table->next());
+    QCOMPARE(table->values()[0].text, std::string_view(text));
+    QVERIFY(table->next());
+    QCOMPARE(table->values()[0].text, std::string_view());
+    try {
+        table->next();
+        QFAIL("a memo block past the end of the memo file was read");
+    } catch (const TableError& error) {
+        QCOMPARE(error.code(), TableErrorCode::MemoOutOfRange);
     }
 }
 
