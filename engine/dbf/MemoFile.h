@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FieldType.h"
+#include "TableLayout.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -54,6 +54,7 @@ void DbfEncodingTest::decodesText_data() {
         << 0xC9 << QByteArray("\xCC") << QByteArray("no such page") << "" << u"М"_qs;
     QTest::addRow("override beats cpg and byte")
         << 0x26 << QByteArray("\xCC") << QByteArray("UTF-8") << "windows-1251" << u"М"_qs;
+    QTest::addRow("override by number") << 0x26 << QByteArray("\xCC") << none << "1251" << u"М"_qs;
     QTest::addRow("no code page named, UTF-8 bytes")
         << 0x00 << QByteArray("\xD0\x9C\xD0\xB8\xD1\x80") << none << "" << u"Мир"_qs;
     QTest::addRow("no code page named, windows-1252 bytes")
