@@ -139,6 +139,10 @@ void DbfFieldTest::decodesField_data() {
     row("datetime impossible time keeps its bytes", 0x30, 'T', 8, DateTime(2451545, 90'000'000),
         ValueType::Binary, DateTime(2451545, 90'000'000));
 
+    row("dBase 7 timestamp", 0x04, '@', 8, Base7Double(2451545.0 * 86'400'000 + 45'296'000),
+        ValueType::DateTime, "2000-01-01 12:34:56");
+    row("dBase 7 empty timestamp is null", 0x04, '@', 8, QByteArray(8, '\0'), Null, "");
+
     for (const char* yes : {"T", "t", "Y", "y"})
         row(qPrintable(QStringLiteral("logical %1 is true").arg(yes)), 0x03, 'L', 1, yes,
             ValueType::Logical, "True");

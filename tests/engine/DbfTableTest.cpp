@@ -212,6 +212,13 @@ void DbfTableTest::characterFieldsWiderThan255() {
     const auto records = ReadAllRecords(path);
     QCOMPARE(records.at(0).at(0).text, std::string(299, 'a') + "z");
     QCOMPARE(records.at(0).at(1).text, std::string("9"));
+
+    // A decimal count on a narrow character field is only a decimal count when the
+    // widths already add up.
+    DbfWriter narrow(0x03);
+    narrow.addField("CODE", 'C', 4, 1).addField("N", 'N', 2).addRecord({"abcd", "12"});
+    narrow.write(path);
+    QCOMPARE(ReadAllRecords(path).at(0).at(0).text, std::string("abcd"));
 }
 
 void DbfTableTest::dBase2Layout() {
