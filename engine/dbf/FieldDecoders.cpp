@@ -48,13 +48,20 @@ Value decodeNumeric(std::string_view raw, std::string& out, DecodeContext& conte
 }
 
 // dBase 7 stores integers big-endian with the sign bit flipped, so that they sort
-// as bytes; Visual FoxPro stores them little-endian.
+// as bytes; everyone else stores them little-endian, in one to eight bytes.
 Value decodeInteger(std::string_view raw, std::string& out, TableFamily family) {
     const auto* bytes = Bytes(raw.data());
-    std::uint32_t bits = ReadLittle32(bytes);
+    const auto width = static_cast<unsigned>(raw.size());
+    std::uint64_t bits = 0;
+    for (unsigned i = 0; i < width; ++i) {
+        const unsigned at = family == TableFamily::DBase7 ? i : width - 1 - i;
+        bits = bits << 8 | bytes[at];
+    }
+    const unsigned unused = 64 - 8 * width;
     if (family == TableFamily::DBase7)
-        bits = ReadBig32(bytes) ^ 0x8000'0000u;
-    AppendInteger(static_cast<std::int32_t>(bits), out);
+        bits ^= std::uint64_t{1} << (8 * width - 1);
+    // Shift the sign bit to the top and back to spread it over the unused bytes.
+    AppendInteger(static_cast<std::int64_t>(bits << unused) >> unused, out);
     return Value::of(ValueType::Number, out);
 }
 
@@ -98,6 +105,8 @@ Value decodeDate(std::string_view raw, std::string& out, DecodeContext& context)
 Value decodeDateTime(std::string_view raw, std::string& out) {
     if (AllBytesAre(raw, '\0') || AllBytesAre(raw, ' '))
         return Value::null();
+    if (raw.size() != 8)
+        return Binary(raw); // some xBase writers keep a time of day here: its bytes
     const auto* bytes = Bytes(raw.data());
     const std::uint32_t day = ReadLittle32(bytes);
     const std::uint32_t milliseconds = ReadLittle32(bytes + 4);
@@ -184,7 +193,7 @@ Value DecodeField(const FieldInfo& field, std::string_view raw, std::string& out
     case FieldType::AutoIncrement:
         return decodeInteger(raw, out, context.family);
     case FieldType::Double:
-        if (context.family == TableFamily::VisualFoxPro)
+        if (!IsMemoField(field, context.family))
             return decodeDouble(raw, out);
         return decodeMemo(field, raw, out, context);
     case FieldType::General:
@@ -196,6 +205,8 @@ Value DecodeField(const FieldInfo& field, std::string_view raw, std::string& out
     case FieldType::DoubleBase7:
         return decodeDoubleBase7(raw, out);
     case FieldType::Currency:
+        if (raw.size() != 8)
+            return RawText(raw, out, context);
         return decodeCurrency(raw, out);
     case FieldType::Date:
         return decodeDate(raw, out, context);

@@ -126,8 +126,11 @@ void DbfTableTest::malformedTableIsRefused_data() {
     QTest::addRow("field width zero")
         << ToQt(DbfWriter(0x03).addField("EMPTY", 'C', 0).tableBytes())
         << TableErrorCode::BadFieldDescriptor;
-    QTest::addRow("integer of three bytes")
-        << ToQt(DbfWriter(0x30).addField("COUNT", 'I', 3).tableBytes())
+    QTest::addRow("integer of nine bytes")
+        << ToQt(DbfWriter(0x03).addField("COUNT", 'I', 9).tableBytes())
+        << TableErrorCode::BadFieldDescriptor;
+    QTest::addRow("Visual FoxPro datetime of four bytes")
+        << ToQt(DbfWriter(0x30).addField("WHEN", 'T', 4).tableBytes())
         << TableErrorCode::BadFieldDescriptor;
     QTest::addRow("fields wider than the record")
         << ToQt(OneCharacterField().setRecordLength(3).appendBytes("junk").tableBytes())
