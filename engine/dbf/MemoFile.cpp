@@ -84,7 +84,7 @@ std::unique_ptr<MemoFile> OpenMemoFile(const std::filesystem::path& table,
         const auto found = FindSiblingFile(table, extension);
         if (!found)
             continue;
-        const auto kind = Lowered(found->extension().string());
+        const auto kind = Lowered(Utf8Of(found->extension()));
         if (kind == ".fpt")
             return OpenFoxPro(*found);
         if (kind == ".dbt")
@@ -96,7 +96,7 @@ std::unique_ptr<MemoFile> OpenMemoFile(const std::filesystem::path& table,
     expected.replace_extension(extensions.front());
     const auto name = DisplayName(table);
     throw TableError(TableErrorCode::MissingMemo, name, 0,
-                     name + ": memo file " + expected.string() + " not found");
+                     name + ": memo file " + Utf8Of(expected) + " not found");
 }
 
 } // namespace tabrivel::dbf
