@@ -6,8 +6,14 @@
 
 namespace tabrivel::dbf {
 
+std::string Utf8Of(const std::filesystem::path& path) {
+    // u8string never throws for names the system's narrow code page cannot spell.
+    const auto text = path.u8string();
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size());
+}
+
 std::string DisplayName(const std::filesystem::path& path) {
-    return path.filename().string();
+    return Utf8Of(path.filename());
 }
 
 BinaryFile::BinaryFile(const std::filesystem::path& path) : name_(DisplayName(path)) {

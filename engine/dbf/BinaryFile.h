@@ -28,7 +28,10 @@ private:
     std::uint64_t size_ = 0;
 };
 
-// The file name shown in messages: the last component of the path.
+// A path as UTF-8 text.
+std::string Utf8Of(const std::filesystem::path& path);
+
+// The file name shown in messages: the last component of the path, as UTF-8.
 std::string DisplayName(const std::filesystem::path& path);
 
 } // namespace tabrivel::dbf

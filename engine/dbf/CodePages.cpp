@@ -144,7 +144,7 @@ std::string CodePageOfCpgText(std::string text) {
 CodePageChoice ChooseCodePage(const std::filesystem::path& table, std::uint8_t languageDriver,
                               const std::string& overrideName) {
     if (!overrideName.empty())
-        return {overrideName};
+        return {CodePageOfCpgText(overrideName)};
     if (const auto cpg = FindSiblingFile(table, ".cpg")) {
         // A .cpg naming something we cannot decode is ignored rather than fatal: the
         // language-driver byte is the table's own word on its code page.

@@ -20,7 +20,8 @@ struct CodePageChoice {
 };
 
 // The code page a table's text is decoded with: the caller's override, else the
-// .cpg file beside the table, else the language-driver byte.
+// .cpg file beside the table, else the language-driver byte. The override is read
+// like a .cpg file, so "1251" and "windows-1251" both work.
 CodePageChoice ChooseCodePage(const std::filesystem::path& table, std::uint8_t languageDriver,
                               const std::string& overrideName);
 

@@ -62,6 +62,12 @@ bool ParseStoredDate(std::string_view text, CivilDate& date) {
     return IsValidDate(date);
 }
 
+void AppendStoredDate(std::string_view text, std::string& out) {
+    const char formatted[10] = {text[0], text[1], text[2], text[3], '-',
+                                text[4], text[5], '-',     text[6], text[7]};
+    out.append(formatted, sizeof formatted);
+}
+
 void AppendDate(const CivilDate& date, std::string& out) {
     AppendPadded(date.year, 4, out);
     out.push_back('-');

@@ -20,6 +20,9 @@ CivilDate DateOfJulianDay(std::int64_t julianDay);
 // Parses a stored "yyyyMMdd"; false when the text is not eight digits of a real date.
 bool ParseStoredDate(std::string_view text, CivilDate& date);
 
+// Appends "yyyy-MM-dd" for a stored date that ParseStoredDate accepted.
+void AppendStoredDate(std::string_view text, std::string& out);
+
 // Appends "yyyy-MM-dd".
 void AppendDate(const CivilDate& date, std::string& out);
 

@@ -45,7 +45,6 @@ bool DbfTable::next() {
     if (finished_)
         return false;
     while (const char* record = records_.next()) {
-        ++read_;
         if (record[0] == kDeleted)
             continue;
         decodeRecord(record);

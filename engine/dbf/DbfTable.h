@@ -34,7 +34,6 @@ private:
     std::string memoBytes_;
     DecodeContext context_;
     std::uint64_t available_ = 0; // complete records the file holds, at most the count
-    std::uint64_t read_ = 0;
     bool finished_ = false;
     RecordStream records_;
     std::vector<std::string> buffers_;

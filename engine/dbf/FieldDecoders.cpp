@@ -48,13 +48,20 @@ Value decodeNumeric(std::string_view raw, std::string& out, DecodeContext& conte
 }
 
 // dBase 7 stores integers big-endian with the sign bit flipped, so that they sort
-// as bytes; Visual FoxPro stores them little-endian.
+// as bytes; everyone else stores them little-endian, in one to eight bytes.
 Value decodeInteger(std::string_view raw, std::string& out, TableFamily family) {
     const auto* bytes = Bytes(raw.data());
-    std::uint32_t bits = ReadLittle32(bytes);
+    const auto width = static_cast<unsigned>(raw.size());
+    std::uint64_t bits = 0;
+    for (unsigned i = 0; i < width; ++i) {
+        const unsigned at = family == TableFamily::DBase7 ? i : width - 1 - i;
+        bits = bits << 8 | bytes[at];
+    }
+    const unsigned unused = 64 - 8 * width;
     if (family == TableFamily::DBase7)
-        bits = ReadBig32(bytes) ^ 0x8000'0000u;
-    AppendInteger(static_cast<std::int32_t>(bits), out);
+        bits ^= std::uint64_t{1} << (8 * width - 1);
+    // Shift the sign bit to the top and back to spread it over the unused bytes.
+    AppendInteger(static_cast<std::int64_t>(bits << unused) >> unused, out);
     return Value::of(ValueType::Number, out);
 }
 
@@ -91,13 +98,15 @@ Value decodeDate(std::string_view raw, std::string& out, DecodeContext& context)
     CivilDate date;
     if (!ParseStoredDate(text, date))
         return RawText(raw, out, context);
-    AppendDate(date, out);
+    AppendStoredDate(text, out);
     return Value::of(ValueType::Date, out);
 }
 
 Value decodeDateTime(std::string_view raw, std::string& out) {
     if (AllBytesAre(raw, '\0') || AllBytesAre(raw, ' '))
         return Value::null();
+    if (raw.size() != 8)
+        return Binary(raw); // some xBase writers keep a time of day here: its bytes
     const auto* bytes = Bytes(raw.data());
     const std::uint32_t day = ReadLittle32(bytes);
     const std::uint32_t milliseconds = ReadLittle32(bytes + 4);
@@ -146,45 +155,24 @@ Value decodeTimestamp(std::string_view raw, std::string& out) {
     return decodeDateTime(raw, out);
 }
 
-enum class Pointer { None, Block, NotANumber };
-
-// A memo pointer is four little-endian bytes in Visual FoxPro and a blank-padded
-// decimal elsewhere; 0 and blanks mean no memo.
-Pointer ParsePointer(std::string_view raw, std::uint64_t& block) {
-    if (raw.size() == 4) {
-        block = ReadLittle32(Bytes(raw.data()));
-        return block == 0 ? Pointer::None : Pointer::Block;
-    }
-    const auto text = TrimPadding(raw);
-    if (text.empty())
-        return Pointer::None;
-    block = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9' || block > (UINT64_MAX - 9) / 10)
-            return Pointer::NotANumber;
-        block = block * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    return block == 0 ? Pointer::None : Pointer::Block;
-}
-
 Value decodeMemo(const FieldInfo& field, std::string_view raw, std::string& out,
                  DecodeContext& context) {
     const bool binary = field.type != FieldType::Memo || (field.flags & kFieldBinary) != 0;
-    std::uint64_t block = 0;
-    switch (ParsePointer(raw, block)) {
-    case Pointer::None:
+    MemoFile::Ref ref;
+    switch (context.memo.parsePointer(raw, ref)) {
+    case MemoFile::Pointer::None:
         return binary ? Binary({}) : Text({});
-    case Pointer::NotANumber:
+    case MemoFile::Pointer::NotANumber:
         return RawText(raw, out, context);
-    case Pointer::Block:
+    case MemoFile::Pointer::Memo:
         break;
     }
     if (binary) {
-        context.memo.read(block, out);
+        context.memo.read(ref, out);
         return Binary(out);
     }
     context.memoBytes.clear();
-    context.memo.read(block, context.memoBytes);
+    context.memo.read(ref, context.memoBytes);
     return DecodedText(context.memoBytes, out, context);
 }
 
@@ -205,7 +193,7 @@ Value DecodeField(const FieldInfo& field, std::string_view raw, std::string& out
     case FieldType::AutoIncrement:
         return decodeInteger(raw, out, context.family);
     case FieldType::Double:
-        if (context.family == TableFamily::VisualFoxPro)
+        if (!IsMemoField(field, context.family))
             return decodeDouble(raw, out);
         return decodeMemo(field, raw, out, context);
     case FieldType::General:
@@ -217,6 +205,8 @@ Value DecodeField(const FieldInfo& field, std::string_view raw, std::string& out
     case FieldType::DoubleBase7:
         return decodeDoubleBase7(raw, out);
     case FieldType::Currency:
+        if (raw.size() != 8)
+            return RawText(raw, out, context);
         return decodeCurrency(raw, out);
     case FieldType::Date:
         return decodeDate(raw, out, context);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FieldType.h"
 #include "MemoFile.h"
+#include "TableLayout.h"
 #include "TextDecoder.h"
 #include "Value.h"
 

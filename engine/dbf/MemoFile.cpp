@@ -13,6 +13,7 @@ namespace tabrivel::dbf {
 namespace {
 
 constexpr std::uint32_t kDBase4DefaultBlockSize = 512;
+constexpr std::uint32_t kHiPerSixDefaultBlockSize = 32;
 
 std::vector<const char*> MemoExtensions(TableFamily family) {
     switch (family) {
@@ -57,6 +58,14 @@ std::unique_ptr<MemoFile> OpenDbt(const std::filesystem::path& path, TableFamily
     return std::make_unique<DBase4MemoFile>(path, blockSize);
 }
 
+std::unique_ptr<MemoFile> OpenHiPerSix(const std::filesystem::path& path) {
+    const auto header = ReadMemoHeader(path);
+    std::uint32_t blockSize = ReadLittle32(header.data() + 4);
+    if (blockSize == 0 || blockSize > 0xFFFF)
+        blockSize = kHiPerSixDefaultBlockSize;
+    return std::make_unique<HiPerSixMemoFile>(path, blockSize);
+}
+
 std::string Lowered(std::string text) {
     for (auto& c : text)
         if (c >= 'A' && c <= 'Z')
@@ -75,20 +84,19 @@ std::unique_ptr<MemoFile> OpenMemoFile(const std::filesystem::path& table,
         const auto found = FindSiblingFile(table, extension);
         if (!found)
             continue;
-        const auto kind = Lowered(found->extension().string());
+        const auto kind = Lowered(Utf8Of(found->extension()));
         if (kind == ".fpt")
             return OpenFoxPro(*found);
         if (kind == ".dbt")
             return OpenDbt(*found, layout.family);
-        const auto name = DisplayName(*found);
-        throw TableError(TableErrorCode::BadMemoFile, name, 0,
-                         name + ": this memo file format cannot be read");
+        if (kind == ".smt")
+            return OpenHiPerSix(*found);
     }
     auto expected = table.filename();
     expected.replace_extension(extensions.front());
     const auto name = DisplayName(table);
     throw TableError(TableErrorCode::MissingMemo, name, 0,
-                     name + ": memo file " + expected.string() + " not found");
+                     name + ": memo file " + Utf8Of(expected) + " not found");
 }
 
 } // namespace tabrivel::dbf

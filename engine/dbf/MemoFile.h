@@ -1,11 +1,12 @@
 #pragma once
 
-#include "FieldType.h"
+#include "TableLayout.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace tabrivel::dbf {
 
@@ -14,11 +15,22 @@ namespace tabrivel::dbf {
 // never a huge allocation.
 class MemoFile {
 public:
+    // Where a record's memo lies: its first block and, when the record says so, its length.
+    struct Ref {
+        std::uint64_t block = 0;
+        std::uint64_t length = 0;
+    };
+    enum class Pointer { None, Memo, NotANumber };
+
     virtual ~MemoFile() = default;
 
-    // Appends the raw bytes of the memo that starts at `block` to `out`.
-    // Throws TableError (MemoOutOfRange) when the block lies outside the file.
-    virtual void read(std::uint64_t block, std::string& out) = 0;
+    // Reads a memo field's bytes. Four bytes are a little-endian block number (Visual
+    // FoxPro), anything else a blank-padded decimal; 0 and blanks mean no memo.
+    virtual Pointer parsePointer(std::string_view field, Ref& ref) const;
+
+    // Appends the raw bytes of the memo at `ref` to `out`.
+    // Throws TableError (MemoOutOfRange) when it lies outside the file.
+    virtual void read(const Ref& ref, std::string& out) = 0;
 };
 
 // Opens the memo file beside `table` that its family uses (.dbt, .fpt, .smt, in any

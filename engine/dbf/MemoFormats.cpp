@@ -1,6 +1,7 @@
 #include "MemoFormats.h"
 
 #include "ByteOrder.h"
+#include "NumberText.h"
 #include "TableError.h"
 
 #include <algorithm>
@@ -49,8 +50,8 @@ DBase3MemoFile::DBase3MemoFile(const std::filesystem::path& path)
 DBase3MemoFile::DBase3MemoFile(const std::filesystem::path& path, std::uint32_t blockSize)
     : BlockMemoFile(path, blockSize) {}
 
-void DBase3MemoFile::read(std::uint64_t block, std::string& out) {
-    readToTerminator(offsetOf(block, 1), out);
+void DBase3MemoFile::read(const Ref& ref, std::string& out) {
+    readToTerminator(offsetOf(ref.block, 1), out);
 }
 
 // Reads block after block until the terminator; a memo without one ends with the file.
@@ -69,8 +70,8 @@ void DBase3MemoFile::readToTerminator(std::uint64_t offset, std::string& out) {
 DBase4MemoFile::DBase4MemoFile(const std::filesystem::path& path, std::uint32_t blockSize)
     : DBase3MemoFile(path, blockSize) {}
 
-void DBase4MemoFile::read(std::uint64_t block, std::string& out) {
-    const std::uint64_t offset = offsetOf(block, 1);
+void DBase4MemoFile::read(const Ref& ref, std::string& out) {
+    const std::uint64_t offset = offsetOf(ref.block, 1);
     std::array<char, kMemoHeaderSize> header{};
     const std::size_t got = file_.readSomeAt(offset, header.data(), header.size());
     const auto* bytes = Bytes(header.data());
@@ -88,12 +89,45 @@ void DBase4MemoFile::read(std::uint64_t block, std::string& out) {
 FoxProMemoFile::FoxProMemoFile(const std::filesystem::path& path, std::uint32_t blockSize)
     : BlockMemoFile(path, blockSize) {}
 
-void FoxProMemoFile::read(std::uint64_t block, std::string& out) {
-    const std::uint64_t offset = offsetOf(block, kMemoHeaderSize);
+void FoxProMemoFile::read(const Ref& ref, std::string& out) {
+    const std::uint64_t offset = offsetOf(ref.block, kMemoHeaderSize);
     std::array<char, kMemoHeaderSize> header{};
     file_.readAt(offset, header.data(), header.size());
     const std::uint32_t length = ReadBig32(Bytes(header.data()) + 4);
     appendRange(offset + kMemoHeaderSize, length, out);
+}
+
+MemoFile::Pointer MemoFile::parsePointer(std::string_view field, Ref& ref) const {
+    if (field.size() == 4) {
+        ref.block = ReadLittle32(Bytes(field.data()));
+        return ref.block == 0 ? Pointer::None : Pointer::Memo;
+    }
+    const auto text = TrimPadding(field);
+    ref.block = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9' || ref.block > (UINT64_MAX - 9) / 10)
+            return Pointer::NotANumber;
+        ref.block = ref.block * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return ref.block == 0 ? Pointer::None : Pointer::Memo;
+}
+
+HiPerSixMemoFile::HiPerSixMemoFile(const std::filesystem::path& path, std::uint32_t blockSize)
+    : BlockMemoFile(path, blockSize) {}
+
+MemoFile::Pointer HiPerSixMemoFile::parsePointer(std::string_view field, Ref& ref) const {
+    if (field.size() != 10)
+        return MemoFile::parsePointer(field, ref);
+    if (TrimPadding(field).empty())
+        return Pointer::None;
+    const auto* bytes = Bytes(field.data());
+    ref.length = ReadLittle32(bytes + 2);
+    ref.block = ReadLittle32(bytes + 6);
+    return ref.length == 0 ? Pointer::None : Pointer::Memo;
+}
+
+void HiPerSixMemoFile::read(const Ref& ref, std::string& out) {
+    appendRange(offsetOf(ref.block, 0), ref.length, out);
 }
 
 } // namespace tabrivel::dbf

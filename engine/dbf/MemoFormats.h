@@ -23,14 +23,14 @@ protected:
 // A table without memo fields.
 class NoMemoFile final : public MemoFile {
 public:
-    void read(std::uint64_t, std::string&) override {}
+    void read(const Ref&, std::string&) override {}
 };
 
 // dBase III: 512-byte blocks, a memo's text ends at the first 0x1A.
 class DBase3MemoFile : public BlockMemoFile {
 public:
     explicit DBase3MemoFile(const std::filesystem::path& path);
-    void read(std::uint64_t block, std::string& out) override;
+    void read(const Ref& ref, std::string& out) override;
 
 protected:
     DBase3MemoFile(const std::filesystem::path& path, std::uint32_t blockSize);
@@ -43,7 +43,7 @@ protected:
 class DBase4MemoFile final : public DBase3MemoFile {
 public:
     DBase4MemoFile(const std::filesystem::path& path, std::uint32_t blockSize);
-    void read(std::uint64_t block, std::string& out) override;
+    void read(const Ref& ref, std::string& out) override;
 };
 
 // FoxPro: big-endian block size in the header; each memo begins with a type and a
@@ -51,7 +51,16 @@ public:
 class FoxProMemoFile final : public BlockMemoFile {
 public:
     FoxProMemoFile(const std::filesystem::path& path, std::uint32_t blockSize);
-    void read(std::uint64_t block, std::string& out) override;
+    void read(const Ref& ref, std::string& out) override;
+};
+
+// HiPer-Six: the record's ten bytes hold a type, the memo's length and its first
+// block, all little-endian; the memo file holds only the bytes.
+class HiPerSixMemoFile final : public BlockMemoFile {
+public:
+    HiPerSixMemoFile(const std::filesystem::path& path, std::uint32_t blockSize);
+    Pointer parsePointer(std::string_view field, Ref& ref) const override;
+    void read(const Ref& ref, std::string& out) override;
 };
 
 } // namespace tabrivel::dbf

@@ -92,11 +92,16 @@ void WriteShifted(const Decimal& number, std::string& out) {
 } // namespace
 
 std::string_view TrimPadding(std::string_view raw) {
-    const auto first = raw.find_first_not_of(std::string_view(" \0", 2));
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = raw.find_last_not_of(std::string_view(" \0", 2));
-    return raw.substr(first, last - first + 1);
+    const auto isPadding = [](char c) {
+        return c == ' ' || c == '\0';
+    };
+    std::size_t first = 0;
+    std::size_t last = raw.size();
+    while (first < last && isPadding(raw[first]))
+        ++first;
+    while (last > first && isPadding(raw[last - 1]))
+        --last;
+    return raw.substr(first, last - first);
 }
 
 NumberForm CanonicalDecimal(std::string_view raw, std::string& out) {

@@ -1,5 +1,7 @@
 #include "SiblingFile.h"
 
+#include "BinaryFile.h"
+
 #include <algorithm>
 #include <cctype>
 #include <system_error>
@@ -23,11 +25,11 @@ std::optional<std::filesystem::path> FindSiblingFile(const std::filesystem::path
     std::error_code error;
     if (std::filesystem::is_regular_file(wanted, error))
         return wanted;
-    const auto wantedName = wanted.filename().string();
+    const auto wantedName = Utf8Of(wanted.filename());
     const auto folder = table.has_parent_path() ? table.parent_path() : ".";
     for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
          it.increment(error)) {
-        if (SameIgnoringCase(it->path().filename().string(), wantedName) &&
+        if (SameIgnoringCase(Utf8Of(it->path().filename()), wantedName) &&
             it->is_regular_file(error))
             return it->path();
     }

@@ -126,21 +126,23 @@ void WidenLongCharacterFields(std::vector<FieldInfo>& fields, std::uint32_t reco
         fields = std::move(widened);
 }
 
-// The exact width a binary-encoded type needs; 0 when any width can be read.
-std::uint32_t RequiredWidth(FieldType type, TableFamily family) {
-    switch (type) {
+// Whether a binary-encoded type can be read at this width. Integers come in 1 to 8
+// bytes from some xBase writers; dBase 7 and Visual FoxPro fix theirs.
+bool WidthFits(const FieldInfo& field, TableFamily family) {
+    const bool visualFoxPro = family == TableFamily::VisualFoxPro;
+    switch (field.type) {
     case FieldType::Integer:
     case FieldType::AutoIncrement:
-        return 4;
+        return family == TableFamily::DBase7 ? field.length == 4 : field.length <= 8;
     case FieldType::Double:
-        return family == TableFamily::VisualFoxPro ? 8 : 0;
     case FieldType::Currency:
     case FieldType::DateTime:
+        return !visualFoxPro || field.length == 8;
     case FieldType::DoubleBase7:
     case FieldType::Timestamp:
-        return 8;
+        return field.length == 8;
     default:
-        return 0;
+        return true;
     }
 }
 
@@ -159,8 +161,7 @@ void ReconcileRecordLength(const BinaryFile& file, TableLayout& layout,
 void CheckFieldWidths(const BinaryFile& file, const TableLayout& layout,
                       const std::vector<FieldInfo>& fields) {
     for (const auto& field : fields) {
-        const auto required = RequiredWidth(field.type, layout.family);
-        if (field.length == 0 || (required != 0 && field.length != required))
+        if (field.length == 0 || !WidthFits(field, layout.family))
             Fail(file, TableErrorCode::BadFieldDescriptor, 0,
                  "field " + field.name + " of type " + std::string(1, char(field.type)) +
                      " has an impossible width of " + std::to_string(field.length));
@@ -272,7 +273,8 @@ bool IsMemoField(const FieldInfo& field, TableFamily family) {
         // Some writers keep these inline, in fields wider than any memo pointer.
         return field.length == 4 || field.length == 10;
     case FieldType::Double:
-        return family != TableFamily::VisualFoxPro;
+        // A binary memo in dBase; a double in Visual FoxPro and wherever it is 8 wide.
+        return family != TableFamily::VisualFoxPro && field.length != 8;
     default:
         return false;
     }

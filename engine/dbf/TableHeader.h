@@ -1,7 +1,7 @@
 #pragma once
 
 #include "BinaryFile.h"
-#include "FieldType.h"
+#include "TableLayout.h"
 
 #include <optional>
 

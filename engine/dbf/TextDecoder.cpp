@@ -4,6 +4,7 @@
 #include <unicode/ustring.h>
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 namespace tabrivel::dbf {
@@ -22,8 +23,18 @@ UConverter* OpenConverter(const std::string& name) {
 }
 
 bool IsAscii(std::string_view bytes) {
-    return std::all_of(bytes.begin(), bytes.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    // Eight bytes at a time: most text in most tables is plain ASCII.
+    std::size_t at = 0;
+    for (; at + 8 <= bytes.size(); at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + at, 8);
+        if (word & 0x8080'8080'8080'8080u)
+            return false;
+    }
+    for (; at < bytes.size(); ++at)
+        if (static_cast<unsigned char>(bytes[at]) >= 0x80)
+            return false;
+    return true;
 }
 
 // Continuation bytes and the ranges that exclude overlong forms and surrogates.
@@ -104,7 +115,7 @@ void TextDecoder::buildTable() {
         UErrorCode utf8Status = U_ZERO_ERROR;
         if (U_SUCCESS(status))
             u_strToUTF8(entry.bytes.data(), 4, &length, wide, units, &utf8Status);
-        if (U_FAILURE(status) || U_FAILURE(utf8Status) || length > 4 || length == 0) {
+        if (U_FAILURE(status) || U_FAILURE(utf8Status) || length > 3 || length == 0) {
             entry.bytes = {'\xEF', '\xBF', '\xBD', '\0'}; // U+FFFD
             length = 3;
         }
@@ -124,17 +135,19 @@ void TextDecoder::append(std::string_view bytes, std::string& out) {
 }
 
 void TextDecoder::appendSingleByte(std::string_view bytes, std::string& out) const {
+    if (asciiIsIdentity_ && IsAscii(bytes)) {
+        out.append(bytes);
+        return;
+    }
+    // Every entry is copied whole (four bytes) and the write advances by its length;
+    // the one spare byte at the end keeps the last copy inside the buffer.
     const std::size_t start = out.size();
-    out.resize(start + bytes.size() * 3);
+    out.resize(start + bytes.size() * 3 + 1);
     char* write = out.data() + start;
     for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80 && asciiIsIdentity_) {
-            *write++ = c;
-            continue;
-        }
-        const auto& entry = table_[byte];
-        write = std::copy_n(entry.bytes.data(), entry.length, write);
+        const auto& entry = table_[static_cast<unsigned char>(c)];
+        std::memcpy(write, entry.bytes.data(), 4);
+        write += entry.length;
     }
     out.resize(static_cast<std::size_t>(write - out.data()));
 }

@@ -100,6 +100,9 @@ void DbfFieldTest::decodesField_data() {
     row("integer", 0x30, 'I', 4, Bytes(Little32(1234)), N, "1234");
     row("integer zero", 0x30, 'I', 4, Bytes(Little32(0)), N, "0");
     row("integer most negative", 0x30, 'I', 4, Bytes(Little32(0x8000'0000u)), N, "-2147483648");
+    row("two-byte integer", 0x03, 'I', 2, Bytes(Little16(0xFFFE)), N, "-2");
+    row("eight-byte integer", 0x03, 'I', 8, Bytes(Little64(0x8000'0000'0000'0000u)), N,
+        "-9223372036854775808");
     row("dBase 7 integer", 0x04, 'I', 4, Base7Integer(-7), N, "-7");
     row("dBase 7 autoincrement", 0x04, '+', 4, Base7Integer(1), N, "1");
 
@@ -110,6 +113,7 @@ void DbfFieldTest::decodesField_data() {
     row("double NaN keeps its bytes", 0x30, 'B', 8,
         Bytes(LittleDouble(std::numeric_limits<double>::quiet_NaN())), ValueType::Binary,
         Bytes(LittleDouble(std::numeric_limits<double>::quiet_NaN())));
+    row("xBase double eight wide", 0x03, 'B', 8, Bytes(LittleDouble(2.5)), N, "2.5");
     row("dBase 7 double", 0x04, 'O', 8, Base7Double(-2.25), N, "-2.25");
     row("dBase 7 double zero", 0x04, 'O', 8, Base7Double(0.0), N, "0");
     row("dBase 7 empty double is null", 0x04, 'O', 8, QByteArray(8, '\0'), Null, "");
@@ -138,6 +142,10 @@ void DbfFieldTest::decodesField_data() {
     row("datetime blank is null", 0x30, 'T', 8, "        ", Null, "");
     row("datetime impossible time keeps its bytes", 0x30, 'T', 8, DateTime(2451545, 90'000'000),
         ValueType::Binary, DateTime(2451545, 90'000'000));
+
+    row("dBase 7 timestamp", 0x04, '@', 8, Base7Double(2451545.0 * 86'400'000 + 45'296'000),
+        ValueType::DateTime, "2000-01-01 12:34:56");
+    row("dBase 7 empty timestamp is null", 0x04, '@', 8, QByteArray(8, '\0'), Null, "");
 
     for (const char* yes : {"T", "t", "Y", "y"})
         row(qPrintable(QStringLiteral("logical %1 is true").arg(yes)), 0x03, 'L', 1, yes,

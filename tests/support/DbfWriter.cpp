@@ -50,6 +50,10 @@ std::string MemoPointer(std::uint32_t block, int width) {
     return std::string(static_cast<std::size_t>(width) - digits.size(), ' ') + digits;
 }
 
+std::string HiPerSixPointer(std::uint32_t block, std::uint32_t length, std::uint16_t type) {
+    return Little16(type) + Little32(length) + Little32(block);
+}
+
 DbfWriter::DbfWriter(std::uint8_t version, std::uint8_t languageDriver)
     : version_(version), languageDriver_(languageDriver) {}
 
@@ -99,6 +103,9 @@ std::string DbfWriter::padMemo(std::string_view bytes, std::uint32_t foxProType)
         block.append(Big32(foxProType)).append(Big32(static_cast<std::uint32_t>(bytes.size())));
         block.append(bytes);
         break;
+    case MemoFormat::HiPerSix:
+        block.append(bytes);
+        break;
     }
     const std::size_t size = blockSize_ == 0 ? 1 : blockSize_;
     block.append((size - block.size() % size) % size, '\0');
@@ -121,6 +128,9 @@ std::string DbfWriter::memoBytes() const {
     if (memoFormat_ == MemoFormat::FoxPro) {
         Put(memo, 0, Big32(next));
         Put(memo, 6, Big16(static_cast<std::uint16_t>(blockSize_)));
+    } else if (memoFormat_ == MemoFormat::HiPerSix) {
+        Put(memo, 0, Little32(next));
+        Put(memo, 4, Little32(blockSize_));
     } else {
         Put(memo, 0, Little32(next));
         if (memoFormat_ == MemoFormat::DBase4)

@@ -9,9 +9,10 @@
 namespace tabrivel::testing {
 
 enum class MemoFormat {
-    DBase3, // .dbt, 512-byte blocks, text ended by 0x1A
-    DBase4, // .dbt, block size in the header, FF FF 08 00 and a length before each memo
-    FoxPro, // .fpt, big-endian block size in the header, a type and a length before each memo
+    DBase3,   // .dbt, 512-byte blocks, text ended by 0x1A
+    DBase4,   // .dbt, block size in the header, FF FF 08 00 and a length before each memo
+    FoxPro,   // .fpt, big-endian block size in the header, a type and a length before each memo
+    HiPerSix, // .smt, little-endian block size in the header, the bytes alone in the blocks
 };
 
 // Builds DBF tables byte by byte for tests: any version byte (dBase II and dBase 7
@@ -82,5 +83,7 @@ std::string LittleDouble(double value);
 // A memo pointer as a field of `width` holds it: four little-endian bytes or a
 // right-aligned decimal.
 std::string MemoPointer(std::uint32_t block, int width);
+// A HiPer-Six memo field: type, length and block, little-endian.
+std::string HiPerSixPointer(std::uint32_t block, std::uint32_t length, std::uint16_t type = 1);
 
 } // namespace tabrivel::testing

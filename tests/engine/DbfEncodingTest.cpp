@@ -1,0 +1,107 @@
+// Code pages: the language-driver byte, a .cpg file beside the table, the caller's
+// override, multi-byte code pages and tables that name none.
+#include "DbfTestSupport.h"
+#include "DbfWriter.h"
+
+using namespace tabrivel;
+using namespace tabrivel::testing;
+
+class DbfEncodingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void decodesText_data();
+    void decodesText();
+    void unknownOverrideIsAnError();
+    void memoTextIsDecodedToo();
+
+private:
+    QTemporaryDir dir_;
+};
+
+void DbfEncodingTest::decodesText_data() {
+    QTest::addColumn<int>("languageDriver");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QByteArray>("cpg"); // a null array: no .cpg file
+    QTest::addColumn<QString>("override");
+    QTest::addColumn<QString>("expected");
+
+    const QByteArray none;
+    QTest::addRow("windows-1252 byte") << 0x03 << QByteArray("caf\xE9") << none << "" << u"café"_qs;
+    QTest::addRow("DOS 437") << 0x01 << QByteArray("\x82t\x82") << none << "" << u"été"_qs;
+    QTest::addRow("DOS 850") << 0x02 << QByteArray("\x8A") << none << "" << u"è"_qs;
+    QTest::addRow("DOS 866 Cyrillic")
+        << 0x26 << QByteArray("\x8C\xA8\xE0") << none << "" << u"Мир"_qs;
+    QTest::addRow("Windows 1251") << 0xC9 << QByteArray("\xCC\xE8\xF0") << none << "" << u"Мир"_qs;
+    QTest::addRow("Windows 1250") << 0xC8 << QByteArray("\x8A") << none << "" << u"Š"_qs;
+    QTest::addRow("Chinese 936 multi-byte")
+        << 0x4D << QByteArray("\xB2\xE2\xCA\xD4 ok") << none << "" << u"测试 ok"_qs;
+    QTest::addRow("Japanese 932 multi-byte")
+        << 0x13 << QByteArray("\x93\xFA\x96\x7B") << none << "" << u"日本"_qs;
+    QTest::addRow("Korean 949") << 0x79 << QByteArray("\xC7\xD1") << none << "" << u"한"_qs;
+    QTest::addRow("Big5 950") << 0x78 << QByteArray("\xA4\xA4") << none << "" << u"中"_qs;
+    QTest::addRow("cpg UTF-8 beats the byte")
+        << 0x03 << QByteArray("\xC3\xA9t\xC3\xA9") << QByteArray("UTF-8\r\n") << "" << u"été"_qs;
+    QTest::addRow("cpg number") << 0x03 << QByteArray("\xCC\xE8\xF0") << QByteArray("1251") << ""
+                                << u"Мир"_qs;
+    QTest::addRow("cpg CP866") << 0x03 << QByteArray("\x8C\xA8\xE0") << QByteArray("CP866") << ""
+                               << u"Мир"_qs;
+    QTest::addRow("cpg ISO-8859-1")
+        << 0x26 << QByteArray("\xE9") << QByteArray("ISO-8859-1") << "" << u"é"_qs;
+    QTest::addRow("cpg 88591") << 0x26 << QByteArray("\xE9") << QByteArray("88591") << ""
+                               << u"é"_qs;
+    QTest::addRow("unreadable cpg falls back to the byte")
+        << 0xC9 << QByteArray("\xCC") << QByteArray("no such page") << "" << u"М"_qs;
+    QTest::addRow("override beats cpg and byte")
+        << 0x26 << QByteArray("\xCC") << QByteArray("UTF-8") << "windows-1251" << u"М"_qs;
+    QTest::addRow("override by number") << 0x26 << QByteArray("\xCC") << none << "1251" << u"М"_qs;
+    QTest::addRow("no code page named, UTF-8 bytes")
+        << 0x00 << QByteArray("\xD0\x9C\xD0\xB8\xD1\x80") << none << "" << u"Мир"_qs;
+    QTest::addRow("no code page named, windows-1252 bytes")
+        << 0x00 << QByteArray("na\xEFve") << none << "" << u"naïve"_qs;
+    QTest::addRow("unknown driver byte, windows-1252 bytes")
+        << 0xF0 << QByteArray("\xE9") << none << "" << u"é"_qs;
+    QTest::addRow("NUL bytes are delivered")
+        << 0x03 << QByteArray("a\0b", 3) << none << "" << QString::fromUtf8("a\0b", 3);
+}
+
+void DbfEncodingTest::decodesText() {
+    QFETCH(int, languageDriver);
+    QFETCH(QByteArray, stored);
+    QFETCH(QByteArray, cpg);
+    QFETCH(QString, override);
+    QFETCH(QString, expected);
+
+    QTemporaryDir dir;
+    DbfWriter writer(0x03, static_cast<std::uint8_t>(languageDriver));
+    writer.addField("TEXT", 'C', static_cast<int>(stored.size())).addRecord({FromQt(stored)});
+    const auto path = PathIn(dir, "text.dbf");
+    writer.write(path);
+    if (!cpg.isNull())
+        WriteFile(PathIn(dir, "TEXT.CPG"), FromQt(cpg));
+
+    const auto records = ReadAllRecords(path, TableOpenOptions{override.toStdString()});
+    QCOMPARE(records.at(0).at(0).type, ValueType::Text);
+    QCOMPARE(QString::fromStdString(records[0][0].text), expected);
+}
+
+void DbfEncodingTest::unknownOverrideIsAnError() {
+    DbfWriter writer(0x03);
+    writer.addField("TEXT", 'C', 2).addRecord({"ab"});
+    const auto path = PathIn(dir_, "override.dbf");
+    writer.write(path);
+    QCOMPARE(ErrorOf(path, TableOpenOptions{"no-such-code-page"}),
+             std::optional(TableErrorCode::UnknownEncoding));
+}
+
+void DbfEncodingTest::memoTextIsDecodedToo() {
+    DbfWriter writer(0x83, 0x26);
+    writer.addField("NOTES", 'M', 10);
+    writer.addRecord({MemoPointer(writer.addMemo("\x8C\xA8\xE0"), 10)});
+    const auto path = PathIn(dir_, "memo866.dbf");
+    writer.write(path, ".dbt");
+    QCOMPARE(QString::fromStdString(ReadAllRecords(path).at(0).at(0).text), u"Мир"_qs);
+}
+
+QTEST_GUILESS_MAIN(DbfEncodingTest)
+#include "DbfEncodingTest.moc"

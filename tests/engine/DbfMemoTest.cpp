@@ -1,0 +1,222 @@
+// Memo files: the dBase III, dBase IV and FoxPro formats, found beside the table in
+// any letter case, and every way a memo pointer or length can be broken.
+#include "DbfTestSupport.h"
+#include "DbfWriter.h"
+
+using namespace tabrivel;
+using namespace tabrivel::testing;
+
+Q_DECLARE_METATYPE(tabrivel::testing::MemoFormat)
+
+class DbfMemoTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readsMemoText_data();
+    void readsMemoText();
+    void binaryMemosKeepTheirBytes();
+    void memoFileFoundInAnyCase();
+    void hiPerSixMemos();
+    void brokenMemoIsAnError_data();
+    void brokenMemoIsAnError();
+
+private:
+    QTemporaryDir dir_;
+};
+
+void DbfMemoTest::readsMemoText_data() {
+    QTest::addColumn<int>("version");
+    QTest::addColumn<MemoFormat>("format");
+    QTest::addColumn<int>("blockSize");
+    QTest::addColumn<int>("pointerWidth");
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QByteArray>("memo");
+    QTest::addColumn<QByteArray>("expected");
+
+    const QByteArray text("first line\r\nsecond line");
+    QTest::addRow("dBase III") << 0x83 << MemoFormat::DBase3 << 512 << 10 << ".dbt" << text << text;
+    QTest::addRow("dBase III text ends at 0x1A")
+        << 0x83 << MemoFormat::DBase3 << 512 << 10 << ".dbt"
+        << QByteArray("kept\x1A"
+                      "cut")
+        << QByteArray("kept");
+    QTest::addRow("dBase III memo longer than a block")
+        << 0x83 << MemoFormat::DBase3 << 512 << 10 << ".dbt" << QByteArray(1300, 'm')
+        << QByteArray(1300, 'm');
+    QTest::addRow("dBase IV keeps 0x1A inside its length")
+        << 0x8B << MemoFormat::DBase4 << 512 << 10 << ".dbt"
+        << QByteArray("a\x1A\x1F"
+                      "b")
+        << QByteArray("a\x1A\x1F"
+                      "b");
+    QTest::addRow("dBase IV 64-byte blocks") << 0x8B << MemoFormat::DBase4 << 64 << 10 << ".dbt"
+                                             << QByteArray(200, 'q') << QByteArray(200, 'q');
+    QTest::addRow("dBase 7") << 0x8C << MemoFormat::DBase4 << 1024 << 10 << ".dbt" << text << text;
+    QTest::addRow("FoxPro 2") << 0xF5 << MemoFormat::FoxPro << 64 << 10 << ".fpt" << text << text;
+    QTest::addRow("FoxBase") << 0xFB << MemoFormat::FoxPro << 512 << 10 << ".fpt" << text << text;
+    QTest::addRow("Visual FoxPro four-byte pointers")
+        << 0x30 << MemoFormat::FoxPro << 64 << 4 << ".fpt" << text << text;
+    QTest::addRow("FoxPro one-byte blocks")
+        << 0x30 << MemoFormat::FoxPro << 1 << 4 << ".fpt" << text << text;
+    QTest::addRow("FoxPro empty memo")
+        << 0x30 << MemoFormat::FoxPro << 64 << 4 << ".fpt" << QByteArray("") << QByteArray("");
+}
+
+void DbfMemoTest::readsMemoText() {
+    QFETCH(int, version);
+    QFETCH(MemoFormat, format);
+    QFETCH(int, blockSize);
+    QFETCH(int, pointerWidth);
+    QFETCH(QString, extension);
+    QFETCH(QByteArray, memo);
+    QFETCH(QByteArray, expected);
+
+    DbfWriter writer(static_cast<std::uint8_t>(version));
+    writer.setMemoFormat(format, static_cast<std::uint32_t>(blockSize));
+    writer.addField("NAME", 'C', 3).addField("NOTES", 'M', pointerWidth);
+    const auto first = writer.addMemo(FromQt(memo));
+    const auto second = writer.addMemo("second");
+    writer.addRecord({"one", MemoPointer(first, pointerWidth)});
+    writer.addRecord({"two", MemoPointer(second, pointerWidth)});
+    writer.addRecord({"non", pointerWidth == 4 ? Little32(0) : ""});
+    const auto path = PathIn(dir_, "memo.dbf");
+    writer.write(path, extension.toStdString());
+
+    const auto records = ReadAllRecords(path);
+    QCOMPARE(records.size(), 3u);
+    QCOMPARE(ToQt(records[0][1].text), expected);
+    QCOMPARE(records[1][1], (OwnedValue{ValueType::Text, "second"}));
+    QCOMPARE(records[2][1], (OwnedValue{ValueType::Text, ""}));
+}
+
+void DbfMemoTest::binaryMemosKeepTheirBytes() {
+    DbfWriter writer(0x30);
+    writer.setMemoFormat(MemoFormat::FoxPro, 64);
+    writer.addField("PICTURE", 'P', 4).addField("OLE", 'G', 4).addField("RAW", 'M', 4, 0, 0x04);
+    const std::string bytes("\x00\x1A\xFF\x0D", 4);
+    writer.addRecord({MemoPointer(writer.addMemo(bytes, 0), 4),
+                      MemoPointer(writer.addMemo(bytes, 2), 4),
+                      MemoPointer(writer.addMemo(bytes), 4)});
+    const auto path = PathIn(dir_, "pictures.dbf");
+    writer.write(path, ".fpt");
+
+    const auto records = ReadAllRecords(path);
+    for (const auto& value : records.at(0))
+        QCOMPARE(value, (OwnedValue{ValueType::Binary, bytes}));
+}
+
+void DbfMemoTest::memoFileFoundInAnyCase() {
+    for (const char* memoName : {"CUSTOMERS.FPT", "Customers.Fpt", "customers.fpt"}) {
+        QTemporaryDir dir;
+        DbfWriter writer(0xF5);
+        writer.setMemoFormat(MemoFormat::FoxPro, 64);
+        writer.addField("NOTES", 'M', 10);
+        writer.addRecord({MemoPointer(writer.addMemo("found"), 10)});
+        const auto path = PathIn(dir, "customers.dbf");
+        writer.write(path);
+        WriteFile(PathIn(dir, memoName), writer.memoBytes());
+        QCOMPARE(Column(ReadAllRecords(path), 0), (std::vector<std::string>{"found"}));
+    }
+}
+
+void DbfMemoTest::hiPerSixMemos() {
+    DbfWriter writer(0xE5);
+    writer.setMemoFormat(MemoFormat::HiPerSix, 32);
+    writer.addField("NOTES", 'M', 10);
+    const std::string text = "a memo over two blocks, longer than thirty-two bytes";
+    writer.addRecord(
+        {HiPerSixPointer(writer.addMemo(text), static_cast<std::uint32_t>(text.size()))});
+    writer.addRecord({""});
+    writer.addRecord({HiPerSixPointer(9999, 4)});
+    const auto path = PathIn(dir_, "six.dbf");
+    writer.write(path, ".SMT");
+
+    auto table = OpenTable(path);
+    QVERIFY(table->next());
+    QCOMPARE(table->values()[0].text, std::string_view(text));
+    QVERIFY(table->next());
+    QCOMPARE(table->values()[0].text, std::string_view());
+    try {
+        table->next();
+        QFAIL("a memo block past the end of the memo file was read");
+    } catch (const TableError& error) {
+        QCOMPARE(error.code(), TableErrorCode::MemoOutOfRange);
+    }
+}
+
+namespace {
+
+struct BrokenMemo {
+    std::string table;
+    std::optional<std::string> memo; // none: no memo file
+};
+
+BrokenMemo MemoTable(std::uint8_t version, MemoFormat format, std::uint32_t blockSize,
+                     int pointerWidth, std::uint32_t pointer) {
+    DbfWriter writer(version);
+    writer.setMemoFormat(format, blockSize);
+    writer.addField("NOTES", 'M', pointerWidth);
+    const auto block = writer.addMemo("some text");
+    writer.addRecord({MemoPointer(pointer == 0 ? block : pointer, pointerWidth)});
+    return {writer.tableBytes(), writer.memoBytes()};
+}
+
+std::string Patched(std::string bytes, std::size_t at, const std::string& with) {
+    bytes.replace(at, with.size(), with);
+    return bytes;
+}
+
+void AddBrokenRow(const char* name, const BrokenMemo& files, const char* extension,
+                  TableErrorCode code) {
+    QTest::addRow("%s", name) << ToQt(files.table)
+                              << (files.memo ? ToQt(*files.memo) : QByteArray()) << extension
+                              << code;
+}
+
+} // namespace
+
+void DbfMemoTest::brokenMemoIsAnError_data() {
+    QTest::addColumn<QByteArray>("table");
+    QTest::addColumn<QByteArray>("memo"); // a null array: no memo file
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<TableErrorCode>("code");
+
+    const auto fox = MemoTable(0x30, MemoFormat::FoxPro, 64, 4, 0);
+    AddBrokenRow("memo file missing", {fox.table, {}}, ".fpt", TableErrorCode::MissingMemo);
+    AddBrokenRow("memo file of another table's kind", fox, ".txt", TableErrorCode::MissingMemo);
+    AddBrokenRow("dBase III block past the end", MemoTable(0x83, MemoFormat::DBase3, 512, 10, 99),
+                 ".dbt", TableErrorCode::MemoOutOfRange);
+    AddBrokenRow("FoxPro block past the end", MemoTable(0x30, MemoFormat::FoxPro, 64, 4, 1000),
+                 ".fpt", TableErrorCode::MemoOutOfRange);
+    AddBrokenRow("block number that overflows",
+                 MemoTable(0x30, MemoFormat::FoxPro, 64, 4, 0xFFFF'FFFFu), ".fpt",
+                 TableErrorCode::MemoOutOfRange);
+    AddBrokenRow("FoxPro length larger than the file",
+                 {fox.table, Patched(*fox.memo, 512 + 4, Big32(0x7FFF'FFFFu))}, ".fpt",
+                 TableErrorCode::MemoOutOfRange);
+    const auto base4 = MemoTable(0x8B, MemoFormat::DBase4, 512, 10, 0);
+    AddBrokenRow("dBase IV length larger than the file",
+                 {base4.table, Patched(*base4.memo, 512 + 4, Little32(0xFFFF'FFF0u))}, ".dbt",
+                 TableErrorCode::MemoOutOfRange);
+    AddBrokenRow("FoxPro block size zero", {fox.table, Patched(*fox.memo, 6, Big16(0))}, ".fpt",
+                 TableErrorCode::BadMemoFile);
+    AddBrokenRow("memo file shorter than its header", {fox.table, fox.memo->substr(0, 10)}, ".fpt",
+                 TableErrorCode::BadMemoFile);
+}
+
+void DbfMemoTest::brokenMemoIsAnError() {
+    QFETCH(QByteArray, table);
+    QFETCH(QByteArray, memo);
+    QFETCH(QString, extension);
+    QFETCH(TableErrorCode, code);
+
+    QTemporaryDir dir;
+    const auto path = PathIn(dir, "broken.dbf");
+    WriteFile(path, FromQt(table));
+    if (!memo.isNull())
+        WriteFile(PathIn(dir, ("broken" + extension.toStdString()).c_str()), FromQt(memo));
+    QCOMPARE(ErrorOf(path), std::optional(code));
+}
+
+QTEST_GUILESS_MAIN(DbfMemoTest)
+#include "DbfMemoTest.moc"
