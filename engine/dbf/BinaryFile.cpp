@@ -2,6 +2,8 @@
 
 #include "TableError.h"
 
+#include <algorithm>
+#include <cstring>
 #include <system_error>
 
 namespace tabrivel::dbf {
@@ -37,6 +39,22 @@ void BinaryFile::readAt(std::uint64_t offset, char* into, std::size_t count) {
 std::size_t BinaryFile::readSomeAt(std::uint64_t offset, char* into, std::size_t count) {
     if (offset >= size_ || count == 0)
         return 0;
+    if (count >= kWindowSize)
+        return readFromDisk(offset, into, count);
+    const bool inWindow =
+        offset >= windowOffset_ && offset + count <= windowOffset_ + window_.size();
+    if (!inWindow) {
+        window_.resize(kWindowSize);
+        window_.resize(readFromDisk(offset, window_.data(), kWindowSize));
+        windowOffset_ = offset;
+    }
+    const std::size_t got = static_cast<std::size_t>(
+        std::min<std::uint64_t>(count, windowOffset_ + window_.size() - offset));
+    std::memcpy(into, window_.data() + (offset - windowOffset_), got);
+    return got;
+}
+
+std::size_t BinaryFile::readFromDisk(std::uint64_t offset, char* into, std::size_t count) {
     stream_.clear();
     stream_.seekg(static_cast<std::streamoff>(offset));
     stream_.read(into, static_cast<std::streamsize>(count));

@@ -23,6 +23,14 @@ public:
     std::size_t readSomeAt(std::uint64_t offset, char* into, std::size_t count);
 
 private:
+    std::size_t readFromDisk(std::uint64_t offset, char* into, std::size_t count);
+
+    // Memos are small reads scattered a little apart, mostly in ascending order: one
+    // read-ahead window turns a million of them into a few thousand disk reads.
+    static constexpr std::size_t kWindowSize = 256 * 1024;
+    std::string window_;
+    std::uint64_t windowOffset_ = 0;
+
     std::ifstream stream_;
     std::string name_;
     std::uint64_t size_ = 0;
