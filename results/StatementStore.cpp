@@ -40,10 +40,23 @@ void StatementStore::erase(std::size_t row) {
         if (it->block == gone.block && it->offset > gone.offset)
             it->offset -= gone.length;
     }
-    if (block.used == 0 && gone.block != openBlock_) {
-        block.data.reset();
-        block.capacity = 0;
+    if (gone.block != openBlock_)
+        shrinkIfSparse(block);
+}
+
+void StatementStore::shrinkIfSparse(Block& block) {
+    // A block that takes no more statements is cut down to its text once a fifth of it
+    // is free, so removing many rows gives their memory back and the list stays within
+    // a quarter of its text size.
+    if (std::uint64_t(block.used) * 5 > std::uint64_t(block.capacity) * 4)
+        return;
+    std::unique_ptr<char[]> smaller;
+    if (block.used > 0) {
+        smaller = std::make_unique_for_overwrite<char[]>(block.used);
+        std::memcpy(smaller.get(), block.data.get(), block.used);
     }
+    block.data = std::move(smaller);
+    block.capacity = block.used;
 }
 
 void StatementStore::clear() {

@@ -49,6 +49,7 @@ private:
     std::uint32_t addBlock(std::size_t capacity);
     std::size_t nextBlockCapacity() const;
     void reserveRow();
+    void shrinkIfSparse(Block& block);
 
     std::vector<Block> blocks_;
     std::vector<Row> rows_;
