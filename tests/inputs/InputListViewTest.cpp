@@ -3,10 +3,12 @@
 
 #include <QAbstractItemModelTester>
 #include <QFile>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 #include <memory>
 
@@ -273,6 +275,10 @@ private slots:
         QCOMPARE(h.view.toolTip(),
                  QString("Drag and drop files here. Double-click item to remove it. Move | line "
                          "to right and out of window to reveal full names."));
+        const QPoint overRow = h.at(1);
+        QHelpEvent hover(QEvent::ToolTip, overRow, h.view.viewport()->mapToGlobal(overRow));
+        QApplication::sendEvent(h.view.viewport(), &hover);
+        QTRY_COMPARE(QToolTip::text(), h.view.toolTip());
         QVERIFY(!h.view.rootIsDecorated());
         QVERIFY(!h.view.isHeaderHidden());
         QVERIFY(h.view.uniformRowHeights());

@@ -2,7 +2,9 @@
 #include "ResultsListModel.h"
 
 #include <QAbstractItemModelTester>
+#include <QHelpEvent>
 #include <QTest>
+#include <QToolTip>
 
 using namespace tabrivel;
 
@@ -128,6 +130,10 @@ private slots:
         Harness h(1);
         QCOMPARE(h.view.toolTip(),
                  QString("Move | line to right and out of window to reveal full names."));
+        const QPoint overRow = h.at(0);
+        QHelpEvent hover(QEvent::ToolTip, overRow, h.view.viewport()->mapToGlobal(overRow));
+        QApplication::sendEvent(h.view.viewport(), &hover);
+        QTRY_COMPARE(QToolTip::text(), h.view.toolTip());
         QCOMPARE(h.model.headerData(0, Qt::Horizontal).toString(), QString("Result(s)"));
         QVERIFY(h.view.uniformRowHeights());
     }
