@@ -103,6 +103,13 @@ private:
     Qt::MouseButton held_ = Qt::NoButton;
 };
 
+QStringList NumberedRows(int count) {
+    QStringList rows;
+    for (int k = 0; k < count; ++k)
+        rows << QString("/d/%1.dbf").arg(k);
+    return rows;
+}
+
 bool FullyVisible(const Harness& h, int row) {
     return h.view.viewport()->rect().contains(h.view.visualRect(h.model.index(row)));
 }
@@ -208,9 +215,7 @@ private slots:
         QFETCH(int, topRow);
         QFETCH(int, screenY);
         QFETCH(bool, rowAboveShown);
-        QStringList rows;
-        for (int k = 0; k < 40; ++k)
-            rows << QString("/d/%1.dbf").arg(k);
+        const QStringList rows = NumberedRows(40);
         Harness h(rows);
         h.view.scrollTo(h.model.index(topRow), QAbstractItemView::PositionAtTop);
         QVERIFY(!FullyVisible(h, topRow - 1));
@@ -232,9 +237,7 @@ private slots:
     void scrollsDownFromTheThreshold() {
         QFETCH(int, screenY);
         QFETCH(bool, rowBelowShown);
-        QStringList rows;
-        for (int k = 0; k < 40; ++k)
-            rows << QString("/d/%1.dbf").arg(k);
+        const QStringList rows = NumberedRows(40);
         Harness h(rows);
         h.view.scrollTo(h.model.index(10), QAbstractItemView::PositionAtTop);
         const int last = LastFullyVisibleRow(h);
