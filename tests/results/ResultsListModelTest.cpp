@@ -79,8 +79,9 @@ private slots:
     }
 
     void burstIsToldInAFewBatches() {
+        // No model tester here: it walks every row at each signal, and so would turn
+        // the burst into a test of itself.
         ResultsListModel model;
-        QAbstractItemModelTester tester(&model);
         QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
         QElapsedTimer clock;
         clock.start();
