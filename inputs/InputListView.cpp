@@ -105,7 +105,9 @@ void InputListView::mouseMoveEvent(QMouseEvent* event) {
 
 void InputListView::exchangeWithHitRow(int hitRow) {
     model_->exchange(dragged_.row(), hitRow);
+    holdScroll_ = true;
     selectRow(hitRow);
+    holdScroll_ = false;
     dragged_ = model_->index(hitRow);
     scrollNeighbourIntoView(hitRow);
 }
@@ -120,6 +122,11 @@ void InputListView::scrollNeighbourIntoView(int hitRow) {
     } else if (screenY >= kScrollDownFromY && hitRow + 1 < model_->count()) {
         scrollTo(model_->index(hitRow + 1));
     }
+}
+
+void InputListView::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    if (!holdScroll_)
+        QTreeView::scrollTo(index, hint);
 }
 
 void InputListView::mouseReleaseEvent(QMouseEvent* event) {

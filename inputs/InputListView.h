@@ -53,6 +53,8 @@ public:
     // Removes the selected row unless busy; false when nothing was removed.
     bool removeSelectedRow();
 
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -75,6 +77,9 @@ private:
     // gesture pointing at a row that is gone.
     QPersistentModelIndex dragged_;
     bool armed_ = false;
+    // Set while an exchange moves the selection: only the screen-height rule may scroll
+    // then, not the view's habit of bringing a newly current row fully into view.
+    bool holdScroll_ = false;
 };
 
 } // namespace tabrivel

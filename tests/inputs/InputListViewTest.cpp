@@ -248,6 +248,22 @@ private slots:
         QCOMPARE(FullyVisible(h, last + 1), rowBelowShown);
     }
 
+    void aPartlyShownRowIsNotScrolledToBetweenTheThresholds() {
+        const QStringList rows = NumberedRows(40);
+        Harness h(rows);
+        const int rowHeight = h.view.visualRect(h.model.index(0)).height();
+        const int chrome = h.view.height() - h.view.viewport()->height();
+        h.view.resize(h.view.width(), chrome + rowHeight * 8 + rowHeight / 2);
+        const int last = LastFullyVisibleRow(h);
+        const int partly = last + 1;
+        QVERIFY(h.view.visualRect(h.model.index(partly)).top() < h.view.viewport()->height());
+        h.screenY = 335;
+        h.run(QString("p%1 m%2 r%2").arg(last).arg(partly));
+        QCOMPARE(h.model.pathAt(partly), rows.at(last));
+        QCOMPARE(h.selected(), partly);
+        QCOMPARE(h.view.indexAt(QPoint(5, 1)).row(), 0);
+    }
+
     void doubleClick_data() {
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<bool>("busy");
