@@ -25,7 +25,8 @@ public:
     using PointerReset = std::function<void()>;
     using CursorPositionSource = std::function<QPoint()>;
 
-    // The screen rows that decide whether an exchange scrolls a neighbour into view.
+    // Heights on the screen, in pixels from its top edge, that decide whether an
+    // exchange scrolls a neighbouring row into view.
     static constexpr int kScrollUpBelowY = 305;
     static constexpr int kScrollDownFromY = 365;
 
