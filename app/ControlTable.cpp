@@ -9,6 +9,11 @@
 #include <QRadioButton>
 #include <QTreeView>
 
+#include "InputListModel.h"
+#include "InputListView.h"
+#include "ResultsListModel.h"
+#include "ResultsListView.h"
+
 #include <algorithm>
 #include <array>
 #include <vector>
@@ -59,8 +64,18 @@ constexpr std::array kControls{
     ControlSpec{"ProgressBar1", K::ProgressBar, "Progress Bar", nullptr, 8040, 5610, 7800, 405, 19},
 };
 
-QTreeView* MakeListView() {
-    auto* view = new QTreeView;
+// ListView1 holds the input files, ListView2 the statements; each view owns its model.
+QTreeView* MakeListView(std::string_view name) {
+    QTreeView* view = nullptr;
+    if (name == "ListView1") {
+        auto* model = new InputListModel;
+        view = new InputListView(model);
+        model->setParent(view);
+    } else {
+        auto* model = new ResultsListModel;
+        view = new ResultsListView(model);
+        model->setParent(view);
+    }
     view->setRootIsDecorated(false);
     view->setItemsExpandable(false);
     view->setUniformRowHeights(true);
@@ -88,7 +103,7 @@ QWidget* MakeControl(const ControlSpec& spec) {
     const QString caption = QString::fromUtf8(spec.caption);
     switch (spec.kind) {
     case K::ListView:
-        return MakeListView();
+        return MakeListView(spec.name);
     case K::PushButton:
         return new QPushButton(caption);
     case K::Frame:

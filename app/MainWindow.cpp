@@ -1,5 +1,10 @@
 #include "MainWindow.h"
 
+#include "InputListModel.h"
+#include "InputListView.h"
+#include "ResultsListModel.h"
+#include "ResultsListView.h"
+
 #include "ApplicationTitle.h"
 #include "ControlTable.h"
 #include "ErrorReport.h"
@@ -22,7 +27,6 @@
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QScreen>
-#include <QStandardItemModel>
 #include <QTreeView>
 
 namespace tabrivel {
@@ -56,12 +60,6 @@ void SetOptionValue(QRadioButton& option, bool selected) {
 
 void HeadOneColumn(QTreeView& view, const QString& header) {
     view.model()->setHeaderData(0, Qt::Horizontal, header);
-}
-
-void ShowModel(QTreeView& view, QAbstractItemModel* model, const QString& header) {
-    view.setModel(model);
-    HeadOneColumn(view, header);
-    view.setColumnWidth(0, kListColumnWidth);
 }
 
 } // namespace
@@ -109,10 +107,13 @@ void MainWindow::CollectControls() {
     option7_->setChecked(true);
     option1_->setChecked(true);
     check3_->setChecked(true);
-    inputModel_ = new QStandardItemModel(0, 1, this);
-    resultsModel_ = new QStandardItemModel(0, 1, this);
-    listView1_->setModel(inputModel_);
-    listView2_->setModel(resultsModel_);
+    inputView_ = qobject_cast<InputListView*>(listView1_);
+    resultsView_ = qobject_cast<ResultsListView*>(listView2_);
+    const auto busy = [this] {
+        return pointer_.isBusy();
+    };
+    inputView_->setBusyCheck(busy);
+    resultsView_->setBusyCheck(busy);
 }
 
 void MainWindow::ConnectCommands() {
@@ -277,12 +278,12 @@ bool MainWindow::includeSemicolon() const {
     return check3_->checkState() != Qt::Unchecked;
 }
 
-void MainWindow::setInputModel(QAbstractItemModel* model) {
-    ShowModel(*listView1_, model, kInputHeader);
+InputListModel& MainWindow::inputList() const {
+    return *inputView_->inputModel();
 }
 
-void MainWindow::setResultsModel(QAbstractItemModel* model) {
-    ShowModel(*listView2_, model, kResultsHeader);
+ResultsListModel& MainWindow::results() const {
+    return *resultsView_->resultsModel();
 }
 
 bool MainWindow::Yield() {

@@ -16,11 +16,14 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
-class QStandardItemModel;
 class QTreeView;
 
 namespace tabrivel {
 
+class InputListModel;
+class InputListView;
+class ResultsListModel;
+class ResultsListView;
 class StatementTrap;
 
 // What the window needs from outside; tests hand in scripted prompts, a temporary
@@ -66,10 +69,11 @@ public:
     QTreeView* listView2() const { return listView2_; }
     QWidget* control(const QString& name) const { return controls_.value(name); }
 
-    // Puts a list's own model in place of the empty one it starts with; the list keeps
-    // its one headed column and its width.
-    void setInputModel(QAbstractItemModel* model);
-    void setResultsModel(QAbstractItemModel* model);
+    // The input files (ListView1) and the statements (ListView2).
+    InputListModel& inputList() const;
+    ResultsListModel& results() const;
+    InputListView* inputView() const { return inputView_; }
+    ResultsListView* resultsView() const { return resultsView_; }
 
     // Lets the window handle pending events in the middle of a long command. False once
     // the window is closing or gone: the caller must then return at once and must not
@@ -116,8 +120,8 @@ private:
 
     QTreeView* listView1_ = nullptr;
     QTreeView* listView2_ = nullptr;
-    QStandardItemModel* inputModel_ = nullptr;
-    QStandardItemModel* resultsModel_ = nullptr;
+    InputListView* inputView_ = nullptr;
+    ResultsListView* resultsView_ = nullptr;
     QLineEdit* text1_ = nullptr;
     QLineEdit* text2_ = nullptr;
     QLineEdit* text3_ = nullptr;

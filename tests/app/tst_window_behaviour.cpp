@@ -3,10 +3,11 @@
 #include "WindowFixture.h"
 #include "WindowLook.h"
 
+#include "InputListModel.h"
+#include "ResultsListModel.h"
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QStandardItemModel>
 #include <QTreeView>
 #include <QtTest>
 
@@ -38,9 +39,13 @@ void MoveMouseOver(QWidget* target) {
     QApplication::sendEvent(target, &move);
 }
 
-void AddRow(QTreeView* list, const QString& text) {
-    auto* model = qobject_cast<QStandardItemModel*>(list->model());
-    model->appendRow(new QStandardItem(text));
+void AddInput(MainWindow& window, const QString& path) {
+    window.inputList().append(path);
+}
+
+void AddResult(MainWindow& window, const QString& statement) {
+    window.results().append(statement.toStdString());
+    window.results().flushPendingRows();
 }
 
 // A command that fails outside any trap.
@@ -203,8 +208,8 @@ void WindowBehaviourTest::homePageOpensOnOneDrawInAHundred() {
 void WindowBehaviourTest::helpShowsItsMessageAndChangesNothing() {
     WindowFixture fixture;
     const auto window = fixture.open();
-    AddRow(window->listView1(), "/data/a.dbf");
-    AddRow(window->listView2(), "INSERT INTO 'T' VALUES (1);");
+    AddInput(*window, "/data/a.dbf");
+    AddResult(*window, "INSERT INTO 'T' ('1');");
     const auto before = fixture.store.reopen();
     QStringList storedBefore;
     for (const QString& key : before->allKeys())
@@ -261,7 +266,7 @@ void WindowBehaviourTest::failingUntrappedCommandLeavesTheWindowIntact() {
     WindowFixture fixture;
     WindowWithFailingCommand window(ShellContext{fixture.prompts, fixture.store.settings(),
                                                  [] { return 0.5; }, fixture.programDir.path()});
-    AddRow(window.listView1(), "/data/a.dbf");
+    AddInput(window, "/data/a.dbf");
     QTest::ignoreMessage(QtWarningMsg, "PushButton1 failed: Out of memory");
     qobject_cast<QPushButton*>(window.control("PushButton1"))->click();
     QCOMPARE(window.listView1()->model()->rowCount(), 1);
