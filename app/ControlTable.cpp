@@ -99,11 +99,11 @@ QProgressBar* MakeProgressBar(const QString& caption) {
     return bar;
 }
 
-QWidget* MakeControl(const ControlSpec& spec) {
-    const QString caption = QString::fromUtf8(spec.caption);
-    switch (spec.kind) {
+QWidget* MakeControl(const ControlSpec& row) {
+    const QString caption = QString::fromUtf8(row.caption);
+    switch (row.kind) {
     case K::ListView:
-        return MakeListView(spec.name);
+        return MakeListView(row.name);
     case K::PushButton:
         return new QPushButton(caption);
     case K::Frame:
@@ -125,8 +125,8 @@ QWidget* MakeControl(const ControlSpec& spec) {
 // container exists by the time its first control is placed in it.
 std::vector<const ControlSpec*> InTabOrder() {
     std::vector<const ControlSpec*> ordered;
-    for (const auto& spec : kControls)
-        ordered.push_back(&spec);
+    for (const auto& row : kControls)
+        ordered.push_back(&row);
     std::stable_sort(ordered.begin(), ordered.end(),
                      [](const auto* a, const auto* b) { return a->tabIndex < b->tabIndex; });
     return ordered;
@@ -148,15 +148,15 @@ QRect TwipsToPixels(int left, int top, int width, int height) {
 QHash<QString, QWidget*> BuildControls(QWidget& window) {
     QHash<QString, QWidget*> controls;
     for (const ControlSpec* entry : InTabOrder()) {
-        const ControlSpec& spec = *entry;
-        QWidget* control = MakeControl(spec);
-        const QString name = QString::fromLatin1(spec.name);
+        const ControlSpec& row = *entry;
+        QWidget* control = MakeControl(row);
+        const QString name = QString::fromLatin1(row.name);
         control->setObjectName(name);
         QWidget* container =
-            spec.container ? controls.value(QString::fromLatin1(spec.container)) : &window;
+            row.container ? controls.value(QString::fromLatin1(row.container)) : &window;
         Q_ASSERT(container != nullptr);
         control->setParent(container);
-        control->setGeometry(TwipsToPixels(spec.left, spec.top, spec.width, spec.height));
+        control->setGeometry(TwipsToPixels(row.left, row.top, row.width, row.height));
         controls.insert(name, control);
     }
     return controls;

@@ -103,8 +103,7 @@ int CompanionMain(std::span<const std::string> arguments, std::FILE* out, std::F
         std::fputs(kCompanionUsage, out);
         return 0;
     }
-    return RunCompanion(parsed.arguments, ValueFormat::fromLocale(QLocale::system()), out,
-                        errors);
+    return RunCompanion(parsed.arguments, ValueFormat::fromLocale(QLocale::system()), out, errors);
 }
 
 } // namespace tabrivel

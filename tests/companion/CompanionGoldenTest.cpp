@@ -80,22 +80,23 @@ private slots:
         QTemporaryDir dir;
         const CompanionRun run = Run(dir, {WriteCustomers(dir)});
         QCOMPARE(run.status, 0);
-        QCOMPARE(QByteArray::fromStdString(run.out),
-                 QByteArray("CREATE TABLE 'Table1_customers' ('fld1' text,'fld2' text,"
-                            "'fld3' text,'fld4' text);\r\n"
-                            "INSERT INTO 'Table1_customers' ('O''Brien     ','120.5',"
-                            "'1999-12-31','True');\r\n"
-                            "INSERT INTO 'Table1_customers' ('M\xC3\xBCller      ','-0.75','','');\r\n"
-                            "INSERT INTO 'Table1_customers' ('            ','','','False');\r\n"));
+        QCOMPARE(
+            QByteArray::fromStdString(run.out),
+            QByteArray("CREATE TABLE 'Table1_customers' ('fld1' text,'fld2' text,"
+                       "'fld3' text,'fld4' text);\r\n"
+                       "INSERT INTO 'Table1_customers' ('O''Brien     ','120.5',"
+                       "'1999-12-31','True');\r\n"
+                       "INSERT INTO 'Table1_customers' ('M\xC3\xBCller      ','-0.75','','');\r\n"
+                       "INSERT INTO 'Table1_customers' ('            ','','','False');\r\n"));
         QVERIFY(run.errors.empty());
     }
 
     void optionsAndLocaleShapeTheText() {
         QTemporaryDir dir;
-        const CompanionRun run =
-            Run(dir, {"--table-name", "t", "--delimiter", "[", "--no-semicolon", "--insert-only",
-                      WriteCustomers(dir)},
-                ValueFormat::fromLocale(QLocale("de_DE")));
+        const CompanionRun run = Run(dir,
+                                     {"--table-name", "t", "--delimiter", "[", "--no-semicolon",
+                                      "--insert-only", WriteCustomers(dir)},
+                                     ValueFormat::fromLocale(QLocale("de_DE")));
         QCOMPARE(run.status, 0);
         const QByteArray out = QByteArray::fromStdString(run.out);
         QVERIFY(!out.contains("CREATE TABLE"));
