@@ -17,6 +17,6 @@ mkdir -p "$work/corpus" "$work/seeds" build/fuzz/findings
 cp fuzz/corpus/* "$work/corpus/" 2>/dev/null || true
 ./build/fuzz/bin/tabrivel-fuzz-seeds "$work/seeds" "$PEERS"
 
-./build/fuzz/bin/tabrivel-reader-fuzzer -max_len=4096 -rss_limit_mb=512 -timeout=5 \
+./build/fuzz/bin/tabrivel-reader-fuzzer -max_len=2048 -rss_limit_mb=512 -timeout=5 \
     -max_total_time="$SECONDS_TO_RUN" -print_final_stats=1 \
     -artifact_prefix=build/fuzz/findings/ "$work/corpus" "$work/seeds"
