@@ -3,6 +3,7 @@
 // conversion would. A TableError is a fine outcome; anything else that escapes, or a
 // statement that breaks the rules below, is a finding.
 #include "FuzzInput.h"
+#include "ValueChecks.h"
 
 #include "SqlText.h"
 #include "TableError.h"
@@ -70,7 +71,8 @@ const tabrivel::ValueFormat& FormatFor(bool locale) {
     return locale ? german : plain;
 }
 
-// Every statement carries one value per field and never a NUL character.
+// Every value has its promised form; every statement is UTF-8, carries one value per
+// field and never a NUL character.
 void Check(bool holds) {
     if (!holds)
         std::abort();
@@ -89,8 +91,9 @@ void ConvertAll(const fs::path& table, const tabrivel::ValueFormat& format) {
         statement.clear();
         AppendInsertStatement(statement, name, values, true, format);
         Check(statement.find('\0') == std::string::npos);
+        Check(tabrivel::fuzz::IsUtf8(statement));
         for (const Value& value : values)
-            Check(ValueText(value, format).find('\0') == std::string::npos);
+            Check(tabrivel::fuzz::HasPromisedForm(value));
     }
 }
 
