@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -24,10 +25,12 @@ using namespace tabrivel::testing;
 
 namespace {
 
-// Real tables run to a megabyte; the fuzzer learns as much from their first pages, and
-// small inputs keep it fast.
-constexpr std::size_t kMaxTable = 3 * 1024;
-constexpr std::size_t kMaxMemo = 1024;
+// Real tables run to a megabyte; the fuzzer learns as much from their first records,
+// and small inputs keep it fast. Table and memo together stay under the fuzzer's
+// input limit, so the memo is not cut away.
+constexpr std::size_t kMaxTable = 1400;
+constexpr std::size_t kMaxInput = 2000;
+constexpr std::size_t kMinMemo = 600;
 
 struct Seed {
     std::string name;
@@ -97,8 +100,8 @@ Seed VisualFoxPro() {
                  LittleDouble(-2.5), std::string("abc\0\0\0\0\0\0\x03", 10), "\x01\x02",
                  Little32(w.addMemo(std::string("\0\xFF", 2), 0)),
                  Little32(w.addMemo("memo \xC4 text")), "\x08"});
-    w.addRecord({Little32(1), Little64(0), std::string(8, '\0'), LittleDouble(0), "", "", "",
-                 Little32(0), "\x0A"});
+    w.addRecord({Little32(1), Little64(0), std::string(8, '\0'), LittleDouble(0), "", "",
+                 Little32(0), Little32(0), "\x0A"});
     return FromWriter("visual-foxpro", w, ".fpt");
 }
 
@@ -123,11 +126,36 @@ std::vector<Seed> WriterSeeds() {
             FoxPro(),      VisualFoxPro(), DBase2(),     Broken()};
 }
 
-std::string ReadPrefix(const fs::path& path, std::size_t limit) {
+std::string ReadPrefix(const fs::path& path, std::size_t limit = SIZE_MAX) {
     std::ifstream in(path, std::ios::binary);
     std::string bytes(std::istreambuf_iterator<char>(in), {});
     bytes.resize(std::min(bytes.size(), limit));
     return bytes;
+}
+
+std::uint32_t Little(const std::string& bytes, std::size_t at, int count) {
+    std::uint32_t value = 0;
+    for (int k = count - 1; k >= 0; --k)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(k)]);
+    return value;
+}
+
+// Cuts a table to the records that fit in kMaxTable and makes its header's record
+// count say so, so that a shortened seed still reads to its end.
+std::string Shortened(std::string table) {
+    if (table.size() <= kMaxTable || table.size() < 12)
+        return table;
+    const bool base2 = table[0] == '\x02';
+    const std::size_t headerLength = base2 ? 521 : Little(table, 8, 2);
+    const std::size_t recordLength = base2 ? Little(table, 6, 2) : Little(table, 10, 2);
+    table.resize(kMaxTable);
+    if (recordLength == 0 || headerLength >= kMaxTable)
+        return table;
+    const std::size_t count = (kMaxTable - headerLength) / recordLength;
+    table.resize(headerLength + count * recordLength);
+    for (std::size_t k = 0; k < (base2 ? 2u : 4u); ++k)
+        table[(base2 ? 1 : 4) + k] = static_cast<char>((count >> (8 * k)) & 0xFF);
+    return table;
 }
 
 std::string Lowered(std::string text) {
@@ -154,12 +182,13 @@ std::vector<Seed> RealSeeds(const fs::path& folder) {
             continue;
         const auto memo = MemoBeside(entry.path());
         const std::string extension = memo ? Lowered(memo->extension().string()) : "";
-        const std::string memoBytes = memo ? ReadPrefix(*memo, kMaxMemo) : "";
+        const std::string table = Shortened(ReadPrefix(entry.path()));
+        const std::size_t memoLimit =
+            std::max(kMinMemo, kMaxInput - std::min(kMaxInput, table.size()));
+        const std::string memoBytes = memo ? ReadPrefix(*memo, memoLimit) : "";
         auto name = fs::relative(entry.path(), folder).string();
         std::replace(name.begin(), name.end(), '/', '_');
-        seeds.push_back(
-            {"real-" + name,
-             tabrivel::fuzz::JoinInput(ReadPrefix(entry.path(), kMaxTable), memoBytes, extension)});
+        seeds.push_back({"real-" + name, tabrivel::fuzz::JoinInput(table, memoBytes, extension)});
     }
     return seeds;
 }
