@@ -55,8 +55,9 @@ Seed DBase3Plain() {
 Seed DBase3Memo() {
     DbfWriter w(0x83);
     w.addField("ID", 'N', 4).addField("NOTE", 'M', 10);
-    w.addRecord({"   1", MemoPointer(w.addMemo("first line\r\nsecond"), 10)});
-    w.addRecord({"   2", MemoPointer(w.addMemo(std::string(700, 'x')), 10)});
+    const auto block = w.addMemo("first line\r\nsecond" + std::string(520, 'x'));
+    w.addRecord({"   1", MemoPointer(block, 10)});
+    w.addRecord({"   2", MemoPointer(block, 10)});
     w.addRecord({"   3", ""});
     return FromWriter("dbase3-memo", w, ".dbt");
 }
