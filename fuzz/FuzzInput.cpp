@@ -11,6 +11,9 @@ constexpr std::size_t kPrefixSize = 5;
 constexpr std::uint8_t kUpperCase = 0x04;
 constexpr std::uint8_t kLocaleFormat = 0x08;
 constexpr std::array<std::string_view, 4> kExtensions = {"", ".dbt", ".fpt", ".smt"};
+// What GIS tools write into .cpg files, and a few decoders that keep state between bytes.
+constexpr std::array<std::string_view, 8> kCodePageFiles = {
+    "", "UTF-8", "1251", "CP866\r\n", "936", "ISO-2022-JP", "SCSU", "UTF-7"};
 
 std::string Upper(std::string_view text) {
     std::string out(text);
@@ -38,6 +41,7 @@ FuzzInput SplitInput(const std::uint8_t* data, std::size_t size) {
     const auto extension = kExtensions[selector & 0x03];
     input.memoExtension = (selector & kUpperCase) ? Upper(extension) : std::string(extension);
     input.localeFormat = (selector & kLocaleFormat) != 0;
+    input.codePageFile = kCodePageFiles[(selector >> 4) & 0x07];
     return input;
 }
 

@@ -9,12 +9,14 @@ namespace tabrivel::fuzz {
 
 // How one fuzzer input is laid out: a selector byte, the table's length as four
 // little-endian bytes, the table, then the memo file. The selector picks the memo
-// file's extension (or none) and its letter case, and the number format, so one
-// corpus covers .dbt, .fpt and .smt tables and both locale paths.
+// file's extension (or none) and its letter case, the number format, and a code-page
+// file beside the table (or none), so one corpus covers .dbt, .fpt and .smt tables,
+// both locale paths and the multi-byte and stateful decoders.
 struct FuzzInput {
     std::string_view table;
     std::string_view memo;
-    std::string memoExtension; // empty: no memo file
+    std::string memoExtension;     // empty: no memo file
+    std::string_view codePageFile; // empty: no .cpg file
     bool localeFormat = false;
 };
 

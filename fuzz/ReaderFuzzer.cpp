@@ -33,6 +33,7 @@ public:
             std::abort();
         folder_ = pattern;
         table_ = folder_ / "t.dbf";
+        codePage_ = folder_ / "t.cpg";
     }
     ~Workspace() {
         std::error_code ignored;
@@ -44,6 +45,10 @@ public:
             fs::remove(memo_);
         memo_.clear();
         writeFile(table_, input.table);
+        if (input.codePageFile.empty())
+            fs::remove(codePage_);
+        else
+            writeFile(codePage_, input.codePageFile);
         if (!input.memoExtension.empty()) {
             memo_ = folder_ / ("t" + input.memoExtension);
             writeFile(memo_, input.memo);
@@ -61,6 +66,7 @@ private:
 
     fs::path folder_;
     fs::path table_;
+    fs::path codePage_;
     fs::path memo_;
 };
 
