@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tabrivel::fuzz {
+
+// How one fuzzer input is laid out: a selector byte, the table's length as four
+// little-endian bytes, the table, then the memo file. The selector picks the memo
+// file's extension (or none) and its letter case, the number format, and a code-page
+// file beside the table (or none), so one corpus covers .dbt, .fpt and .smt tables,
+// both locale paths and the multi-byte and stateful decoders.
+struct FuzzInput {
+    std::string_view table;
+    std::string_view memo;
+    std::string memoExtension;     // empty: no memo file
+    std::string_view codePageFile; // empty: no .cpg file
+    bool localeFormat = false;
+};
+
+FuzzInput SplitInput(const std::uint8_t* data, std::size_t size);
+
+// The inverse, used by the seed writer.
+std::string JoinInput(std::string_view table, std::string_view memo, std::string_view memoExtension,
+                      bool localeFormat = false);
+
+} // namespace tabrivel::fuzz

@@ -1,0 +1,217 @@
+// Writes the fuzzer's seed corpus: tables built with the fixture writer (one per
+// family and field type, with and without memo files) and, when a folder is given,
+// every real table found under it with its memo file beside it.
+//
+//   tabrivel-fuzz-seeds OUTPUT_FOLDER [REAL_TABLES_FOLDER]
+#include "FuzzInput.h"
+
+#include "DbfWriter.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using tabrivel::testing::DbfWriter;
+using tabrivel::testing::MemoFormat;
+using namespace tabrivel::testing;
+
+namespace {
+
+// Real tables run to a megabyte; the fuzzer learns as much from their first records,
+// and small inputs keep it fast. Table and memo together stay under the fuzzer's
+// input limit, so the memo is not cut away.
+constexpr std::size_t kMaxTable = 1400;
+constexpr std::size_t kMaxInput = 2000;
+constexpr std::size_t kMinMemo = 600;
+
+struct Seed {
+    std::string name;
+    std::string bytes;
+};
+
+Seed FromWriter(std::string name, const DbfWriter& writer, std::string_view extension = {}) {
+    const std::string memo = extension.empty() ? std::string() : writer.memoBytes();
+    return {std::move(name), tabrivel::fuzz::JoinInput(writer.tableBytes(), memo, extension)};
+}
+
+Seed DBase3Plain() {
+    DbfWriter w(0x03, 0x57);
+    w.addField("NAME", 'C', 12).addField("AMOUNT", 'N', 8, 2).addField("BORN", 'D', 8);
+    w.addField("OK", 'L', 1).addField("RATE", 'F', 10, 3);
+    w.addRecord({"O'Brien", "  -12.50", "19991231", "T", "     0.125"});
+    w.addRecord({"", "", "        ", "?", ""}, true);
+    w.addRecord({"Zo\xEB", "1,5", "20211345", "n", "abc"});
+    return FromWriter("dbase3-plain", w);
+}
+
+Seed DBase3Memo() {
+    DbfWriter w(0x83);
+    w.addField("ID", 'N', 4).addField("NOTE", 'M', 10);
+    const auto block = w.addMemo("first line\r\nsecond" + std::string(520, 'x'));
+    w.addRecord({"   1", MemoPointer(block, 10)});
+    w.addRecord({"   2", MemoPointer(block, 10)});
+    w.addRecord({"   3", ""});
+    return FromWriter("dbase3-memo", w, ".dbt");
+}
+
+Seed DBase4Memo() {
+    DbfWriter w(0x8B);
+    w.setMemoFormat(MemoFormat::DBase4, 64);
+    w.addField("NOTE", 'M', 10).addField("PIC", 'B', 10);
+    w.addRecord({MemoPointer(w.addMemo("text with \x1A inside"), 10),
+                 MemoPointer(w.addMemo(std::string("\0\1\2", 3)), 10)});
+    return FromWriter("dbase4-memo", w, ".dbt");
+}
+
+Seed DBase7() {
+    DbfWriter w(0x04, 0x03);
+    w.addField("COUNTER", '+', 4).addField("VALUE", 'I', 4).addField("REAL", 'O', 8);
+    w.addField("STAMP", '@', 8).addField("TEXT", 'C', 5);
+    w.addRecord({Big32(0x80000001), Big32(0x7FFFFFFF), std::string(8, '\x80'),
+                 Big32(0x42D1A9C5) + Big32(0x12345678), "abc"});
+    return FromWriter("dbase7", w);
+}
+
+Seed FoxPro() {
+    DbfWriter w(0xF5, 0x03);
+    w.setMemoFormat(MemoFormat::FoxPro, 64);
+    w.addField("NAME", 'C', 6).addField("NOTE", 'M', 10).addField("GEN", 'G', 10);
+    w.addField("PIC", 'P', 10);
+    w.addRecord({"a\0b", MemoPointer(w.addMemo("caf\xE9\nline"), 10),
+                 MemoPointer(w.addMemo("ole", 0), 10), ""});
+    return FromWriter("foxpro-memo", w, ".fpt");
+}
+
+Seed VisualFoxPro() {
+    DbfWriter w(0x32, 0x03);
+    w.setMemoFormat(MemoFormat::FoxPro, 1);
+    w.addField("ID", 'I', 4).addField("PRICE", 'Y', 8).addField("WHEN", 'T', 8);
+    w.addField("RATIO", 'B', 8, 2).addField("NAME", 'V', 10, 0, 0x02);
+    w.addField("BIN", 'Q', 6).addField("BLOB", 'W', 4).addField("NOTE", 'M', 4, 0, 0x02);
+    w.addField("_NullFlags", '0', 1, 0, 0x05);
+    w.addRecord({Little32(0xFFFFFFFF), Little64(123456789), Little32(2459000) + Little32(3600000),
+                 LittleDouble(-2.5), std::string("abc\0\0\0\0\0\0\x03", 10), "\x01\x02",
+                 Little32(w.addMemo(std::string("\0\xFF", 2), 0)),
+                 Little32(w.addMemo("memo \xC4 text")), "\x08"});
+    w.addRecord({Little32(1), Little64(0), std::string(8, '\0'), LittleDouble(0), "", "",
+                 Little32(0), Little32(0), "\x0A"});
+    return FromWriter("visual-foxpro", w, ".fpt");
+}
+
+Seed DBase2() {
+    DbfWriter w(0x02);
+    w.addField("NAME", 'C', 8).addField("N", 'N', 5, 1);
+    w.addRecord({"dbase ii", " 12.5"});
+    return FromWriter("dbase2", w);
+}
+
+Seed Broken() {
+    DbfWriter w(0x03, 0x65);
+    w.addField("A", 'C', 300).addField("B", 'N', 4);
+    w.setRecordCount(9).omitTerminator();
+    w.addRecord({"long field", "1234"});
+    w.appendBytes("\x1A junk");
+    return FromWriter("broken-count", w);
+}
+
+std::vector<Seed> WriterSeeds() {
+    return {DBase3Plain(), DBase3Memo(),   DBase4Memo(), DBase7(),
+            FoxPro(),      VisualFoxPro(), DBase2(),     Broken()};
+}
+
+std::string ReadPrefix(const fs::path& path, std::size_t limit = SIZE_MAX) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(std::istreambuf_iterator<char>(in), {});
+    bytes.resize(std::min(bytes.size(), limit));
+    return bytes;
+}
+
+std::uint32_t Little(const std::string& bytes, std::size_t at, int count) {
+    std::uint32_t value = 0;
+    for (int k = count - 1; k >= 0; --k)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(k)]);
+    return value;
+}
+
+// Cuts a table to the records that fit in kMaxTable and makes its header's record
+// count say so, so that a shortened seed still reads to its end.
+std::string Shortened(std::string table) {
+    if (table.size() <= kMaxTable || table.size() < 12)
+        return table;
+    const bool base2 = table[0] == '\x02';
+    const std::size_t headerLength = base2 ? 521 : Little(table, 8, 2);
+    const std::size_t recordLength = base2 ? Little(table, 6, 2) : Little(table, 10, 2);
+    table.resize(kMaxTable);
+    if (recordLength == 0 || headerLength >= kMaxTable)
+        return table;
+    const std::size_t count = (kMaxTable - headerLength) / recordLength;
+    table.resize(headerLength + count * recordLength);
+    for (std::size_t k = 0; k < (base2 ? 2u : 4u); ++k)
+        table[(base2 ? 1 : 4) + k] = static_cast<char>((count >> (8 * k)) & 0xFF);
+    return table;
+}
+
+std::string Lowered(std::string text) {
+    for (auto& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The first memo file beside `table`, whatever the letter case of its extension.
+std::optional<fs::path> MemoBeside(const fs::path& table) {
+    for (const auto& entry : fs::directory_iterator(table.parent_path())) {
+        const auto extension = Lowered(entry.path().extension().string());
+        const bool memo = extension == ".dbt" || extension == ".fpt" || extension == ".smt";
+        if (memo && Lowered(entry.path().stem().string()) == Lowered(table.stem().string()))
+            return entry.path();
+    }
+    return std::nullopt;
+}
+
+std::vector<Seed> RealSeeds(const fs::path& folder) {
+    std::vector<Seed> seeds;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (!entry.is_regular_file() || Lowered(entry.path().extension().string()) != ".dbf")
+            continue;
+        const auto memo = MemoBeside(entry.path());
+        const std::string extension = memo ? Lowered(memo->extension().string()) : "";
+        const std::string table = Shortened(ReadPrefix(entry.path()));
+        const std::size_t memoLimit =
+            std::max(kMinMemo, kMaxInput - std::min(kMaxInput, table.size()));
+        const std::string memoBytes = memo ? ReadPrefix(*memo, memoLimit) : "";
+        auto name = fs::relative(entry.path(), folder).string();
+        std::replace(name.begin(), name.end(), '/', '_');
+        seeds.push_back({"real-" + name, tabrivel::fuzz::JoinInput(table, memoBytes, extension)});
+    }
+    return seeds;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER [REAL_TABLES_FOLDER]\n", argv[0]);
+        return 2;
+    }
+    const fs::path output = argv[1];
+    fs::create_directories(output);
+    auto seeds = WriterSeeds();
+    if (argc == 3 && fs::is_directory(argv[2])) {
+        auto real = RealSeeds(argv[2]);
+        seeds.insert(seeds.end(), real.begin(), real.end());
+    }
+    for (const auto& seed : seeds) {
+        std::ofstream out(output / seed.name, std::ios::binary | std::ios::trunc);
+        out.write(seed.bytes.data(), static_cast<std::streamsize>(seed.bytes.size()));
+    }
+    std::printf("%zu seeds in %s\n", seeds.size(), output.c_str());
+    return 0;
+}
