@@ -1,0 +1,44 @@
+#include "CaptionedProgressBar.h"
+
+namespace tabrivel {
+
+CaptionedProgressBar::CaptionedProgressBar(const QString& caption, QWidget* parent)
+    : QProgressBar(parent), caption_(caption) {
+    setTextVisible(true);
+}
+
+void CaptionedProgressBar::setCaption(const QString& caption) {
+    caption_ = caption;
+    showsRow_ = false;
+    changed();
+}
+
+void CaptionedProgressBar::setRowCaption(qint32 row, const QString& fileName) {
+    row_ = row;
+    if (!rowFile_.isSharedWith(fileName))
+        rowFile_ = fileName;
+    showsRow_ = true;
+    changed();
+}
+
+QString CaptionedProgressBar::text() const {
+    if (!showsRow_)
+        return caption_;
+    return QStringLiteral("Processing row: ") + QString::number(row_) + QStringLiteral(" in: ") +
+           rowFile_;
+}
+
+// One repaint request per paint is enough: the paint reads whatever is latest.
+void CaptionedProgressBar::changed() {
+    if (repaintAsked_)
+        return;
+    repaintAsked_ = true;
+    update();
+}
+
+void CaptionedProgressBar::paintEvent(QPaintEvent* event) {
+    repaintAsked_ = false;
+    QProgressBar::paintEvent(event);
+}
+
+} // namespace tabrivel
