@@ -142,6 +142,7 @@ class ConversionRunTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void filesAddedByTheDialogAreConverted();
     void refusalsKeepTheOldResults_data();
     void refusalsKeepTheOldResults();
     void twoFilesInOrderWithTheirProgress();
@@ -158,6 +159,16 @@ private slots:
     void captionIsShownAsWritten_data();
     void captionIsShownAsWritten();
 };
+
+void ConversionRunTest::filesAddedByTheDialogAreConverted() {
+    RunFixture run;
+    run.prompts.script.fileAnswers.enqueue({run.table("b.dbf", 1), run.table("a.dbf", 1)});
+    run.button("PushButton1")->click();
+    QCOMPARE(run.window->inputList().count(), 2);
+    run.start();
+    QCOMPARE(AllResults(*run.window), (QStringList{Create("[T_b]"), Insert("[T_b]", 1),
+                                                   Create("[T_a]"), Insert("[T_a]", 1)}));
+}
 
 void ConversionRunTest::refusalsKeepTheOldResults_data() {
     QTest::addColumn<bool>("withFile");
