@@ -5,6 +5,11 @@ namespace tabrivel {
 CaptionedProgressBar::CaptionedProgressBar(const QString& caption, QWidget* parent)
     : QProgressBar(parent), caption_(caption) {
     setTextVisible(true);
+    lateRepaint_.setSingleShot(true);
+    connect(&lateRepaint_, &QTimer::timeout, this, [this] {
+        repaintAsked_ = true;
+        update();
+    });
 }
 
 void CaptionedProgressBar::setCaption(const QString& caption) {
@@ -30,14 +35,20 @@ QString CaptionedProgressBar::text() const {
 
 // One repaint request per paint is enough: the paint reads whatever is latest.
 void CaptionedProgressBar::changed() {
-    if (repaintAsked_)
+    if (repaintAsked_ || lateRepaint_.isActive())
         return;
+    const qint64 since = sincePaint_.isValid() ? sincePaint_.elapsed() : kRepaintIntervalMs;
+    if (since < kRepaintIntervalMs) {
+        lateRepaint_.start(static_cast<int>(kRepaintIntervalMs - since));
+        return;
+    }
     repaintAsked_ = true;
     update();
 }
 
 void CaptionedProgressBar::paintEvent(QPaintEvent* event) {
     repaintAsked_ = false;
+    sincePaint_.restart();
     QProgressBar::paintEvent(event);
 }
 

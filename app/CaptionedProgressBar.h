@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QProgressBar>
+#include <QTimer>
 
 namespace tabrivel {
 
@@ -8,10 +10,14 @@ namespace tabrivel {
 //
 // The caption changes with every record of a conversion, far more often than the bar
 // is painted, so the row caption is kept as its parts and written out only when the
-// bar paints; what any paint shows is always the latest caption. A caption is shown
+// bar paints; what any paint shows is always the latest caption. Repaints for a changed
+// caption come at most every kRepaintIntervalMs: painting the bar costs more than a
+// thousand records' statements, and nobody reads captions faster. A caption is shown
 // exactly as given: a "%" in a file name is never taken for a placeholder.
 class CaptionedProgressBar : public QProgressBar {
 public:
+    static constexpr int kRepaintIntervalMs = 40;
+
     explicit CaptionedProgressBar(const QString& caption, QWidget* parent = nullptr);
 
     void setCaption(const QString& caption);
@@ -32,6 +38,9 @@ private:
     qint32 row_ = 0;
     bool showsRow_ = false;
     bool repaintAsked_ = false;
+    QElapsedTimer sincePaint_;
+    // Brings the latest caption to the screen when a change came too soon after a paint.
+    QTimer lateRepaint_;
 };
 
 } // namespace tabrivel
