@@ -136,6 +136,25 @@ public:
     }
 };
 
+// Notes the caption the bar shows at each of its paints.
+class PaintRecorder final : public QObject {
+public:
+    PaintRecorder(CaptionedProgressBar& bar, QStringList& painted) : bar_(bar), painted_(painted) {
+        bar.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            painted_ << bar_.text();
+        return false;
+    }
+
+private:
+    CaptionedProgressBar& bar_;
+    QStringList& painted_;
+};
+
 } // namespace
 
 class ConversionRunTest : public QObject {
@@ -158,6 +177,7 @@ private slots:
     void windowDestroyedDuringARunIsNotTouched();
     void captionIsShownAsWritten_data();
     void captionIsShownAsWritten();
+    void latestCaptionIsPaintedAfterAQuickChange();
 };
 
 void ConversionRunTest::filesAddedByTheDialogAreConverted() {
@@ -444,6 +464,21 @@ void ConversionRunTest::captionIsShownAsWritten() {
     QCOMPARE(bar.text(), "Processing row: 2147483647 in: " + fileName);
     bar.setCaption("Progress Bar");
     QCOMPARE(bar.text(), "Progress Bar");
+}
+
+void ConversionRunTest::latestCaptionIsPaintedAfterAQuickChange() {
+    CaptionedProgressBar bar(QStringLiteral("Progress Bar"));
+    QStringList painted;
+    PaintRecorder recorder(bar, painted);
+    bar.show();
+    QTRY_VERIFY(!painted.isEmpty());
+    // Changes right after a paint are held back, never lost: the last one is painted.
+    bar.setCaption("Processing: a.dbf");
+    bar.setRowCaption(1, "a.dbf");
+    bar.setRowCaption(2, "a.dbf");
+    QTRY_COMPARE(painted.last(), "Processing row: 2 in: a.dbf");
+    bar.setCaption("Progress Bar");
+    QTRY_COMPARE(painted.last(), "Progress Bar");
 }
 
 QTEST_MAIN(ConversionRunTest)
