@@ -1,5 +1,7 @@
 #include "ControlTable.h"
 
+#include "CaptionedProgressBar.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -90,12 +92,10 @@ QTreeView* MakeListView(std::string_view name) {
 }
 
 QProgressBar* MakeProgressBar(const QString& caption) {
-    auto* bar = new QProgressBar;
+    auto* bar = new CaptionedProgressBar(caption);
     bar->setRange(0, 100);
     bar->setValue(0);
-    bar->setTextVisible(true);
     bar->setAlignment(Qt::AlignCenter);
-    bar->setFormat(caption);
     return bar;
 }
 

@@ -5,8 +5,12 @@
 #include "ResultsListModel.h"
 #include "ResultsListView.h"
 
+#include "AddFilesByDialog.h"
 #include "ApplicationTitle.h"
+#include "ClearInputList.h"
+#include "ClearResults.h"
 #include "ControlTable.h"
+#include "ConversionRun.h"
 #include "ErrorReport.h"
 #include "EventBoundary.h"
 #include "HandCursor.h"
@@ -86,6 +90,7 @@ MainWindow::MainWindow(ShellContext context, QWidget* parent)
     ConnectCommands();
     ConnectOptionHandlers();
     WatchPointer();
+    conversion_ = std::make_unique<ConversionRun>(*this);
     Form_Load();
 }
 
@@ -251,6 +256,22 @@ void MainWindow::PushButton10_Click() {
                                         kContactPage,
                                     BoxIcon::None, BoxButtons::Ok);
     });
+}
+
+void MainWindow::PushButton1_Click() {
+    AddFilesByDialog(context_.prompts, applicationTitle_, inputList());
+}
+
+void MainWindow::PushButton2_Click() {
+    conversion_->PushButton2_Click();
+}
+
+void MainWindow::PushButton7_Click() {
+    ClearInputList(context_.prompts, pointer_.isBusy(), inputList());
+}
+
+void MainWindow::PushButton9_Click() {
+    ClearResults(context_.prompts, results());
 }
 
 QString MainWindow::tableName() const {

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class QAbstractItemModel;
 class QCheckBox;
@@ -20,6 +21,7 @@ class QTreeView;
 
 namespace tabrivel {
 
+class ConversionRun;
 class InputListModel;
 class InputListView;
 class ResultsListModel;
@@ -83,16 +85,19 @@ public:
 
     void CentreOnScreen();
 
+    // Start Converting's state and hooks.
+    ConversionRun& conversion() const { return *conversion_; }
+
 public slots:
     // Command handlers; the commands behind them come with the input and results lists.
-    virtual void PushButton1_Click() {}
-    virtual void PushButton2_Click() {}
+    virtual void PushButton1_Click();
+    virtual void PushButton2_Click();
     virtual void PushButton3_Click() {}
     virtual void PushButton4_Click() {}
     virtual void PushButton5_Click() {}
-    virtual void PushButton7_Click() {}
+    virtual void PushButton7_Click();
     virtual void PushButton8_Click() {}
-    virtual void PushButton9_Click() {}
+    virtual void PushButton9_Click();
     virtual void PushButton16_Click() {}
     void PushButton10_Click();
 
@@ -132,6 +137,7 @@ private:
     QCheckBox* check3_ = nullptr;
     QGroupBox* frame2_ = nullptr;
     QProgressBar* progressBar1_ = nullptr;
+    std::unique_ptr<ConversionRun> conversion_;
 };
 
 } // namespace tabrivel

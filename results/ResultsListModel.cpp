@@ -25,6 +25,12 @@ QVariant ResultsListModel::data(const QModelIndex& index, int role) const {
     return {};
 }
 
+Qt::ItemFlags ResultsListModel::flags(const QModelIndex& index) const {
+    if (index.model() != this || index.column() != 0 || index.row() >= announced_)
+        return Qt::NoItemFlags;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+}
+
 QVariant ResultsListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole)
         return columnTitle();

@@ -1,0 +1,218 @@
+#include "ConversionRun.h"
+
+#include "CaptionedProgressBar.h"
+#include "ErrorReport.h"
+#include "InputListModel.h"
+#include "MainWindow.h"
+#include "PathHelpers.h"
+#include "ResultsListModel.h"
+#include "SqlText.h"
+#include "StatementTrap.h"
+#include "TableSource.h"
+
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tabrivel {
+
+namespace {
+
+const QString kNoFiles = QStringLiteral("No files added.");
+const QString kNoFolder = QStringLiteral("Folder does not exist. Please select another folder.");
+const QString kDone = QStringLiteral("Done.");
+const QString kIdleCaption = QStringLiteral("Progress Bar");
+const QString kFileCaption = QStringLiteral("Processing: ");
+
+std::string Utf8(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+CaptionedProgressBar& BarOf(MainWindow& window) {
+    return dynamic_cast<CaptionedProgressBar&>(*window.progressBar1());
+}
+
+// i of `total` files, as the bar's whole percent.
+int PercentOf(int index, int total) {
+    if (total <= 0)
+        return 100;
+    const double percent = static_cast<double>(index) / total * 100.0;
+    return std::clamp(static_cast<int>(std::lround(percent)), 0, 100);
+}
+
+} // namespace
+
+// What one run carries from step to step. It lives on the run's own stack, so a click
+// that arrives during a yield can never disturb it.
+struct ConversionRun::Pass {
+    Pass(StatementTrap trap, CaptionedProgressBar& bar, ResultsListModel& results)
+        : trap(std::move(trap)), bar(bar), results(results) {}
+
+    StatementTrap trap;
+    CaptionedProgressBar& bar;
+    ResultsListModel& results;
+    std::string opening;
+    std::string closing;
+    // The table in hand and what is known about it.
+    QString path;
+    QString fileName;
+    std::string baseName;
+    std::unique_ptr<TableSource> table;
+    qint64 row = 0;
+    // The table-name option the qualified name was last built from, so that an unchanged
+    // option costs one comparison per statement.
+    QString nameOption;
+    std::string qualifiedName;
+    bool nameBuilt = false;
+    std::string statement;
+};
+
+ConversionRun::ConversionRun(MainWindow& window)
+    : window_(window), format_(ValueFormat::fromLocale(QLocale::system())) {}
+
+ConversionRun::~ConversionRun() = default;
+
+void ConversionRun::PushButton2_Click() {
+    Pass pass(StatementTrap(Location::PushButton2, ErrorReporter(window_.prompts())),
+              BarOf(window_), window_.results());
+    StatementTrap& trap = pass.trap;
+    if (trap.test(100, [&] { return isConverting_; }))
+        return;
+    trap.run(102, [&] { isConverting_ = true; });
+    if (!refused(trap) && convertAll(pass) == Outcome::WindowClosing)
+        return; // the window may be gone: nothing of it is touched again
+    trap.run(228, [&] { isConverting_ = false; });
+}
+
+// The two checks before anything changes; true when one of them refused the run.
+bool ConversionRun::refused(StatementTrap& trap) {
+    if (trap.test(104, [&] { return window_.inputList().count() == 0; })) {
+        trap.run(226, [&] { showMessage(kNoFiles); });
+        return true;
+    }
+    if (trap.test(106, [&] {
+            return !IsFolder(window_.outputFolder()) && !window_.saveBesideOriginal();
+        })) {
+        trap.run(224, [&] { showMessage(kNoFolder); });
+        return true;
+    }
+    return false;
+}
+
+ConversionRun::Outcome ConversionRun::convertAll(Pass& pass) {
+    StatementTrap& trap = pass.trap;
+    trap.run(108, [&] { window_.pointer().setBusy(true); });
+    trap.run(110, [&] { pass.results.clear(); });
+    trap.run(112, [&] { pass.opening = Utf8(window_.delimiter()); });
+    trap.run(114, [&] { pass.closing = ClosingDelimiterFor(pass.opening); });
+    trap.run(132, [&] { window_.pointer().setBusy(true); });
+    int files = 0;
+    trap.run(136, [&] { files = window_.inputList().count(); });
+    for (int index = 1; index <= files; ++index) {
+        if (convertFile(pass, index) == Outcome::WindowClosing)
+            return Outcome::WindowClosing;
+    }
+    trap.run(216, [&] { window_.pointer().setBusy(false); });
+    trap.run(218, [&] { pass.bar.setValue(0); });
+    trap.run(220, [&] { pass.bar.setCaption(kIdleCaption); });
+    trap.run(222, [&] { showMessage(kDone); });
+    return Outcome::Carried;
+}
+
+ConversionRun::Outcome ConversionRun::convertFile(Pass& pass, int index) {
+    StatementTrap& trap = pass.trap;
+    trap.run(138, [&] { pass.path = window_.inputList().pathAt(index - 1); });
+    trap.run(140, [&] { pass.bar.setValue(PercentOf(index, window_.inputList().count())); });
+    trap.run(142, [&] { pass.bar.setCaption(kFileCaption + FileNameOfPath(pass.path)); });
+    if (!yield())
+        return Outcome::WindowClosing;
+    trap.run(146, [&] { pass.baseName = Utf8(PathWithoutExtension(FileNameOfPath(pass.path))); });
+    trap.run(148, [&] { pass.fileName = FileNameOfPath(pass.path); });
+    openTable(pass);
+    Outcome outcome = Outcome::Carried;
+    if (!trap.test(156, [&] { return !pass.table; })) {
+        appendCreateTable(pass);
+        outcome = convertRecords(pass);
+        if (outcome == Outcome::WindowClosing)
+            return outcome;
+    }
+    // The reader and its files are let go before the next table is opened.
+    trap.run(208, [&] { pass.table.reset(); });
+    return outcome;
+}
+
+void ConversionRun::openTable(Pass& pass) {
+    pass.table.reset();
+    pass.nameBuilt = false;
+    pass.trap.run(150, [&] { pass.table = OpenTable(NativePath(pass.path)); });
+}
+
+void ConversionRun::appendCreateTable(Pass& pass) {
+    StatementTrap& trap = pass.trap;
+    std::string tableName;
+    trap.run(158, [&] { tableName = Utf8(window_.tableName()); });
+    if (!trap.test(160, [&] { return window_.createTable(); }))
+        return;
+    int fields = 0;
+    trap.run(162, [&] { fields = pass.table->fieldCount(); });
+    trap.run(172, [&] {
+        pass.results.append(CreateTableStatement(pass.opening, pass.closing, tableName,
+                                                 pass.baseName, fields,
+                                                 window_.includeSemicolon()));
+    });
+}
+
+// The records in the table's order, one INSERT each. A record that cannot be read ends
+// the table: the failure is reported once and the run goes on with the next table.
+ConversionRun::Outcome ConversionRun::convertRecords(Pass& pass) {
+    StatementTrap& trap = pass.trap;
+    bool atEnd = true;
+    if (!trap.run(174, [&] { atEnd = !pass.table->next(); }) || atEnd)
+        return Outcome::Carried;
+    trap.run(178, [&] { pass.row = 1; });
+    trap.run(180, [&] { pass.statement.clear(); });
+    while (!atEnd) {
+        trap.run(184, [&] { pass.bar.setRowCaption(pass.row, pass.fileName); });
+        if (pass.row % 1000 == 0 && !yield())
+            return Outcome::WindowClosing;
+        appendInsert(pass);
+        if (!trap.run(204, [&] { atEnd = !pass.table->next(); }))
+            break;
+        trap.run(206, [&] { ++pass.row; });
+    }
+    return Outcome::Carried;
+}
+
+void ConversionRun::appendInsert(Pass& pass) {
+    StatementTrap& trap = pass.trap;
+    trap.run(190, [&] {
+        const QString option = window_.tableName();
+        if (!pass.nameBuilt || option != pass.nameOption) {
+            pass.qualifiedName =
+                QualifiedTableName(pass.opening, pass.closing, Utf8(option), pass.baseName);
+            pass.nameOption = option;
+            pass.nameBuilt = true;
+        }
+        pass.statement.clear();
+    });
+    trap.run(202, [&] {
+        AppendInsertStatement(pass.statement, pass.qualifiedName, pass.table->values(),
+                              window_.includeSemicolon(), format_);
+        pass.results.append(pass.statement);
+    });
+}
+
+void ConversionRun::showMessage(const QString& text) {
+    window_.prompts().messageBox(window_.applicationTitle(), text, BoxIcon::None, BoxButtons::Ok);
+}
+
+// False when the window is closing or gone; the run must then return without touching it.
+bool ConversionRun::yield() {
+    if (observer_)
+        observer_();
+    return window_.Yield();
+}
+
+} // namespace tabrivel

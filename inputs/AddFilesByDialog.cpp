@@ -1,0 +1,57 @@
+#include "AddFilesByDialog.h"
+
+#include "ErrorReport.h"
+#include "InputListModel.h"
+#include "PathText.h"
+#include "Prompts.h"
+#include "StatementTrap.h"
+
+namespace tabrivel {
+
+namespace {
+
+// The folder as the dialog names it: without a trailing separator, except for a root.
+QString DialogFolder(const QString& path) {
+    QString folder = FolderOfPath(path);
+    const bool root =
+        folder.size() <= 1 || folder.endsWith(QStringLiteral(":") + NativeSeparator());
+    if (!root && folder.endsWith(NativeSeparator()))
+        folder.chop(1);
+    return folder;
+}
+
+} // namespace
+
+QString SelectionText(const QStringList& paths) {
+    if (paths.size() == 1)
+        return paths.front();
+    QString text = paths.isEmpty() ? QString() : DialogFolder(paths.front());
+    for (const QString& path : paths) {
+        text += QChar(u'\0');
+        text += FileNameOfPath(path);
+    }
+    return text;
+}
+
+bool SelectionFitsBuffer(const QStringList& paths) {
+    // The text and its terminating NUL share the buffer.
+    return SelectionText(paths).size() < kFileNameBufferLength;
+}
+
+void AddFilesByDialog(Prompts& prompts, const QString& applicationTitle, InputListModel& list) {
+    StatementTrap trap(Location::PushButton1, ErrorReporter(prompts));
+    QStringList chosen;
+    trap.run(100, [&] { chosen = prompts.openFiles(kAddFilesTitle, kDbfFilter, true); });
+    if (trap.test(102, [&] { return chosen.isEmpty(); }))
+        return;
+    if (trap.test(104, [&] { return !SelectionFitsBuffer(chosen); })) {
+        trap.run(106, [&] {
+            prompts.messageBox(applicationTitle, kTooManyFiles, BoxIcon::None, BoxButtons::Ok);
+        });
+        return;
+    }
+    for (const QString& path : std::as_const(chosen))
+        trap.run(108, [&] { list.append(path); });
+}
+
+} // namespace tabrivel

@@ -1,0 +1,15 @@
+#include "ClearInputList.h"
+
+#include "ErrorReport.h"
+#include "InputListModel.h"
+
+namespace tabrivel {
+
+void ClearInputList(Prompts& prompts, bool windowBusy, InputListModel& list) {
+    StatementTrap trap(Location::PushButton7, ErrorReporter(prompts));
+    if (trap.test(100, [&] { return windowBusy; }))
+        return;
+    trap.run(102, [&] { list.clear(); });
+}
+
+} // namespace tabrivel
