@@ -2,6 +2,7 @@
 
 #include "ThrottledYield.h"
 
+#include <stdexcept>
 #include <vector>
 
 namespace tabrivel {
@@ -11,13 +12,20 @@ namespace {
 // The widest cell of each column over all rows; nothing when a yield answers false.
 std::optional<std::vector<qsizetype>> ColumnWidths(const CellTable& table, ThrottledYield& yield) {
     std::vector<qsizetype> widths(static_cast<std::size_t>(table.columns), 0);
+    // The padding of a single column is cut again with the line's trailing blanks, so
+    // its width changes nothing and its cells need not be read twice; each row is still
+    // visited, with its yield, and a row gone meanwhile still fails here.
+    const bool widthMatters = table.columns > 1;
     for (int column = 0; column < table.columns; ++column) {
         const int rows = table.rowCount();
         for (int row = 0; row < rows; ++row) {
             if (!yield())
                 return std::nullopt;
             auto& width = widths[static_cast<std::size_t>(column)];
-            width = std::max(width, table.cell(row, column).size());
+            if (widthMatters)
+                width = std::max(width, table.cell(row, column).size());
+            else if (row >= table.rowCount())
+                throw std::out_of_range("Index out of bounds");
         }
     }
     return widths;
@@ -54,8 +62,9 @@ std::optional<QString> ListViewText(const CellTable& table, const std::function<
                 return std::nullopt;
             const QString cell = table.cell(row, column);
             text += cell;
-            text += QString((*widths)[static_cast<std::size_t>(column)] - cell.size(),
-                            QLatin1Char(' '));
+            const qsizetype width =
+                std::max((*widths)[static_cast<std::size_t>(column)], cell.size());
+            text.resize(text.size() + width - cell.size(), QLatin1Char(' '));
             text += QLatin1Char('\t');
         }
         EndLine(text);

@@ -24,7 +24,8 @@ ResultsFile::~ResultsFile() {
 }
 
 void ResultsFile::create() {
-    if (!file_.open(QIODevice::WriteOnly))
+    // Rows are gathered here already; a second buffer in the device would only copy them.
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         fail(QStringLiteral("Cannot create"));
     buffer_.reserve(kBufferBytes);
 }
