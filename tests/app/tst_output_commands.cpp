@@ -9,14 +9,18 @@
 #include "PathText.h"
 #include "ResultsListModel.h"
 
+#include "FileBytes.h"
+
 #include <QDir>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QtTest>
 
 using namespace tabrivel;
+using tabrivel::testing::ReadFileBytes;
 using tabrivel::testing::ShownBox;
 using tabrivel::testing::WindowFixture;
+using tabrivel::testing::WriteFileBytes;
 
 namespace {
 
@@ -33,16 +37,6 @@ const QByteArray kEarlierFile = "earlier results\r\n";
 
 QString Native(const QString& path) {
     return QDir::toNativeSeparators(path);
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
-}
-
-bool WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 QStringList Entries(const QString& folder) {
@@ -111,6 +105,15 @@ struct SaveFixture : WindowFixture {
     void saveTo(const QString& folder) {
         window->text3()->setText(folder);
         window->PushButton8_Click();
+    }
+    // After the overwrite question: one report at the line, no "Done.", the earlier
+    // file as it was and nothing left beside it, the pointer back to normal.
+    void expectOneFailedSave(int line) const {
+        QCOMPARE(prompts.messages().size(), 2);
+        QCOMPARE(ErrorReports(prompts, Location::PushButton8, line), 1);
+        QCOMPARE(ReadFileBytes(target()), kEarlierFile);
+        QCOMPARE(Entries(out.path()), QStringList{"Tabrivel.txt"});
+        QVERIFY(!window->pointer().isBusy());
     }
 };
 
@@ -184,7 +187,7 @@ void OutputCommandsTest::saveWritesWhereTheOptionsSay() {
 
     QCOMPARE(MessageTexts(f.prompts), QStringList{"Done."});
     QCOMPARE(f.prompts.messages()[0].title, f.window->applicationTitle());
-    QCOMPARE(ReadAll(f.resolve(expected)), kThreeRowsFile);
+    QCOMPARE(ReadFileBytes(f.resolve(expected)), kThreeRowsFile);
     const int written =
         Entries(f.out.path()).size() + Entries(f.a.path()).size() + Entries(f.b.path()).size();
     QCOMPARE(written, 1);
@@ -232,7 +235,7 @@ void OutputCommandsTest::overwriteQuestion() {
     QFETCH(QByteArray, expected);
     QFETCH(QStringList, laterMessages);
     SaveFixture f;
-    QVERIFY(WriteAll(f.target(), kEarlierFile));
+    QVERIFY(WriteFileBytes(f.target(), kEarlierFile));
     f.prompts.messageAnswers.enqueue(answer);
 
     f.saveTo(f.out.path() + "/");
@@ -247,23 +250,23 @@ void OutputCommandsTest::overwriteQuestion() {
     QCOMPARE(boxes[0].buttons, BoxButtons::YesNo);
     QCOMPARE(boxes[0].title, f.window->applicationTitle());
     QCOMPARE(MessageTexts(f.prompts).mid(1), laterMessages);
-    QCOMPARE(ReadAll(f.target()), expected);
+    QCOMPARE(ReadFileBytes(f.target()), expected);
     QCOMPARE(Entries(f.out.path()), QStringList{"Tabrivel.txt"});
 }
 
 void OutputCommandsTest::emptyResultsWriteAnEmptyFile() {
     SaveFixture f;
     f.window->results().clear();
-    QVERIFY(WriteAll(f.target(), kEarlierFile));
+    QVERIFY(WriteFileBytes(f.target(), kEarlierFile));
     f.prompts.messageAnswers.enqueue(BoxAnswer::Yes);
     f.saveTo(f.out.path());
-    QCOMPARE(ReadAll(f.target()), QByteArray());
+    QCOMPARE(ReadFileBytes(f.target()), QByteArray());
     QCOMPARE(MessageTexts(f.prompts).last(), QString("Done."));
 }
 
 void OutputCommandsTest::unwritableFolderIsReportedOnce() {
     SaveFixture f;
-    QVERIFY(WriteAll(f.target(), kEarlierFile));
+    QVERIFY(WriteFileBytes(f.target(), kEarlierFile));
     f.prompts.messageAnswers.enqueue(BoxAnswer::Yes);
     QVERIFY(QFile::setPermissions(f.out.path(), QFile::ReadOwner | QFile::ExeOwner));
     {
@@ -272,11 +275,7 @@ void OutputCommandsTest::unwritableFolderIsReportedOnce() {
     }
     QFile::setPermissions(f.out.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    QCOMPARE(f.prompts.messages().size(), 2); // the question and one report, no "Done."
-    QCOMPARE(ErrorReports(f.prompts, Location::PushButton8, 124), 1);
-    QCOMPARE(ReadAll(f.target()), kEarlierFile);
-    QCOMPARE(Entries(f.out.path()), QStringList{"Tabrivel.txt"});
-    QVERIFY(!f.window->pointer().isBusy());
+    f.expectOneFailedSave(124);
 }
 
 void OutputCommandsTest::failedSaveBesideOriginalsIsReportedOnce() {
@@ -299,7 +298,7 @@ void OutputCommandsTest::resultsChangingDuringTheSaveAreReportedOnce_data() {
 void OutputCommandsTest::resultsChangingDuringTheSaveAreReportedOnce() {
     QFETCH(QString, change);
     SaveFixture f;
-    QVERIFY(WriteAll(f.target(), kEarlierFile));
+    QVERIFY(WriteFileBytes(f.target(), kEarlierFile));
     f.prompts.messageAnswers.enqueue(BoxAnswer::Yes);
     ResultsListModel& results = f.window->results();
     AtFirstYield(*f.window, [&] {
@@ -311,11 +310,7 @@ void OutputCommandsTest::resultsChangingDuringTheSaveAreReportedOnce() {
 
     f.saveTo(f.out.path());
 
-    QCOMPARE(f.prompts.messages().size(), 2);
-    QCOMPARE(ErrorReports(f.prompts, Location::PushButton8, 126), 1);
-    QCOMPARE(ReadAll(f.target()), kEarlierFile);
-    QCOMPARE(Entries(f.out.path()), QStringList{"Tabrivel.txt"});
-    QVERIFY(!f.window->pointer().isBusy());
+    f.expectOneFailedSave(126);
 }
 
 void OutputCommandsTest::saveShowsTheBusyPointerWhileWriting() {
@@ -325,18 +320,18 @@ void OutputCommandsTest::saveShowsTheBusyPointerWhileWriting() {
     f.saveTo(f.out.path());
     QVERIFY(busyDuringSave);
     QVERIFY(!f.window->pointer().isBusy());
-    QCOMPARE(ReadAll(f.target()), kThreeRowsFile);
+    QCOMPARE(ReadFileBytes(f.target()), kThreeRowsFile);
 }
 
 void OutputCommandsTest::closingDuringTheSaveKeepsTheEarlierFile() {
     SaveFixture f;
     f.window->show();
-    QVERIFY(WriteAll(f.target(), kEarlierFile));
+    QVERIFY(WriteFileBytes(f.target(), kEarlierFile));
     f.prompts.messageAnswers.enqueue(BoxAnswer::Yes);
     AtFirstYield(*f.window, [&] { f.window->close(); });
     f.saveTo(f.out.path());
     QCOMPARE(f.prompts.messages().size(), 1); // the question only
-    QCOMPARE(ReadAll(f.target()), kEarlierFile);
+    QCOMPARE(ReadFileBytes(f.target()), kEarlierFile);
     QCOMPARE(Entries(f.out.path()), QStringList{"Tabrivel.txt"});
 }
 

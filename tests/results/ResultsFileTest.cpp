@@ -2,6 +2,8 @@
 
 #include "../fs/AccessOverride.h"
 
+#include "FileBytes.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,18 +13,10 @@
 #include <string>
 
 using namespace tabrivel;
+using tabrivel::testing::ReadFileBytes;
+using tabrivel::testing::WriteFileBytes;
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 QStringList FolderEntries(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -73,7 +67,7 @@ void ResultsFileTest::writesEachRowWithCrLf() {
     const QString path = dir.filePath("Tabrivel.txt");
 
     WriteRows(path, rows);
-    QCOMPARE(ReadAll(path), expected);
+    QCOMPARE(ReadFileBytes(path), expected);
     QCOMPARE(FolderEntries(dir.path()), QStringList{"Tabrivel.txt"});
 }
 
@@ -90,30 +84,30 @@ void ResultsFileTest::rowsBeyondTheWriteBufferArriveWhole() {
     expected += rows.last() + "\r\n";
 
     WriteRows(path, rows);
-    QCOMPARE(ReadAll(path), expected);
+    QCOMPARE(ReadFileBytes(path), expected);
 }
 
 void ResultsFileTest::replacesAnEarlierFileOnlyOnCommit() {
     QTemporaryDir dir;
     const QString path = dir.filePath("Tabrivel.txt");
-    QVERIFY(WriteAll(path, "earlier results\r\n"));
+    QVERIFY(WriteFileBytes(path, "earlier results\r\n"));
     {
         ResultsFile file(path);
         file.create();
         file.writeRow(std::string(2 << 20, 'x')); // reaches the disk before the end
-        QCOMPARE(ReadAll(path), QByteArray("earlier results\r\n"));
+        QCOMPARE(ReadFileBytes(path), QByteArray("earlier results\r\n"));
     }
-    QCOMPARE(ReadAll(path), QByteArray("earlier results\r\n"));
+    QCOMPARE(ReadFileBytes(path), QByteArray("earlier results\r\n"));
     QCOMPARE(FolderEntries(dir.path()), QStringList{"Tabrivel.txt"});
 
     WriteRows(path, {"new"});
-    QCOMPARE(ReadAll(path), QByteArray("new\r\n"));
+    QCOMPARE(ReadFileBytes(path), QByteArray("new\r\n"));
 }
 
 void ResultsFileTest::unwritableFolderFailsAndKeepsTheOldFile() {
     QTemporaryDir dir;
     const QString path = dir.filePath("Tabrivel.txt");
-    QVERIFY(WriteAll(path, "earlier results\r\n"));
+    QVERIFY(WriteFileBytes(path, "earlier results\r\n"));
     QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
     {
         const WithoutAccessOverride asAnyUser;
@@ -128,7 +122,7 @@ void ResultsFileTest::unwritableFolderFailsAndKeepsTheOldFile() {
         }
     }
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QCOMPARE(ReadAll(path), QByteArray("earlier results\r\n"));
+    QCOMPARE(ReadFileBytes(path), QByteArray("earlier results\r\n"));
     QCOMPARE(FolderEntries(dir.path()), QStringList{"Tabrivel.txt"});
 }
 
