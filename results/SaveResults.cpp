@@ -89,9 +89,8 @@ QString ChooseFilePath(StatementTrap& trap, const SaveCommandContext& context) {
         trap.run(106, [&] { path = InFolder(options.folder); });
     } else if (trap.test(108, [&] { return options.besideOriginal; })) {
         if (trap.test(110, [&] { return context.inputs.count() > 0; }))
-            trap.run(112, [&] {
-                path = ResultsFilePath(options, context.inputs, context.selectedInput);
-            });
+            trap.run(112,
+                     [&] { path = ResultsFileBesideInput(context.inputs, context.selectedInput); });
         else
             trap.run(114, [&] { path = InFolder(options.folder); });
     }
@@ -113,14 +112,7 @@ bool MayWrite(StatementTrap& trap, const SaveCommandContext& context, const QStr
 
 } // namespace
 
-QString ResultsFilePath(const SaveOptions& options, const InputListModel& inputs,
-                        std::optional<int> selectedInput) {
-    if (options.toFolder)
-        return InFolder(options.folder);
-    if (!options.besideOriginal)
-        return {};
-    if (inputs.count() == 0)
-        return InFolder(options.folder);
+QString ResultsFileBesideInput(const InputListModel& inputs, std::optional<int> selectedInput) {
     const int row = selectedInput && inputs.isValidRow(*selectedInput) ? *selectedInput : 0;
     return InFolder(FolderOfPath(inputs.pathAt(row)));
 }

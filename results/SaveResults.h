@@ -22,11 +22,9 @@ struct SaveOptions {
     QString folder;              // the typed or browsed output folder
 };
 
-// The full path of the results file, or the empty text when neither option is chosen.
-// Beside the originals, the folder is that of the selected input row (else the first);
-// with no input rows it falls back to the typed folder.
-QString ResultsFilePath(const SaveOptions& options, const InputListModel& inputs,
-                        std::optional<int> selectedInput);
+// The results file in the folder of the selected input row, or of the first row when
+// none is selected; the list must not be empty.
+QString ResultsFileBesideInput(const InputListModel& inputs, std::optional<int> selectedInput);
 
 // What the save command reads from and acts on in the window.
 struct SaveCommandContext {
