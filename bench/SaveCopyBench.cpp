@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -93,7 +94,9 @@ double SaveSeconds(const ResultsListModel& results, const QString& folder, Count
     SaveResultsAsTextFile({prompts, "bench", SaveOptions{true, false, folder}, inputs, std::nullopt,
                            results, [](bool) {}, std::ref(yield)});
     const double seconds = Seconds(clock);
-    return prompts.messages.endsWith("Done.") ? seconds : -1;
+    const qint64 expected = qint64(results.textBytes()) + 2 * qint64(results.count());
+    const bool whole = QFileInfo(QDir(folder).filePath(kResultsFileName)).size() == expected;
+    return prompts.messages.endsWith("Done.") && whole ? seconds : -1;
 }
 
 double CopySeconds(const ResultsListModel& results, CountedYield& yield) {
