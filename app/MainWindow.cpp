@@ -11,11 +11,14 @@
 #include "ClearResults.h"
 #include "ControlTable.h"
 #include "ConversionRun.h"
+#include "CopyResults.h"
 #include "ErrorReport.h"
 #include "EventBoundary.h"
 #include "HandCursor.h"
 #include "MakerAddresses.h"
+#include "OutputFolderBrowse.h"
 #include "ProgramFiles.h"
+#include "SaveResults.h"
 #include "StatementTrap.h"
 #include "WindowLook.h"
 
@@ -272,6 +275,27 @@ void MainWindow::PushButton7_Click() {
 
 void MainWindow::PushButton9_Click() {
     ClearResults(context_.prompts, results());
+}
+
+void MainWindow::PushButton4_Click() {
+    CopyResultsToClipboard({context_.prompts, applicationTitle_, results(), [this] {
+                                return Yield();
+                            }});
+}
+
+void MainWindow::PushButton8_Click() {
+    SaveResultsAsTextFile({context_.prompts, applicationTitle_,
+                           SaveOptions{saveToFolder(), saveBesideOriginal(), outputFolder()},
+                           inputList(), inputView_->selectedRow(), results(),
+                           [this](bool busy) { pointer_.setBusy(busy); },
+                           [this] {
+                               return Yield();
+                           }});
+}
+
+void MainWindow::PushButton16_Click() {
+    BrowseForOutputFolder(context_.prompts, context_.settings,
+                          [this](const QString& folder) { text3_->setText(folder); });
 }
 
 QString MainWindow::tableName() const {

@@ -93,12 +93,12 @@ public slots:
     virtual void PushButton1_Click();
     virtual void PushButton2_Click();
     virtual void PushButton3_Click() {}
-    virtual void PushButton4_Click() {}
+    virtual void PushButton4_Click();
     virtual void PushButton5_Click() {}
     virtual void PushButton7_Click();
-    virtual void PushButton8_Click() {}
+    virtual void PushButton8_Click();
     virtual void PushButton9_Click();
-    virtual void PushButton16_Click() {}
+    virtual void PushButton16_Click();
     void PushButton10_Click();
 
 protected:

@@ -1,0 +1,43 @@
+#include "CopyResults.h"
+
+#include "ErrorReport.h"
+#include "ResultsListModel.h"
+#include "StatementTrap.h"
+
+#include <stdexcept>
+
+namespace tabrivel {
+
+CellTable ResultsTable(const ResultsListModel& results) {
+    CellTable table;
+    table.columns = 1;
+    table.rowCount = [&results] {
+        return results.count();
+    };
+    table.cell = [&results](int row, int) {
+        if (!results.isValidRow(row))
+            throw std::out_of_range("Index out of bounds");
+        return results.textAt(row);
+    };
+    table.isChecked = [](int) {
+        return true;
+    };
+    return table;
+}
+
+void CopyResultsToClipboard(const CopyCommandContext& context) {
+    StatementTrap trap(Location::PushButton4, ErrorReporter(context.prompts));
+    CopyEnd end = CopyEnd::Copied;
+    trap.run(106, [&] {
+        end =
+            CopyListViewToClipboard(context.prompts, ResultsTable(context.results), context.yield);
+    });
+    // The window is closing: nothing more may be shown over it.
+    if (end == CopyEnd::Abandoned)
+        return;
+    trap.run(108, [&] {
+        context.prompts.messageBox(context.title, kCopiedMessage, BoxIcon::None, BoxButtons::Ok);
+    });
+}
+
+} // namespace tabrivel

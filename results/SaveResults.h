@@ -1,0 +1,48 @@
+#pragma once
+
+#include "Prompts.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace tabrivel {
+
+class InputListModel;
+class ResultsListModel;
+
+// The name every results file gets, in whichever folder it is saved.
+inline const QString kResultsFileName = QStringLiteral("Tabrivel.txt");
+
+// Where the save options send the results file.
+struct SaveOptions {
+    bool toFolder = true;        // "Save results to this folder:"
+    bool besideOriginal = false; // "Save results in folder of original file"
+    QString folder;              // the typed or browsed output folder
+};
+
+// The results file in the folder of the selected input row, or of the first row when
+// none is selected; the list must not be empty.
+QString ResultsFileBesideInput(const InputListModel& inputs, std::optional<int> selectedInput);
+
+// What the save command reads from and acts on in the window.
+struct SaveCommandContext {
+    Prompts& prompts;
+    QString title; // caption of the command's own boxes
+    SaveOptions options;
+    const InputListModel& inputs;
+    std::optional<int> selectedInput;
+    const ResultsListModel& results;
+    std::function<void(bool)> setBusy;
+    // Lets the window handle its events; false once it is closing.
+    std::function<bool()> yield;
+};
+
+// "Save Results As Text File": checks the folder, asks before overwriting, then writes
+// every results row as a line of the file, yielding to the window as it goes. A save
+// that fails in any way, including a results list that changes while it is being
+// written, is reported once and leaves any earlier file as it was.
+void SaveResultsAsTextFile(const SaveCommandContext& context);
+
+} // namespace tabrivel
