@@ -14,6 +14,9 @@
 #include "ProgramFiles.h"
 #include "StatementTrap.h"
 #include "WindowLook.h"
+#include "commands/AddFolderFiles.h"
+#include "commands/DroppedFiles.h"
+#include "commands/SampleFiles.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -85,6 +88,7 @@ MainWindow::MainWindow(ShellContext context, QWidget* parent)
     listView2_->setToolTip(kResultsToolTip);
     ConnectCommands();
     ConnectOptionHandlers();
+    ConnectFileDrops();
     WatchPointer();
     Form_Load();
 }
@@ -158,6 +162,12 @@ void MainWindow::ConnectOptionHandlers() {
         AtEventBoundary("Click", [&] {
             context_.settings.write(Setting::Include, TruthText(state != Qt::Unchecked));
         });
+    });
+}
+
+void MainWindow::ConnectFileDrops() {
+    connect(inputView_, &InputListView::filesDropped, this, [this](const QStringList& paths) {
+        AtEventBoundary("ListView1_OLEDragDrop", [&] { AddDroppedPaths(*this, paths); });
     });
 }
 
@@ -251,6 +261,17 @@ void MainWindow::PushButton10_Click() {
                                         kContactPage,
                                     BoxIcon::None, BoxButtons::Ok);
     });
+}
+
+void MainWindow::PushButton3_Click() {
+    StatementTrap trap(Location::PushButton3, ErrorReporter(context_.prompts));
+    trap.run(100, [&] {
+        LoadSampleFiles(inputList(), context_.programFolder, context_.prompts, applicationTitle_);
+    });
+}
+
+void MainWindow::PushButton5_Click() {
+    AddAllFilesInFolder(*this);
 }
 
 QString MainWindow::tableName() const {
