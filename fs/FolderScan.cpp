@@ -113,6 +113,8 @@ private:
         std::optional<FolderObject> object;
         steps.run(112, [&] { object = OpenFolder(folder); });
         steps.run(114, [&] { context_.yield(); });
+        if (context_.stopped())
+            return false;
         if (steps.test(116, [&] { return RequireFolder(object).isExcluded(); }))
             return false;
         return firstEntry(folder);

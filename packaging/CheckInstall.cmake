@@ -3,8 +3,10 @@
 # the bin folder reach them, and that the installed companion converts a sample.
 cmake_minimum_required(VERSION 3.25)
 
+# require("<if() condition>" message): the condition is evaluated as written.
 function(require condition message)
-    if(NOT ${condition})
+    cmake_language(EVAL CODE "if(${condition})\nset(held TRUE)\nelse()\nset(held FALSE)\nendif()")
+    if(NOT held)
         message(FATAL_ERROR "install check: ${message}")
     endif()
 endfunction()
