@@ -32,6 +32,16 @@ bool IsAddableFile(const QString& path) {
     return IsExistingFile(path) && FileAttributes(path) != kHiddenArchive;
 }
 
+// Doubled separators reduced. The helper keeps a leading run as the two separators of a
+// network-share prefix; POSIX has no such prefix, and there it would turn every absolute
+// path ("/data/t.dbf") into "//data/t.dbf", so a single leading "/" stays single.
+QString CollapsedPath(const QString& path) {
+    const QChar separator = NativeSeparator();
+    if (separator != u'/' || !path.startsWith(separator) || path.startsWith(QLatin1String("//")))
+        return CollapseDoubleBackslashes(path, separator);
+    return separator + CollapseDoubleBackslashes(path.mid(1), separator);
+}
+
 // The extension answer, stored as soon as it is not empty; empty when cancelled.
 QString AskExtension(MainWindow& window, StatementTrap& trap) {
     QString answer;
@@ -78,7 +88,7 @@ void AddMatchingFilesOfFolder(StatementTrap& trap, InputListModel& list, const Q
         trap.run(130, [&] { path = folder + NativeSeparator() + name; });
         trap.run(134, [&] {
             if (IsAddableFile(path))
-                list.append(CollapseDoubleBackslashes(path));
+                list.append(CollapsedPath(path));
         });
     }
 }
