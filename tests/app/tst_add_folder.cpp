@@ -3,11 +3,12 @@
 
 #include "InputListModel.h"
 
-#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
 using namespace tabrivel;
+using tabrivel::testing::ClickButton;
+using tabrivel::testing::InputRows;
 using tabrivel::testing::ShownBox;
 using tabrivel::testing::WindowFixture;
 
@@ -17,16 +18,17 @@ const QString kPrompt = QStringLiteral(
     "Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for all doc "
     "files, etc.)");
 
-QStringList Rows(const MainWindow& window) {
-    QStringList rows;
-    for (int row = 0; row < window.inputList().count(); ++row)
-        rows << window.inputList().pathAt(row);
-    return rows;
-}
+// A window whose next Add All is answered with the extension and the folder.
+struct AddAllRun {
+    WindowFixture fixture;
+    std::unique_ptr<MainWindow> window = fixture.open();
 
-void ClickAddAll(MainWindow& window) {
-    qobject_cast<QPushButton*>(window.control("PushButton5"))->click();
-}
+    AddAllRun(const QString& extension, const QString& folder) {
+        fixture.prompts.inputAnswers.enqueue(extension);
+        fixture.prompts.directoryAnswers.enqueue(folder);
+    }
+    void click() { ClickButton(*window, "PushButton5"); }
+};
 
 // A tree over three levels with the names the command must tell apart.
 void BuildTree(TempTree& tree) {
@@ -61,7 +63,7 @@ private slots:
         WindowFixture fixture;
         const auto window = fixture.open();
         fixture.prompts.inputAnswers.enqueue(std::nullopt);
-        ClickAddAll(*window);
+        ClickButton(*window, "PushButton5");
         QCOMPARE(fixture.prompts.shown.size(), 1); // no picker
         const ShownBox& box = fixture.prompts.shown.first();
         QCOMPARE(box.kind, ShownBox::Kind::Input);
@@ -78,7 +80,7 @@ private slots:
         const auto window = fixture.open();
         fixture.prompts.inputAnswers.enqueue(QString("txt"));
         fixture.prompts.directoryAnswers.enqueue(QString());
-        ClickAddAll(*window);
+        ClickButton(*window, "PushButton5");
         QCOMPARE(fixture.prompts.shown.size(), 2);
         const ShownBox& picker = fixture.prompts.shown.at(1);
         QCOMPARE(picker.kind, ShownBox::Kind::Directory);
@@ -107,17 +109,15 @@ private slots:
         QFETCH(QStringList, wanted);
         TempTree tree;
         BuildTree(tree);
-        WindowFixture fixture;
-        const auto window = fixture.open();
-        window->inputList().append("/already/there.dbf");
-        fixture.prompts.inputAnswers.enqueue(answer);
-        fixture.prompts.directoryAnswers.enqueue(tree.path("root"));
-        ClickAddAll(*window);
-        QCOMPARE(Rows(*window), QStringList{"/already/there.dbf"} + Expected(tree, wanted));
-        QCOMPARE(fixture.stored("Extension"), answer);
-        QCOMPARE(fixture.stored("LastFolder"), tree.path("root"));
-        QCOMPARE(fixture.prompts.messages().size(), 0);
-        QCOMPARE(fixture.prompts.unscripted, 0);
+        AddAllRun run(answer, tree.path("root"));
+        run.window->inputList().append("/already/there.dbf");
+        run.click();
+        QCOMPARE(InputRows(*run.window),
+                 QStringList{"/already/there.dbf"} + Expected(tree, wanted));
+        QCOMPARE(run.fixture.stored("Extension"), answer);
+        QCOMPARE(run.fixture.stored("LastFolder"), tree.path("root"));
+        QCOMPARE(run.fixture.prompts.messages().size(), 0);
+        QCOMPARE(run.fixture.prompts.unscripted, 0);
     }
 
     void secondRunOffersTheFirstRunsAnswersAndAddsAgain() {
@@ -129,14 +129,14 @@ private slots:
         for (int run = 0; run < 2; ++run) {
             fixture.prompts.inputAnswers.enqueue(QString("csv"));
             fixture.prompts.directoryAnswers.enqueue(tree.path("data"));
-            ClickAddAll(*window);
+            ClickButton(*window, "PushButton5");
         }
         const QList<ShownBox>& shown = fixture.prompts.shown;
         QCOMPARE(shown.size(), 4);
         QCOMPARE(shown.at(2).defaultText, QString("csv"));
         QCOMPARE(shown.at(3).defaultText, tree.path("data"));
         const QString file = tree.path("data/one.csv");
-        QCOMPARE(Rows(*window), QStringList({file, file}));
+        QCOMPARE(InputRows(*window), QStringList({file, file}));
     }
 
     // A folder chosen with its separator (a root is always chosen so) still gives paths
@@ -145,30 +145,24 @@ private slots:
         TempTree tree;
         tree.folders({"root/sub"});
         tree.file("root/sub/t.dbf");
-        WindowFixture fixture;
-        const auto window = fixture.open();
-        fixture.prompts.inputAnswers.enqueue(QString("dbf"));
-        fixture.prompts.directoryAnswers.enqueue(tree.path("root") + QDir::separator());
-        ClickAddAll(*window);
-        QCOMPARE(Rows(*window), QStringList{tree.path("root/sub/t.dbf")});
+        AddAllRun run("dbf", tree.path("root") + QDir::separator());
+        run.click();
+        QCOMPARE(InputRows(*run.window), QStringList{tree.path("root/sub/t.dbf")});
     }
 
     void busyPointerWhileScanningOnly() {
         TempTree tree;
         tree.folders({"root/sub"});
         tree.file("root/sub/t.dbf");
-        WindowFixture fixture;
-        const auto window = fixture.open();
-        fixture.prompts.inputAnswers.enqueue(QString("dbf"));
-        fixture.prompts.directoryAnswers.enqueue(tree.path("root"));
+        AddAllRun run("dbf", tree.path("root"));
+        MainWindow& window = *run.window;
         bool busyWhileYielding = false;
         // Runs at the scan's first yield.
-        QTimer::singleShot(0, window.get(),
-                           [&] { busyWhileYielding = window->pointer().isBusy(); });
-        ClickAddAll(*window);
+        QTimer::singleShot(0, &window, [&] { busyWhileYielding = window.pointer().isBusy(); });
+        run.click();
         QVERIFY(busyWhileYielding);
-        QVERIFY(!window->pointer().isBusy());
-        QCOMPARE(window->inputList().count(), 1);
+        QVERIFY(!window.pointer().isBusy());
+        QCOMPARE(window.inputList().count(), 1);
     }
 
     void closingTheWindowDuringTheScanStopsTheCommand() {
@@ -176,16 +170,14 @@ private slots:
         tree.folders({"root/sub"});
         tree.file("root/sub/t.dbf");
         tree.file("root/r.dbf");
-        WindowFixture fixture;
-        const auto window = fixture.open();
-        window->show();
-        fixture.prompts.inputAnswers.enqueue(QString("dbf"));
-        fixture.prompts.directoryAnswers.enqueue(tree.path("root"));
-        QTimer::singleShot(0, window.get(), &QWidget::close);
-        ClickAddAll(*window);
-        QVERIFY(window->isClosing());
-        QCOMPARE(window->inputList().count(), 0);
-        QCOMPARE(fixture.prompts.messages().size(), 0);
+        AddAllRun run("dbf", tree.path("root"));
+        MainWindow& window = *run.window;
+        window.show();
+        QTimer::singleShot(0, &window, &QWidget::close);
+        run.click();
+        QVERIFY(window.isClosing());
+        QCOMPARE(window.inputList().count(), 0);
+        QCOMPARE(run.fixture.prompts.messages().size(), 0);
     }
 };
 

@@ -11,16 +11,10 @@
 #include <memory>
 
 using namespace tabrivel;
+using tabrivel::testing::InputRows;
 using tabrivel::testing::WindowFixture;
 
 namespace {
-
-QStringList Rows(const MainWindow& window) {
-    QStringList rows;
-    for (int row = 0; row < window.inputList().count(); ++row)
-        rows << window.inputList().pathAt(row);
-    return rows;
-}
 
 std::unique_ptr<QMimeData> LocalFiles(const QStringList& paths) {
     auto data = std::make_unique<QMimeData>();
@@ -97,7 +91,7 @@ private slots:
         const DragAnswer answer = DragAndDrop(*window, *LocalFiles({tree.path("a.txt")}));
         QVERIFY(answer.enterAccepted && answer.moveAccepted && answer.dropAccepted);
         QCOMPARE(answer.dropAction, Qt::CopyAction);
-        QCOMPARE(Rows(*window), QStringList{tree.path("a.txt")});
+        QCOMPARE(InputRows(*window), QStringList{tree.path("a.txt")});
     }
 
     void droppedItemsBecomeRows_data() {
@@ -146,7 +140,7 @@ private slots:
         WindowFixture fixture;
         const auto window = fixture.open();
         DragAndDrop(*window, *LocalFiles(inTree(dropped)));
-        QCOMPARE(Rows(*window), inTree(expected));
+        QCOMPARE(InputRows(*window), inTree(expected));
         QVERIFY(fixture.prompts.shown.isEmpty()); // nothing is shown when done
     }
 
@@ -157,7 +151,7 @@ private slots:
         const auto window = fixture.open();
         window->inputList().append(tree.path("a.dbf"));
         DragAndDrop(*window, *LocalFiles({tree.path("a.dbf")}));
-        QCOMPARE(Rows(*window), QStringList({tree.path("a.dbf"), tree.path("a.dbf")}));
+        QCOMPARE(InputRows(*window), QStringList({tree.path("a.dbf"), tree.path("a.dbf")}));
     }
 
     // Dropping is not one of the commands the busy pointer holds back.

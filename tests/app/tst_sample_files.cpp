@@ -3,10 +3,11 @@
 #include "InputListModel.h"
 #include "commands/SampleFiles.h"
 
-#include <QPushButton>
 #include <QtTest>
 
 using namespace tabrivel;
+using tabrivel::testing::ClickButton;
+using tabrivel::testing::InputRows;
 using tabrivel::testing::ShownBox;
 using tabrivel::testing::WindowFixture;
 
@@ -15,17 +16,6 @@ namespace {
 const QString kQuestion = QStringLiteral(
     "Would you like this software to open the folder where these sample files are stored (so "
     "that you can view them before working with them)?");
-
-QStringList Rows(const MainWindow& window) {
-    QStringList rows;
-    for (int row = 0; row < window.inputList().count(); ++row)
-        rows << window.inputList().pathAt(row);
-    return rows;
-}
-
-void ClickLoadSamples(MainWindow& window) {
-    qobject_cast<QPushButton*>(window.control("PushButton3"))->click();
-}
 
 QString SamplePath(const WindowFixture& fixture, const QString& name) {
     return QDir::toNativeSeparators(fixture.programDir.path() + "/Samples/" + name);
@@ -82,12 +72,12 @@ private slots:
         WindowFixture fixture;
         PutSamples(fixture);
         const auto window = fixture.open();
-        ClickLoadSamples(*window);
+        ClickButton(*window, "PushButton3");
         const QStringList offered = Offered(fixture);
         QCOMPARE(offered.size(), 3);
-        QCOMPARE(Rows(*window), offered);
-        ClickLoadSamples(*window);
-        QCOMPARE(Rows(*window), offered);
+        QCOMPARE(InputRows(*window), offered);
+        ClickButton(*window, "PushButton3");
+        QCOMPARE(InputRows(*window), offered);
         const QList<ShownBox> boxes = fixture.prompts.messages();
         QCOMPARE(boxes.size(), 2);
         for (const ShownBox& box : boxes) {
@@ -104,11 +94,11 @@ private slots:
         PutSamples(fixture);
         const auto window = fixture.open();
         window->inputList().append("/mine/first.dbf");
-        ClickLoadSamples(*window);
+        ClickButton(*window, "PushButton3");
         const QString removed = window->inputList().pathAt(1);
         window->inputList().removeAt(1);
         window->inputList().append("/mine/last.dbf");
-        ClickLoadSamples(*window);
+        ClickButton(*window, "PushButton3");
         QCOMPARE(window->inputList().count(), 5);
         QCOMPARE(window->inputList().pathAt(4), removed);
         QCOMPARE(window->inputList().pathAt(3), QString("/mine/last.dbf"));
@@ -118,8 +108,8 @@ private slots:
         WindowFixture fixture;
         const auto window = fixture.open();
         window->inputList().append("/mine/a.dbf");
-        ClickLoadSamples(*window);
-        QCOMPARE(Rows(*window), QStringList{"/mine/a.dbf"});
+        ClickButton(*window, "PushButton3");
+        QCOMPARE(InputRows(*window), QStringList{"/mine/a.dbf"});
         QCOMPARE(fixture.prompts.messages().size(), 1);
         QCOMPARE(fixture.prompts.messages().first().text, kQuestion);
     }
@@ -137,7 +127,7 @@ private slots:
         PutSamples(fixture);
         const auto window = fixture.open();
         fixture.prompts.messageAnswers.enqueue(answer);
-        ClickLoadSamples(*window);
+        ClickButton(*window, "PushButton3");
         QCOMPARE(window->inputList().count(), 3);
         if (!opens) {
             QVERIFY(fixture.prompts.openedUrls.isEmpty());
