@@ -21,6 +21,9 @@
 #include "SaveResults.h"
 #include "StatementTrap.h"
 #include "WindowLook.h"
+#include "commands/AddFolderFiles.h"
+#include "commands/DroppedFiles.h"
+#include "commands/SampleFiles.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -92,6 +95,7 @@ MainWindow::MainWindow(ShellContext context, QWidget* parent)
     listView2_->setToolTip(kResultsToolTip);
     ConnectCommands();
     ConnectOptionHandlers();
+    ConnectFileDrops();
     WatchPointer();
     conversion_ = std::make_unique<ConversionRun>(*this);
     Form_Load();
@@ -166,6 +170,12 @@ void MainWindow::ConnectOptionHandlers() {
         AtEventBoundary("Click", [&] {
             context_.settings.write(Setting::Include, TruthText(state != Qt::Unchecked));
         });
+    });
+}
+
+void MainWindow::ConnectFileDrops() {
+    connect(inputView_, &InputListView::filesDropped, this, [this](const QStringList& paths) {
+        AtEventBoundary("ListView1_OLEDragDrop", [&] { AddDroppedPaths(*this, paths); });
     });
 }
 
@@ -296,6 +306,17 @@ void MainWindow::PushButton8_Click() {
 void MainWindow::PushButton16_Click() {
     BrowseForOutputFolder(context_.prompts, context_.settings,
                           [this](const QString& folder) { text3_->setText(folder); });
+}
+
+void MainWindow::PushButton3_Click() {
+    StatementTrap trap(Location::PushButton3, ErrorReporter(context_.prompts));
+    trap.run(100, [&] {
+        LoadSampleFiles(inputList(), context_.programFolder, context_.prompts, applicationTitle_);
+    });
+}
+
+void MainWindow::PushButton5_Click() {
+    AddAllFilesInFolder(*this);
 }
 
 QString MainWindow::tableName() const {

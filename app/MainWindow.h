@@ -54,6 +54,8 @@ public:
     Prompts& prompts() const { return context_.prompts; }
     Settings& settings() const { return context_.settings; }
     WindowPointer& pointer() { return pointer_; }
+    // The folder of the program's executable; the files installed beside it live there.
+    const QString& programFolder() const { return context_.programFolder; }
 
     // The options, read at the moment a command needs them.
     QString tableName() const;       // Text1
@@ -92,9 +94,9 @@ public slots:
     // Command handlers; the commands behind them come with the input and results lists.
     virtual void PushButton1_Click();
     virtual void PushButton2_Click();
-    virtual void PushButton3_Click() {}
+    virtual void PushButton3_Click();
     virtual void PushButton4_Click();
-    virtual void PushButton5_Click() {}
+    virtual void PushButton5_Click();
     virtual void PushButton7_Click();
     virtual void PushButton8_Click();
     virtual void PushButton9_Click();
@@ -108,6 +110,7 @@ private:
     void CollectControls();
     void ConnectCommands();
     void ConnectOptionHandlers();
+    void ConnectFileDrops();
     void WatchPointer();
     void Form_Load();
     void FormLoadLook(StatementTrap& trap);

@@ -28,6 +28,7 @@ struct ScanContext {
         if (hooks.yield)
             hooks.yield();
     }
+    bool stopped() const { return hooks.stopped && hooks.stopped(); }
 };
 
 // Runs a numbered step under the reporting trap, or bare so that the per-folder handler
@@ -75,9 +76,11 @@ public:
     void run(bool recurse) {
         FolderList found;
         trap_.run(106, [&] {
-            for (FolderList::Walk walk(list_); walk.next();)
+            for (FolderList::Walk walk(list_); !context_.stopped() && walk.next();)
                 scanEntry(walk.current(), found);
         });
+        if (context_.stopped())
+            return;
         if (recurse && found.count() > 0)
             trap_.run(150, [&] { LevelScan(found, context_).run(true); });
         trap_.run(152, [&] { appendFound(found); });
@@ -110,6 +113,8 @@ private:
         std::optional<FolderObject> object;
         steps.run(112, [&] { object = OpenFolder(folder); });
         steps.run(114, [&] { context_.yield(); });
+        if (context_.stopped())
+            return false;
         if (steps.test(116, [&] { return RequireFolder(object).isExcluded(); }))
             return false;
         return firstEntry(folder);
@@ -132,6 +137,8 @@ private:
             if (!identity)
                 continue; // not a folder, or gone
             context_.yield();
+            if (context_.stopped())
+                return;
             // A folder already collected by another path (a link back up the tree, or a
             // second link to one place) is not collected again.
             if (AcceptsFolderName(entry->name) && FirstTime(context_.collected, *identity))
@@ -161,7 +168,7 @@ private:
     }
 
     void appendFound(FolderList& found) {
-        for (FolderList::Walk walk(found); walk.next();) {
+        for (FolderList::Walk walk(found); !context_.stopped() && walk.next();) {
             const QString& folder = walk.current();
             if (!trap_.test(154, [&] { return IsFolder(folder); }))
                 continue;

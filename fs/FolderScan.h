@@ -13,6 +13,9 @@ struct ScanHooks {
     FailureReporter report;
     // Called at the scan's fixed points so the window can process its events meanwhile.
     std::function<void()> yield;
+    // Asked after each yield; true ends the scan at once, leaving the list part-way (the
+    // window closed while the scan yielded, and nobody will read the result).
+    std::function<bool()> stopped;
 };
 
 // The location the scan's failure reports name.

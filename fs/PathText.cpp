@@ -39,7 +39,8 @@ QString CollapsePairs(QStringView text, QChar separator) {
 } // namespace
 
 QString CollapseDoubleBackslashes(const QString& path, QChar separator) {
-    if (!path.startsWith(separator))
+    // Only "\" paths have a network-share prefix; on POSIX "/data" must stay "/data".
+    if (separator != u'\\' || !path.startsWith(separator))
         return CollapsePairs(path, separator);
     qsizetype first = 0;
     while (first < path.size() && path[first] == separator)

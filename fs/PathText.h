@@ -25,7 +25,8 @@ QString FolderOfPath(const QString& path, QChar separator = NativeSeparator());
 QString PathWithoutExtension(const QString& name);
 
 // Reduces each non-overlapping doubled separator to one in a single pass (so four become
-// two), while a leading run of separators of any length becomes the two of a UNC prefix.
+// two). With "\" a leading run of separators of any length becomes the two of a UNC
+// prefix; "/" has no such prefix, so there a leading run is reduced like any other.
 QString CollapseDoubleBackslashes(const QString& path, QChar separator = NativeSeparator());
 
 // True when the name holds a character the folder scan will not carry: a control

@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <QDir>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
 
@@ -23,6 +24,8 @@ InputListView::InputListView(InputListModel* model, QWidget* parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setDragEnabled(false);
+    setAcceptDrops(true);
+    setDropIndicatorShown(false);
     // The window's pointer is reset on every movement, with or without a button held.
     viewport()->setMouseTracking(true);
     setToolTip(toolTipText());
@@ -146,6 +149,50 @@ QCursor InputListView::loadDragCursor() const {
     if (image.isNull())
         return QCursor(Qt::ArrowCursor);
     return QCursor(image);
+}
+
+} // namespace tabrivel
+
+namespace tabrivel {
+
+QStringList InputListView::droppedPaths(const QMimeData* data) {
+    QStringList paths;
+    if (data == nullptr || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+            paths.append(QDir::toNativeSeparators(url.toLocalFile()));
+    }
+    return paths;
+}
+
+// The list only reads what is dropped, so it asks for a copy: a source that honoured a
+// proposed move could otherwise delete the user's files once the drop is done.
+void InputListView::answerDrag(QDropEvent* event) {
+    if (droppedPaths(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    if (event->possibleActions() & Qt::CopyAction)
+        event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void InputListView::dragEnterEvent(QDragEnterEvent* event) {
+    answerDrag(event);
+}
+
+void InputListView::dragMoveEvent(QDragMoveEvent* event) {
+    answerDrag(event);
+}
+
+void InputListView::dropEvent(QDropEvent* event) {
+    answerDrag(event);
+    if (!event->isAccepted())
+        return;
+    QMetaObject::invokeMethod(
+        this, [this, paths = droppedPaths(event->mimeData())] { emit filesDropped(paths); },
+        Qt::QueuedConnection);
 }
 
 } // namespace tabrivel

@@ -2,10 +2,13 @@
 
 #include <QPersistentModelIndex>
 #include <QPoint>
+#include <QStringList>
 #include <QTreeView>
 
 #include <functional>
 #include <optional>
+
+class QMimeData;
 
 namespace tabrivel {
 
@@ -16,7 +19,9 @@ class InputListModel;
 // whether a long command is running (the busy pointer) and owns the window pointer.
 //
 // The drag-to-reorder gesture is built on the view's own mouse events rather than on
-// Qt's drag and drop, which stays free for files and folders dropped on the list.
+// Qt's drag and drop, which stays free for files and folders dropped on the list: the
+// view takes drops of local files and folders only and hands their paths on through
+// filesDropped.
 class InputListView : public QTreeView {
     Q_OBJECT
 
@@ -56,7 +61,19 @@ public:
 
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
+    // The local paths (native separators) that dropped data names, in the data's order;
+    // empty for data that names no local file or folder.
+    static QStringList droppedPaths(const QMimeData* data);
+
+signals:
+    // Sent once the drop has been answered, so the drag source is released before the
+    // paths are expanded.
+    void filesDropped(const QStringList& paths);
+
 protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -68,6 +85,7 @@ private:
     void exchangeWithHitRow(int hitRow);
     void scrollNeighbourIntoView(int hitRow);
     QCursor loadDragCursor() const;
+    static void answerDrag(QDropEvent* event);
 
     InputListModel* model_;
     BusyCheck isBusy_;

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Writes the program's own pictures: the hand pointer HAND-M.CUR and the window icon
-tabrivel.ico, both 32 x 32 with an alpha channel, into app/assets/.
+"""Writes the program's own pictures: the hand pointer HAND-M.CUR, the window icon
+tabrivel.ico and the same icon as tabrivel.png for desktop menus, all 32 x 32 with an
+alpha channel, into app/assets/.
 
 Run it again after changing a picture; the outputs are committed so that a build needs
 no Python. Only the standard library is used.
@@ -8,6 +9,7 @@ no Python. Only the standard library is used.
 import os
 import struct
 import sys
+import zlib
 
 HAND = [
     "      XX        ",
@@ -108,6 +110,20 @@ def icon_file(pixels, kind, hotspot=(0, 0)):
     return directory + entry + image
 
 
+def png_file(pixels):
+    """An 8-bit RGBA PNG, unfiltered, as the desktop's icon themes read it."""
+    size = len(pixels)
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    raw = b"".join(b"\x00" + b"".join(bytes(p) for p in row) for row in pixels)
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     out = os.path.join(root, "app", "assets")
@@ -117,6 +133,8 @@ def main():
         f.write(icon_file(hand_pixels(), 2, hot))
     with open(os.path.join(out, "tabrivel.ico"), "wb") as f:
         f.write(icon_file(icon_pixels(), 1))
+    with open(os.path.join(out, "tabrivel.png"), "wb") as f:
+        f.write(png_file(icon_pixels()))
     return 0
 
 

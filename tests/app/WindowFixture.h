@@ -1,9 +1,11 @@
 #pragma once
 
+#include "InputListModel.h"
 #include "MainWindow.h"
 #include "ScriptedPrompts.h"
 #include "TempSettings.h"
 
+#include <QAbstractButton>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -40,5 +42,18 @@ struct WindowFixture {
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     }
 };
+
+// The input list's rows, first to last.
+inline QStringList InputRows(const MainWindow& window) {
+    QStringList rows;
+    for (int row = 0; row < window.inputList().count(); ++row)
+        rows << window.inputList().pathAt(row);
+    return rows;
+}
+
+// Clicks a push button of the window by its control name, as the user would.
+inline void ClickButton(MainWindow& window, const char* name) {
+    qobject_cast<QAbstractButton*>(window.control(QString::fromLatin1(name)))->click();
+}
 
 } // namespace tabrivel::testing

@@ -28,6 +28,7 @@ struct Report {
 struct ScanProbe {
     QList<Report> reports;
     int yields = 0;
+    int stopAfterYield = 0; // 0: never asks the scan to stop
     std::function<void(int yield)> onYield;
 
     ScanHooks hooks() {
@@ -42,6 +43,9 @@ struct ScanProbe {
                 // A scan that went round a loop would go on for ever.
                 if (yields > 100000)
                     qFatal("the folder scan does not end");
+            },
+            [this] {
+                return stopAfterYield > 0 && yields >= stopAfterYield;
             }};
     }
 };
@@ -250,6 +254,27 @@ private slots:
         // Entries: A, B, C, D, E (5); sub-folders enumerated: B, C, D, E (4); folders
         // collected and handed up: D, E into the second level, B, C, D, E into the first (6).
         QCOMPARE(probe.yields, 15);
+    }
+
+    // Once the window has closed, nothing may keep the scan going: no further yield, no
+    // report, whichever kind of yield the closing came at.
+    void stopEndsTheScanAtOnce_data() {
+        QTest::addColumn<int>("stopAfter");
+        QTest::addRow("at the first entry") << 1;
+        QTest::addRow("while enumerating") << 2;
+        QTest::addRow("in the nested level") << 6;
+        QTest::addRow("while handing up") << 12;
+    }
+    void stopEndsTheScanAtOnce() {
+        QFETCH(int, stopAfter);
+        TempTree tree;
+        tree.folders({"A/B/D", "A/C/E"});
+        ScanProbe probe;
+        probe.stopAfterYield = stopAfter;
+        const QStringList result = Scan({tree.folder("A")}, true, probe);
+        QCOMPARE(probe.yields, stopAfter);
+        QVERIFY(probe.reports.isEmpty());
+        QCOMPARE(result.first(), tree.folder("A"));
     }
 
     // A folder that disappears while the scan yields cannot be listed any more: it leaves

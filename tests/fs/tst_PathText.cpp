@@ -60,13 +60,6 @@ private slots:
         collapse("run of three", "C:\\data\\\\\\t", "C:\\data\\\\t");
         collapse("run of four, one pass", "C:\\data\\\\\\\\t", "C:\\data\\\\t");
         collapse("trailing double", "C:\\data\\\\", "C:\\data\\");
-        collapse("UNC kept", "\\\\server\\share", "\\\\server\\share");
-        collapse("UNC inner double", "\\\\server\\\\share", "\\\\server\\share");
-        collapse("leading one", "\\data", "\\\\data");
-        collapse("leading three", "\\\\\\server\\x", "\\\\server\\x");
-        collapse("leading four", "\\\\\\\\server\\x", "\\\\server\\x");
-        collapse("single separator", "\\", "\\\\");
-        collapse("only separators", "\\\\\\\\\\", "\\\\");
         collapse("empty", "", "");
     }
     void separatorRoutines() {
@@ -75,6 +68,28 @@ private slots:
         QFETCH(QChar, separator);
         QFETCH(QString, expected);
         QCOMPARE(routine(path, separator), expected);
+    }
+
+    // A leading run is a network-share prefix only where "\\" is the separator; with "/"
+    // it is reduced like any other run, so an absolute POSIX path keeps its one "/".
+    void collapseLeadingRun_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("backslashed");
+        QTest::addColumn<QString>("slashed");
+        QTest::addRow("UNC kept") << "\\\\server\\share" << "\\\\server\\share" << "/server/share";
+        QTest::addRow("UNC inner double") << "\\\\server\\\\share" << "\\\\server\\share" << "/server/share";
+        QTest::addRow("leading one") << "\\data" << "\\\\data" << "/data";
+        QTest::addRow("leading three") << "\\\\\\server\\x" << "\\\\server\\x" << "//server/x";
+        QTest::addRow("leading four") << "\\\\\\\\server\\x" << "\\\\server\\x" << "//server/x";
+        QTest::addRow("single separator") << "\\" << "\\\\" << "/";
+        QTest::addRow("only separators") << "\\\\\\\\\\" << "\\\\" << "///";
+    }
+    void collapseLeadingRun() {
+        QFETCH(QString, path);
+        QFETCH(QString, backslashed);
+        QFETCH(QString, slashed);
+        QCOMPARE(CollapseDoubleBackslashes(path, u'\\'), backslashed);
+        QCOMPARE(CollapseDoubleBackslashes(QString(path).replace(u'\\', u'/'), u'/'), slashed);
     }
 
     void otherSeparatorIsPlainText() {

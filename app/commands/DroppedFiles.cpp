@@ -1,0 +1,51 @@
+#include "DroppedFiles.h"
+
+#include "WindowScan.h"
+
+#include "FolderList.h"
+#include "InputListModel.h"
+#include "MainWindow.h"
+#include "PathHelpers.h"
+
+namespace tabrivel {
+
+namespace {
+
+// Appends every file of the dropped folder's tree; false when the window closed meanwhile.
+bool AddFolderTree(MainWindow& window, const QString& dropped) {
+    FolderList folders;
+    folders.append(ScanEntry(dropped));
+    const WindowScan scan(window);
+    GetSubDirectories2016(folders, true, scan.hooks());
+    if (scan.windowClosed())
+        return false;
+    InputListModel& list = window.inputList();
+    for (FolderList::Walk walk(folders); walk.next();) {
+        const QString folder = walk.current().chopped(1);
+        const FileNameList names = ListFilesInFolder(folder, QStringLiteral("*.*"));
+        for (int index = 1; index <= names.upperBound(); ++index) {
+            const QString name = names.at(index);
+            if (!name.startsWith(u'~'))
+                list.append(folder + NativeSeparator() + name);
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool IsDroppedFolder(const QString& path) {
+    const std::optional<int> attributes = FileAttributes(path);
+    return attributes && (*attributes & FileAttribute::Directory) != 0;
+}
+
+void AddDroppedPaths(MainWindow& window, const QStringList& paths) {
+    for (const QString& path : paths) {
+        if (!IsDroppedFolder(path))
+            window.inputList().append(path);
+        else if (!AddFolderTree(window, path))
+            return;
+    }
+}
+
+} // namespace tabrivel

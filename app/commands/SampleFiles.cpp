@@ -1,0 +1,58 @@
+#include "SampleFiles.h"
+
+#include "InputListModel.h"
+#include "PathHelpers.h"
+#include "Prompts.h"
+
+#include <QUrl>
+
+namespace tabrivel {
+
+namespace {
+
+const QString kOpenFolderQuestion = QStringLiteral(
+    "Would you like this software to open the folder where these sample files are stored (so "
+    "that you can view them before working with them)?");
+
+// A memo or code-page file whose table (same name, .dbf) stands in the same listing.
+bool BelongsToTable(const QString& name, const QStringList& names) {
+    static const QStringList kCompanions = {QStringLiteral("dbt"), QStringLiteral("fpt"),
+                                            QStringLiteral("smt"), QStringLiteral("cpg")};
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot <= 0 || !kCompanions.contains(name.mid(dot + 1), Qt::CaseInsensitive))
+        return false;
+    const QString table = name.left(dot) + QStringLiteral(".dbf");
+    return names.contains(table, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+QString SampleFolder(const QString& programFolder) {
+    return programFolder + NativeSeparator() + QStringLiteral("Samples");
+}
+
+QStringList SampleFileNames(const QString& sampleFolder) {
+    const QStringList names = ListFilesInFolder(sampleFolder, QStringLiteral("*.*")).names();
+    QStringList offered;
+    for (const QString& name : names) {
+        if (!BelongsToTable(name, names))
+            offered.append(name);
+    }
+    return offered;
+}
+
+void LoadSampleFiles(InputListModel& list, const QString& programFolder, Prompts& prompts,
+                     const QString& title) {
+    const QString folder = SampleFolder(programFolder);
+    for (const QString& name : SampleFileNames(folder)) {
+        const QString path = folder + NativeSeparator() + name;
+        if (PathExists(path) && !IsPathInList(list, path))
+            list.append(path);
+    }
+    const BoxAnswer answer =
+        prompts.messageBox(title, kOpenFolderQuestion, BoxIcon::None, BoxButtons::YesNo);
+    if (answer == BoxAnswer::Yes)
+        prompts.openUrl(QUrl::fromLocalFile(folder));
+}
+
+} // namespace tabrivel

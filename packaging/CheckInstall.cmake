@@ -1,0 +1,66 @@
+# Run by ctest: installs the build tree into PREFIX and checks that the program, the
+# companion, the pictures and the example tables land side by side, that the links in
+# the bin folder reach them, and that the installed companion converts a sample.
+cmake_minimum_required(VERSION 3.25)
+
+# require("<if() condition>" message): the condition is evaluated as written.
+function(require condition message)
+    cmake_language(EVAL CODE "if(${condition})\nset(held TRUE)\nelse()\nset(held FALSE)\nendif()")
+    if(NOT held)
+        message(FATAL_ERROR "install check: ${message}")
+    endif()
+endfunction()
+
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${PREFIX}"
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+require("result EQUAL 0" "cmake --install failed:\n${output}")
+
+set(program_dir "${PREFIX}/${PROGRAM_DIR}")
+foreach(file tabrivel tabrivel-convert HAND-M.CUR drag.ico)
+    require("EXISTS \"${program_dir}/${file}\"" "${file} is not in ${program_dir}")
+endforeach()
+
+file(GLOB samples RELATIVE "${BUILD_DIR}/bin/Samples" "${BUILD_DIR}/bin/Samples/*")
+list(LENGTH samples sample_count)
+require("sample_count GREATER 4" "the build tree has no Samples folder beside the program")
+foreach(sample IN LISTS samples)
+    require("EXISTS \"${program_dir}/Samples/${sample}\"" "sample ${sample} was not installed")
+endforeach()
+
+if(NOT PROGRAM_DIR STREQUAL BIN_DIR)
+    foreach(program tabrivel tabrivel-convert)
+        set(link "${PREFIX}/${BIN_DIR}/${program}")
+        require("IS_SYMLINK \"${link}\"" "${link} is no link")
+        file(REAL_PATH "${link}" target)
+        file(REAL_PATH "${program_dir}/${program}" expected)
+        require("target STREQUAL expected" "${link} leads to ${target}, not ${expected}")
+    endforeach()
+
+    set(desktop "${PREFIX}/${DATA_DIR}/applications/tabrivel.desktop")
+    require("EXISTS \"${desktop}\"" "no menu entry at ${desktop}")
+    file(READ "${desktop}" entry)
+    string(FIND "${entry}" "\nExec=${PREFIX}/${BIN_DIR}/tabrivel\n" at)
+    require("at GREATER -1" "the menu entry does not start the installed program:\n${entry}")
+    string(FIND "${entry}" "\nIcon=tabrivel\n" at)
+    require("at GREATER -1" "the menu entry names no icon")
+    require("EXISTS \"${PREFIX}/${DATA_DIR}/icons/hicolor/32x32/apps/tabrivel.png\""
+            "the menu icon was not installed")
+    find_program(validate desktop-file-validate)
+    if(validate)
+        execute_process(COMMAND ${validate} "${desktop}" RESULT_VARIABLE result
+                        OUTPUT_VARIABLE output ERROR_VARIABLE output)
+        require("result EQUAL 0" "desktop-file-validate: ${output}")
+    endif()
+    set(companion "${PREFIX}/${BIN_DIR}/tabrivel-convert")
+else()
+    set(companion "${program_dir}/tabrivel-convert")
+endif()
+
+# Started through its link, the companion still converts an installed sample.
+execute_process(COMMAND "${companion}" "${program_dir}/Samples/CUSTOMER.DBF"
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+require("result EQUAL 0" "the installed companion failed: ${errors}")
+string(FIND "${output}" "INSERT INTO" at)
+require("at GREATER -1" "the installed companion wrote no statements")
+message(STATUS "install check passed: ${PREFIX}")
