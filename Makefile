@@ -27,7 +27,7 @@ bench: release
 	./build/release/bin/tabrivel-convert-bench
 
 format:
-	find app engine fs inputs results tests bench samples \( -name "*.cpp" -o -name "*.h" \) -print0 | xargs -0 clang-format -i
+	find app engine fs inputs results tests bench samples fuzz \( -name "*.cpp" -o -name "*.h" \) -print0 | xargs -0 clang-format -i
 
 clean:
 	rm -rf build
