@@ -1,5 +1,6 @@
 // Times tabrivel-convert against pgdbf on the same large tables, side by side.
 //   tabrivel-convert-bench [--records N] [--runs R] [--dir FOLDER]
+#include "BenchOptions.h"
 #include "BenchTables.h"
 #include "ProcessTimer.h"
 
@@ -12,26 +13,6 @@ namespace fs = std::filesystem;
 using namespace tabrivel::bench;
 
 namespace {
-
-struct BenchOptions {
-    std::uint32_t records = 1000000;
-    int runs = 5;
-    fs::path dir = fs::temp_directory_path() / "tabrivel-bench";
-};
-
-BenchOptions ParseOptions(int argc, char** argv) {
-    BenchOptions options;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string name = argv[i];
-        if (name == "--records")
-            options.records = static_cast<std::uint32_t>(std::strtoul(argv[i + 1], nullptr, 10));
-        else if (name == "--runs")
-            options.runs = std::atoi(argv[i + 1]);
-        else if (name == "--dir")
-            options.dir = argv[i + 1];
-    }
-    return options;
-}
 
 void Report(const char* who, const Timing& timing, std::uint32_t records, std::uintmax_t bytes) {
     std::printf("  %-18s median %7.3f s  %10.0f records/s  %7.1f MB/s  peak RSS %6.1f MB%s\n", who,
@@ -55,7 +36,7 @@ void Compare(const char* title, const std::vector<std::string>& ours,
 } // namespace
 
 int main(int argc, char** argv) {
-    const BenchOptions options = ParseOptions(argc, argv);
+    const BenchOptions options = ParseBenchOptions(argc, argv, 5);
     fs::create_directories(options.dir);
     const fs::path convert = fs::path(argv[0]).parent_path() / "tabrivel-convert";
     const fs::path dbase = options.dir / "bench3.dbf";

@@ -5,6 +5,7 @@
 //
 //   ./build/release/bin/gui-run-bench [--records N] [--runs R] [--dir FOLDER]
 
+#include "BenchOptions.h"
 #include "BenchTables.h"
 #include "ConversionRun.h"
 #include "InputListModel.h"
@@ -25,28 +26,10 @@
 
 namespace fs = std::filesystem;
 using namespace tabrivel;
+using bench::BenchOptions;
+using bench::ParseBenchOptions;
 
 namespace {
-
-struct BenchOptions {
-    std::uint32_t records = 1000000;
-    int runs = 3;
-    fs::path dir = fs::temp_directory_path() / "tabrivel-bench";
-};
-
-BenchOptions ParseOptions(int argc, char** argv) {
-    BenchOptions options;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string name = argv[i];
-        if (name == "--records")
-            options.records = static_cast<std::uint32_t>(std::strtoul(argv[i + 1], nullptr, 10));
-        else if (name == "--runs")
-            options.runs = std::max(1, std::atoi(argv[i + 1]));
-        else if (name == "--dir")
-            options.dir = argv[i + 1];
-    }
-    return options;
-}
 
 struct WindowRun {
     double seconds = 0;
@@ -115,7 +98,7 @@ void Report(const WindowRun& best, double longestGapMs, double companion, std::u
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    const BenchOptions options = ParseOptions(argc, argv);
+    const BenchOptions options = ParseBenchOptions(argc, argv, 3);
     QApplication app(argc, argv);
     fs::create_directories(options.dir);
     const fs::path table = options.dir / "bench3.dbf";

@@ -3,8 +3,8 @@
 #include "WindowScan.h"
 
 #include "ErrorReport.h"
-#include "FolderPicker.h"
 #include "FolderList.h"
+#include "FolderPicker.h"
 #include "InputListModel.h"
 #include "MainWindow.h"
 #include "PathHelpers.h"

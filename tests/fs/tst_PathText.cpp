@@ -76,13 +76,27 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("backslashed");
         QTest::addColumn<QString>("slashed");
-        QTest::addRow("UNC kept") << "\\\\server\\share" << "\\\\server\\share" << "/server/share";
-        QTest::addRow("UNC inner double") << "\\\\server\\\\share" << "\\\\server\\share" << "/server/share";
-        QTest::addRow("leading one") << "\\data" << "\\\\data" << "/data";
-        QTest::addRow("leading three") << "\\\\\\server\\x" << "\\\\server\\x" << "//server/x";
-        QTest::addRow("leading four") << "\\\\\\\\server\\x" << "\\\\server\\x" << "//server/x";
-        QTest::addRow("single separator") << "\\" << "\\\\" << "/";
-        QTest::addRow("only separators") << "\\\\\\\\\\" << "\\\\" << "///";
+        QTest::addRow("UNC kept") << "\\\\server\\share"
+                                  << "\\\\server\\share"
+                                  << "/server/share";
+        QTest::addRow("UNC inner double") << "\\\\server\\\\share"
+                                          << "\\\\server\\share"
+                                          << "/server/share";
+        QTest::addRow("leading one") << "\\data"
+                                     << "\\\\data"
+                                     << "/data";
+        QTest::addRow("leading three") << "\\\\\\server\\x"
+                                       << "\\\\server\\x"
+                                       << "//server/x";
+        QTest::addRow("leading four") << "\\\\\\\\server\\x"
+                                      << "\\\\server\\x"
+                                      << "//server/x";
+        QTest::addRow("single separator") << "\\"
+                                          << "\\\\"
+                                          << "/";
+        QTest::addRow("only separators") << "\\\\\\\\\\"
+                                         << "\\\\"
+                                         << "///";
     }
     void collapseLeadingRun() {
         QFETCH(QString, path);
