@@ -50,8 +50,10 @@ void AddFilesByDialog(Prompts& prompts, const QString& applicationTitle, InputLi
         });
         return;
     }
+    // A name joined to a folder that already ends in a separator (a drive root) must not
+    // keep the doubled one.
     for (const QString& path : std::as_const(chosen))
-        trap.run(108, [&] { list.append(path); });
+        trap.run(108, [&] { list.append(CollapseDoubleBackslashes(path)); });
 }
 
 } // namespace tabrivel

@@ -1,6 +1,7 @@
 #include "AddFilesByDialog.h"
 #include "ClearInputList.h"
 #include "InputListModel.h"
+#include "PathText.h"
 #include "ScriptedPrompts.h"
 
 #include <QtTest>
@@ -44,6 +45,7 @@ class AddFilesByDialogTest : public QObject {
 private slots:
     void chosenPathsAreAppendedUnchanged_data();
     void chosenPathsAreAppendedUnchanged();
+    void doubledSeparatorIsCollapsed();
     void cancelAddsAndShowsNothing();
     void selectionTextFollowsTheDialogsForm_data();
     void selectionTextFollowsTheDialogsForm();
@@ -83,6 +85,16 @@ void AddFilesByDialogTest::chosenPathsAreAppendedUnchanged() {
     QCOMPARE(prompts.shown[0].title, "Add File(s) - Hold Ctrl to select multiple files");
     QCOMPARE(prompts.shown[0].text, "DBF Files (*.dbf)");
     QCOMPARE(prompts.unscripted, 0);
+}
+
+// A root folder already ends in its separator, so joining a name to it doubles one.
+void AddFilesByDialogTest::doubledSeparatorIsCollapsed() {
+    ScriptedPrompts prompts;
+    InputListModel list;
+    const QString sep = NativeSeparator();
+    prompts.fileAnswers.enqueue({"C:" + sep + sep + "t.dbf", "d" + sep + sep + sep + "a.dbf"});
+    AddFilesByDialog(prompts, kTitle, list);
+    QCOMPARE(Rows(list), (QStringList{"C:" + sep + "t.dbf", "d" + sep + sep + "a.dbf"}));
 }
 
 void AddFilesByDialogTest::cancelAddsAndShowsNothing() {
