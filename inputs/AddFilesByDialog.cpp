@@ -50,10 +50,11 @@ void AddFilesByDialog(Prompts& prompts, const QString& applicationTitle, InputLi
         });
         return;
     }
-    // A name joined to a folder that already ends in a separator (a drive root) must not
-    // keep the doubled one.
+    // Several names come as a folder and names joined here; a folder that already ends in
+    // its separator (a drive root) must not leave a doubled one. One name is taken as is.
+    const bool joined = chosen.size() > 1;
     for (const QString& path : std::as_const(chosen))
-        trap.run(108, [&] { list.append(CollapseDoubleBackslashes(path)); });
+        trap.run(108, [&] { list.append(joined ? CollapseDoubleBackslashes(path) : path); });
 }
 
 } // namespace tabrivel

@@ -87,7 +87,8 @@ void AddFilesByDialogTest::chosenPathsAreAppendedUnchanged() {
     QCOMPARE(prompts.unscripted, 0);
 }
 
-// A root folder already ends in its separator, so joining a name to it doubles one.
+// A root folder already ends in its separator, so joining several names to it doubles one;
+// a single chosen path is the dialog's own and stays as it is.
 void AddFilesByDialogTest::doubledSeparatorIsCollapsed() {
     ScriptedPrompts prompts;
     InputListModel list;
@@ -95,6 +96,9 @@ void AddFilesByDialogTest::doubledSeparatorIsCollapsed() {
     prompts.fileAnswers.enqueue({"C:" + sep + sep + "t.dbf", "d" + sep + sep + sep + "a.dbf"});
     AddFilesByDialog(prompts, kTitle, list);
     QCOMPARE(Rows(list), (QStringList{"C:" + sep + "t.dbf", "d" + sep + sep + "a.dbf"}));
+    prompts.fileAnswers.enqueue({"e" + sep + sep + "b.dbf"});
+    AddFilesByDialog(prompts, kTitle, list);
+    QCOMPARE(Rows(list).last(), "e" + sep + sep + "b.dbf");
 }
 
 void AddFilesByDialogTest::cancelAddsAndShowsNothing() {
