@@ -91,7 +91,7 @@ public:
     ConversionRun& conversion() const { return *conversion_; }
 
 public slots:
-    // Command handlers; the commands behind them come with the input and results lists.
+    // Button handlers; most hand their work to a command of its own file.
     virtual void PushButton1_Click();
     virtual void PushButton2_Click();
     virtual void PushButton3_Click();
