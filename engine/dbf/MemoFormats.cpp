@@ -99,6 +99,10 @@ void FoxProMemoFile::read(const Ref& ref, std::string& out) {
 
 MemoFile::Pointer MemoFile::parsePointer(std::string_view field, Ref& ref) const {
     if (field.size() == 4) {
+        // Some writers blank a binary pointer with spaces, as they would a text one; read
+        // as a number it would name a block some 30 GB into the memo file.
+        if (field == std::string_view("    ", 4))
+            return Pointer::None;
         ref.block = ReadLittle32(Bytes(field.data()));
         return ref.block == 0 ? Pointer::None : Pointer::Memo;
     }

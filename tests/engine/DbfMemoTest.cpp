@@ -79,14 +79,16 @@ void DbfMemoTest::readsMemoText() {
     writer.addRecord({"one", MemoPointer(first, pointerWidth)});
     writer.addRecord({"two", MemoPointer(second, pointerWidth)});
     writer.addRecord({"non", pointerWidth == 4 ? Little32(0) : ""});
+    writer.addRecord({"spc", std::string(static_cast<std::size_t>(pointerWidth), ' ')});
     const auto path = PathIn(dir_, "memo.dbf");
     writer.write(path, extension.toStdString());
 
     const auto records = ReadAllRecords(path);
-    QCOMPARE(records.size(), 3u);
+    QCOMPARE(records.size(), 4u);
     QCOMPARE(ToQt(records[0][1].text), expected);
     QCOMPARE(records[1][1], (OwnedValue{ValueType::Text, "second"}));
     QCOMPARE(records[2][1], (OwnedValue{ValueType::Text, ""}));
+    QCOMPARE(records[3][1], (OwnedValue{ValueType::Text, ""}));
 }
 
 void DbfMemoTest::binaryMemosKeepTheirBytes() {
