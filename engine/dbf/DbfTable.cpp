@@ -16,6 +16,13 @@ std::unique_ptr<TextDecoder> MakeDecoder(const std::filesystem::path& path,
                                          const TableLayout& layout,
                                          const TableOpenOptions& options) {
     const auto codePage = ChooseCodePage(path, layout.languageDriver, options.encoding);
+    if (IsKnownCodePage(codePage.name) && !IsTableCodePage(codePage.name)) {
+        const auto name = DisplayName(path);
+        throw TableError(TableErrorCode::UnknownEncoding, name, 0,
+                         name + ": \"" + codePage.name +
+                             "\" is not a code page tables are stored in (it carries state "
+                             "from byte to byte or compresses Unicode)");
+    }
     try {
         return std::make_unique<TextDecoder>(codePage.name, !codePage.named);
     } catch (const std::invalid_argument&) {
