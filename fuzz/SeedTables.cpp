@@ -4,6 +4,7 @@
 //
 //   tabrivel-fuzz-seeds OUTPUT_FOLDER [REAL_TABLES_FOLDER]
 #include "FuzzInput.h"
+#include "IcuCodePageNames.h"
 
 #include "DbfWriter.h"
 
@@ -122,9 +123,59 @@ Seed Broken() {
     return FromWriter("broken-count", w);
 }
 
+// Memo files that end early: inside the last memo's text, inside a block header, and
+// a dBase III memo whose terminator never comes.
+std::vector<Seed> CutMemos() {
+    DbfWriter dbase3(0x83);
+    dbase3.addField("NOTE", 'M', 10);
+    dbase3.addRecord({MemoPointer(dbase3.addMemo("a memo that loses its end"), 10)});
+    std::string memo = dbase3.memoBytes();
+    const std::string table = dbase3.tableBytes();
+    std::string unterminated = memo.substr(0, 512) + "no end mark, no padding";
+
+    DbfWriter fox(0xF5);
+    fox.setMemoFormat(MemoFormat::FoxPro, 64);
+    fox.addField("NOTE", 'M', 10);
+    fox.addRecord({MemoPointer(fox.addMemo(std::string(100, 'f')), 10)});
+    const std::string foxMemo = fox.memoBytes();
+    return {
+        {"cut-dbt-text", tabrivel::fuzz::JoinInput(table, memo.substr(0, 512 + 10), ".dbt")},
+        {"cut-dbt-unterminated", tabrivel::fuzz::JoinInput(table, unterminated, ".dbt")},
+        {"cut-fpt-block-header",
+         tabrivel::fuzz::JoinInput(fox.tableBytes(), foxMemo.substr(0, 512 + 5), ".fpt")},
+        {"cut-fpt-text", tabrivel::fuzz::JoinInput(fox.tableBytes(),
+                                                   foxMemo.substr(0, foxMemo.size() - 40), ".fpt")},
+    };
+}
+
+// One table for every converter ICU offers, named in its .cpg by the canonical name and
+// by one alias: text and memo bytes that mean something different in each.
+std::vector<Seed> IcuCodePages() {
+    DbfWriter w(0x83, 0x00);
+    w.addField("NAME", 'C', 12).addField("NOTE", 'M', 10);
+    w.addRecord(
+        {"\xE9\x80\xFF+AG\x1B$B~{\x0E",
+         MemoPointer(w.addMemo(std::string("\x0B\x41\x00\x81\x82\xF0\x9F\xA4\x1B(J+-", 13)), 10)});
+    std::vector<Seed> seeds;
+    const int converters = tabrivel::fuzz::IcuConverterCount();
+    for (int index = 0; index < 2 * converters; ++index) {
+        const std::string name(tabrivel::fuzz::IcuCodePageName(static_cast<std::uint16_t>(index)));
+        seeds.push_back(
+            {"cpg-" + std::to_string(index) + "-" + name,
+             tabrivel::fuzz::JoinInput(w.tableBytes(), w.memoBytes(), ".dbt", false, index)});
+        std::replace(seeds.back().name.begin(), seeds.back().name.end(), '/', '_');
+    }
+    return seeds;
+}
+
 std::vector<Seed> WriterSeeds() {
-    return {DBase3Plain(), DBase3Memo(),   DBase4Memo(), DBase7(),
-            FoxPro(),      VisualFoxPro(), DBase2(),     Broken()};
+    std::vector<Seed> seeds = {DBase3Plain(), DBase3Memo(),   DBase4Memo(), DBase7(),
+                               FoxPro(),      VisualFoxPro(), DBase2(),     Broken()};
+    for (auto* more : {CutMemos, IcuCodePages}) {
+        auto extra = more();
+        seeds.insert(seeds.end(), extra.begin(), extra.end());
+    }
+    return seeds;
 }
 
 std::string ReadPrefix(const fs::path& path, std::size_t limit = SIZE_MAX) {
