@@ -3,6 +3,7 @@
 // every real table found under it with its memo file beside it.
 //
 //   tabrivel-fuzz-seeds OUTPUT_FOLDER [REAL_TABLES_FOLDER]
+//   tabrivel-fuzz-seeds --recipes OUTPUT_FOLDER   (seeds of the large-table fuzzer)
 #include "FuzzInput.h"
 #include "IcuCodePageNames.h"
 
@@ -17,6 +18,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -245,11 +247,108 @@ std::vector<Seed> RealSeeds(const fs::path& folder) {
     return seeds;
 }
 
+// Recipes for the large-table fuzzer, laid out as TableRecipe.cpp reads them.
+struct Recipe {
+    std::uint8_t family, languageDriver, blockSize;
+    std::vector<std::pair<std::uint8_t, std::uint8_t>> fields; // type index, width - 1
+    std::uint16_t count;
+    std::uint8_t countScale, memoCount;
+    std::uint32_t memoLength;
+    std::uint8_t deletedEvery, cuts;
+    std::uint32_t tableCut, memoCut;
+    std::uint16_t codePage;
+    std::string filler;
+
+    std::string bytes() const {
+        std::string out{char(family), char(languageDriver), char(blockSize),
+                        char(fields.size() - 1)};
+        for (const auto& [type, width] : fields)
+            out += {char(type), char(width)};
+        for (std::size_t k = 0; k < fields.size(); ++k)
+            out += {char(2), char(k == 2 ? 0x02 : 0)}; // decimals; the third field nullable
+        const auto number = [&out](std::uint32_t value, int count) {
+            for (int k = 0; k < count; ++k)
+                out += char((value >> (8 * k)) & 0xFF);
+        };
+        number(count, 2);
+        out += {char(countScale), char(memoCount - 1)};
+        number(memoLength, 3);
+        out += {char(deletedEvery), char(cuts)};
+        number(tableCut, 3);
+        number(memoCut, 3);
+        number(codePage, 2);
+        return out + filler;
+    }
+};
+
+// Type indices in the recipe's type list.
+constexpr std::uint8_t kC = 0, kN = 1, kD = 3, kL = 4, kM = 5, kI = 6, kY = 8, kT = 9, kV = 10;
+
+std::vector<Seed> RecipeSeeds() {
+    const std::string names = "Smith, J\xF6rg O'Brien 12.50 19991231 T \x8C\xA8\xE0 ";
+    const std::vector<std::pair<std::string, Recipe>> recipes = {
+        {"dbase3-chunks",
+         {0, 0x03, 3, {{kC, 49}, {kN, 9}, {kD, 7}}, 30000, 0, 1, 0, 0, 0, 0, 0, 0, names}},
+        {"dbase3-big-memo-cut",
+         {1, 0x26, 3, {{kC, 19}, {kM, 9}}, 5000, 0, 2, 300000, 7, 0x02, 0, 450000, 0, names}},
+        {"vfp-memo-nulls",
+         {5,
+          0x03,
+          2,
+          {{kI, 3}, {kM, 3}, {kV, 19}, {kY, 7}, {kT, 7}},
+          20000,
+          0,
+          2,
+          100000,
+          0,
+          0,
+          0,
+          0,
+          0,
+          names}},
+        {"foxpro-cut-table",
+         {3,
+          0x03,
+          1,
+          {{kC, 30}, {kM, 9}, {kL, 0}},
+          4000,
+          1,
+          3,
+          70000,
+          3,
+          0x01,
+          1500000,
+          0,
+          0,
+          names}},
+        {"dbase4-memo", {2, 0x57, 3, {{kC, 9}, {kM, 9}}, 3000, 0, 1, 700000, 0, 0, 0, 0, 0, names}},
+        {"hipersix-memo",
+         {7, 0x03, 1, {{kC, 9}, {kM, 9}}, 2000, 0, 2, 40000, 0, 0, 0, 0, 0, names}},
+        {"dbase3-cpg-cut-both",
+         {1, 0x00, 3, {{kC, 79}, {kM, 9}}, 9000, 0, 1, 600000, 0, 0x0B, 700001, 3000, 40, names}},
+    };
+    std::vector<Seed> seeds;
+    for (const auto& [name, recipe] : recipes)
+        seeds.push_back({"recipe-" + name, recipe.bytes()});
+    return seeds;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string_view(argv[1]) == "--recipes") {
+        fs::create_directories(argv[2]);
+        for (const auto& seed : RecipeSeeds()) {
+            std::ofstream out(fs::path(argv[2]) / seed.name, std::ios::binary | std::ios::trunc);
+            out.write(seed.bytes.data(), static_cast<std::streamsize>(seed.bytes.size()));
+        }
+        return 0;
+    }
     if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER [REAL_TABLES_FOLDER]\n", argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s OUTPUT_FOLDER [REAL_TABLES_FOLDER]\n       %s --recipes OUTPUT_FOLDER\n",
+            argv[0], argv[0]);
         return 2;
     }
     const fs::path output = argv[1];
