@@ -147,14 +147,20 @@ bool WidthFits(const FieldInfo& field, TableFamily family) {
 }
 
 // Some writers store a record length one short of what their own fields need. When
-// the file's size shows records of the fields' width, the fields are right.
+// the file's size shows records of the fields' width, the fields are right. A file cut
+// short shows nothing either way; there the one-short slip is the only reading under
+// which its records can be delivered at all, so the complete ones are read that way.
 void ReconcileRecordLength(const BinaryFile& file, TableLayout& layout,
                            const std::vector<FieldInfo>& fields) {
     const std::uint64_t width = TotalWidth(fields);
     if (width <= layout.recordLength || width > 0xFFFF)
         return;
     const std::uint64_t records = layout.headerLength + layout.recordCount * width;
-    if (file.size() == records || file.size() == records + 1)
+    const bool sizeConfirms = file.size() == records || file.size() == records + 1;
+    const bool cutShort =
+        width == layout.recordLength + 1 &&
+        file.size() < layout.headerLength + layout.recordCount * layout.recordLength;
+    if (sizeConfirms || cutShort)
         layout.recordLength = static_cast<std::uint32_t>(width);
 }
 

@@ -20,6 +20,7 @@ private slots:
     void descriptorsWithoutTerminator();
     void headerLongerThanDescriptors();
     void recordLengthOneShortOfTheFields();
+    void recordLengthOneShortInATruncatedTable();
     void characterFieldsWiderThan255();
     void dBase2Layout();
     void dBase7Layout();
@@ -204,6 +205,18 @@ void DbfTableTest::recordLengthOneShortOfTheFields() {
     const auto path = PathIn(dir_, "oneshort.dbf");
     writer.write(path);
     QCOMPARE(Column(ReadAllRecords(path), 0), (std::vector<std::string>{"one  ", "two  "}));
+}
+
+void DbfTableTest::recordLengthOneShortInATruncatedTable() {
+    auto writer = OneCharacterField();
+    writer.addRecord({"three"}).setRecordLength(5).setRecordCount(5);
+    const auto path = PathIn(dir_, "oneshortcut.dbf");
+    WriteFile(path, writer.tableBytes() + " hal"); // a partial fourth record
+
+    std::string error;
+    const auto records = ReadUntilError(path, error);
+    QCOMPARE(Column(records, 0), (std::vector<std::string>{"one  ", "two  ", "three"}));
+    QVERIFY2(error.find("truncated after 3 of 5 records") != std::string::npos, error.c_str());
 }
 
 void DbfTableTest::characterFieldsWiderThan255() {
