@@ -53,15 +53,15 @@ bool DbfTable::next() {
     finished_ = true;
     std::fill(values_.begin(), values_.end(), Value::null());
     if (available_ < layout_.recordCount)
-        failTruncated();
+        noteTruncation();
     return false;
 }
 
-void DbfTable::failTruncated() {
-    throw TableError(TableErrorCode::TruncatedRecords, file_.name(),
-                     layout_.headerLength + available_ * layout_.recordLength,
-                     file_.name() + ": truncated after " + std::to_string(available_) + " of " +
-                         std::to_string(layout_.recordCount) + " records");
+void DbfTable::noteTruncation() {
+    warnings_.note(TableErrorCode::TruncatedRecords, file_.name(),
+                   file_.name() + ": truncated after " + std::to_string(available_) + " of " +
+                       std::to_string(layout_.recordCount) + " records",
+                   "records", layout_.recordCount - available_, available_ + 1);
 }
 
 void DbfTable::decodeRecord(const char* record) {

@@ -160,16 +160,20 @@ void DbfTableTest::truncatedRecordsAreReportedAfterTheCompleteOnes() {
 
     auto table = OpenTable(path);
     std::vector<std::string> names;
-    try {
-        while (table->next())
-            names.emplace_back(table->values()[0].text);
-        QFAIL("a table shorter than its record count read as complete");
-    } catch (const TableError& error) {
-        QCOMPARE(error.code(), TableErrorCode::TruncatedRecords);
-        QVERIFY(std::string(error.what()).find("3 of 5") != std::string::npos);
+    while (table->next()) {
+        QVERIFY(table->warnings().empty()); // reported once, after the last complete record
+        names.emplace_back(table->values()[0].text);
     }
     QCOMPARE(names, (std::vector<std::string>{"one  ", "two  ", "three"}));
+    QCOMPARE(table->warnings().size(), 1u);
+    const auto& warning = table->warnings()[0];
+    QCOMPARE(warning.code, TableErrorCode::TruncatedRecords);
+    QCOMPARE(warning.count, 2u);
+    QCOMPARE(warning.firstRecord, 4u);
+    QVERIFY2(warning.message().find("truncated after 3 of 5 records") != std::string::npos,
+             warning.message().c_str());
     QVERIFY(!table->next());
+    QCOMPARE(table->warnings().size(), 1u);
 }
 
 void DbfTableTest::headerCountWinsOverTrailingBytes() {
@@ -213,10 +217,13 @@ void DbfTableTest::recordLengthOneShortInATruncatedTable() {
     const auto path = PathIn(dir_, "oneshortcut.dbf");
     WriteFile(path, writer.tableBytes() + " hal"); // a partial fourth record
 
-    std::string error;
-    const auto records = ReadUntilError(path, error);
-    QCOMPARE(Column(records, 0), (std::vector<std::string>{"one  ", "two  ", "three"}));
-    QVERIFY2(error.find("truncated after 3 of 5 records") != std::string::npos, error.c_str());
+    const auto reading = ReadTable(path);
+    QCOMPARE(reading.error, std::string());
+    QCOMPARE(Column(reading.records, 0), (std::vector<std::string>{"one  ", "two  ", "three"}));
+    QCOMPARE(reading.warnings.size(), 1u);
+    QVERIFY2(reading.warnings[0].message().find("truncated after 3 of 5 records") !=
+                 std::string::npos,
+             reading.warnings[0].message().c_str());
 }
 
 void DbfTableTest::characterFieldsWiderThan255() {
