@@ -17,6 +17,7 @@ enum class TableErrorCode {
     BadMemoFile,        // the memo file's header is unusable
     MemoOutOfRange,     // a memo pointer or length beyond the memo file
     TruncatedRecords,   // the file ends before the header's record count
+    TruncatedMemo,      // the memo file ends inside a memo
     UnknownEncoding,    // a code page that cannot be decoded
     ReadFailed,         // an I/O error while reading
 };

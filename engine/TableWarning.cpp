@@ -6,7 +6,7 @@ std::string TableWarning::message() const {
     std::string text = cause;
     if (count == 0)
         return text;
-    text += " (" + std::to_string(count) + " " + lost + " lost";
+    text += " (" + lost + ": " + std::to_string(count);
     if (firstRecord > 0)
         text += ", the first in record " + std::to_string(firstRecord);
     return text + ")";

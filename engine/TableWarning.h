@@ -16,7 +16,7 @@ struct TableWarning {
     TableErrorCode code = TableErrorCode::ReadFailed;
     std::string file;  // the damaged file: the table or its memo file
     std::string cause; // what is wrong, naming the file
-    std::string lost;  // what the loss is counted in ("memo values", "records")
+    std::string lost;  // what the count counts ("records lost", "memo values cut short")
     std::uint64_t count = 0;
     std::uint64_t firstRecord = 0; // 1-based record number of the first loss; 0 for none
 

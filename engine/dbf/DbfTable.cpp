@@ -36,7 +36,8 @@ std::uint64_t CompleteRecords(const BinaryFile& file, const TableLayout& layout)
 
 DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& options)
     : file_(path), layout_(ReadTableLayout(file_)), text_(MakeDecoder(path, layout_, options)),
-      memo_(OpenMemoFile(path, layout_)), context_{layout_.family, *text_, *memo_, memoBytes_},
+      memo_(OpenMemoFile(path, layout_)), context_{layout_.family, *text_, *memo_, memoBytes_,
+                                                   warnings_},
       available_(CompleteRecords(file_, layout_)),
       records_(file_, layout_.headerLength, layout_.recordLength, available_),
       buffers_(layout_.fields.size()), values_(layout_.fields.size()) {}
@@ -45,6 +46,7 @@ bool DbfTable::next() {
     if (finished_)
         return false;
     while (const char* record = records_.next()) {
+        ++context_.record;
         if (record[0] == kDeleted)
             continue;
         decodeRecord(record);
@@ -61,7 +63,7 @@ void DbfTable::noteTruncation() {
     warnings_.note(TableErrorCode::TruncatedRecords, file_.name(),
                    file_.name() + ": truncated after " + std::to_string(available_) + " of " +
                        std::to_string(layout_.recordCount) + " records",
-                   "records", layout_.recordCount - available_, available_ + 1);
+                   "records lost", layout_.recordCount - available_, available_ + 1);
 }
 
 void DbfTable::decodeRecord(const char* record) {

@@ -167,13 +167,13 @@ Value decodeMemo(const FieldInfo& field, std::string_view raw, std::string& out,
     case MemoFile::Pointer::Memo:
         break;
     }
-    if (binary) {
-        context.memo.read(ref, out);
-        return Binary(out);
-    }
-    context.memoBytes.clear();
-    context.memo.read(ref, context.memoBytes);
-    return DecodedText(context.memoBytes, out, context);
+    std::string& bytes = binary ? out : context.memoBytes;
+    bytes.clear();
+    if (context.memo.read(ref, bytes) == MemoFile::Read::CutShort)
+        context.warnings.note(TableErrorCode::TruncatedMemo, context.memo.name(),
+                              context.memo.name() + ": the memo file ends inside a memo",
+                              "memo values cut short", 1, context.record);
+    return binary ? Binary(out) : DecodedText(context.memoBytes, out, context);
 }
 
 } // namespace

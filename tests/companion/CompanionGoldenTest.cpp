@@ -154,7 +154,7 @@ private slots:
         QCOMPARE(QByteArray::fromStdString(run.errors),
                  QByteArray::fromStdString("tabrivel-convert: " + cut +
                                            ": warning: cut.dbf: truncated after 2 of 4 records "
-                                           "(2 records lost, the first in record 3)\n"));
+                                           "(records lost: 2, the first in record 3)\n"));
     }
 
     // --strict gives nothing of a lossy table, and still converts the whole ones.

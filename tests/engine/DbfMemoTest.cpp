@@ -17,6 +17,7 @@ private slots:
     void binaryMemosKeepTheirBytes();
     void memoFileFoundInAnyCase();
     void hiPerSixMemos();
+    void dBase3MemoCutShortKeepsItsText();
     void brokenMemoIsAnError_data();
     void brokenMemoIsAnError();
 
@@ -143,6 +144,32 @@ void DbfMemoTest::hiPerSixMemos() {
         QFAIL("a memo block past the end of the memo file was read");
     } catch (const TableError& error) {
         QCOMPARE(error.code(), TableErrorCode::MemoOutOfRange);
+    }
+}
+
+void DbfMemoTest::dBase3MemoCutShortKeepsItsText() {
+    DbfWriter writer(0x83);
+    writer.addField("NAME", 'C', 3).addField("NOTES", 'M', 10);
+    const std::string last(510, 'z'); // with its two terminators, fills its block
+    writer.addRecord({"one", MemoPointer(writer.addMemo("whole"), 10)});
+    writer.addRecord({"two", MemoPointer(writer.addMemo(last), 10)});
+    const auto path = PathIn(dir_, "cutmemo.dbf");
+    writer.write(path);
+    const auto memo = writer.memoBytes();
+    // Eight bytes off the end take the terminators and six bytes of text; two take
+    // only the terminators, and then nothing tells whether more text followed.
+    for (const std::size_t cut : {8u, 2u}) {
+        WriteFile(PathIn(dir_, "cutmemo.dbt"), memo.substr(0, memo.size() - cut));
+        const auto kept = std::min(last.size(), memo.size() - cut - 1024);
+        const auto reading = ReadTable(path);
+        QCOMPARE(reading.error, std::string());
+        QCOMPARE(Column(reading.records, 1),
+                 (std::vector<std::string>{"whole", last.substr(0, kept)}));
+        QCOMPARE(reading.warnings.size(), 1u);
+        QCOMPARE(reading.warnings[0].code, TableErrorCode::TruncatedMemo);
+        QCOMPARE(reading.warnings[0].file, std::string("cutmemo.dbt"));
+        QCOMPARE(reading.warnings[0].count, 1u);
+        QCOMPARE(reading.warnings[0].firstRecord, 2u);
     }
 }
 
