@@ -3,6 +3,7 @@
 #include "ByteOrder.h"
 #include "DateText.h"
 #include "NumberText.h"
+#include "TableError.h"
 
 #include <bit>
 #include <cmath>
@@ -169,7 +170,17 @@ Value decodeMemo(const FieldInfo& field, std::string_view raw, std::string& out,
     }
     std::string& bytes = binary ? out : context.memoBytes;
     bytes.clear();
-    if (context.memo.read(ref, bytes) == MemoFile::Read::CutShort)
+    MemoFile::Read read = MemoFile::Read::Whole;
+    try {
+        read = context.memo.read(ref, bytes);
+    } catch (const TableError& error) {
+        // One memo out of reach costs that value, not the table.
+        context.warnings.note(error.code(), error.file(), error.what(), "memo values lost", 1,
+                              context.record);
+        bytes.clear();
+        return Value::null();
+    }
+    if (read == MemoFile::Read::CutShort)
         context.warnings.note(TableErrorCode::TruncatedMemo, context.memo.name(),
                               context.memo.name() + ": the memo file ends inside a memo",
                               "memo values cut short", 1, context.record);

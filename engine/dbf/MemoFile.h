@@ -39,8 +39,9 @@ public:
 };
 
 // Opens the memo file beside `table` that its family uses (.dbt, .fpt, .smt, in any
-// letter case). A table without memo fields gets a memo file that holds nothing;
-// one with memo fields but no memo file is a MissingMemo error.
+// letter case). A table without memo fields gets a memo file that holds nothing; one
+// whose memo file is missing or unusable gets one whose every read fails with that
+// error, so the rest of each record can still be delivered.
 std::unique_ptr<MemoFile> OpenMemoFile(const std::filesystem::path& table,
                                        const TableLayout& layout);
 

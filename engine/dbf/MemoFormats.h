@@ -2,6 +2,7 @@
 
 #include "BinaryFile.h"
 #include "MemoFile.h"
+#include "TableError.h"
 
 namespace tabrivel::dbf {
 
@@ -28,6 +29,19 @@ class NoMemoFile final : public MemoFile {
 public:
     Read read(const Ref&, std::string&) override { return Read::Whole; }
     std::string name() const override { return {}; }
+};
+
+// A memo file that cannot be read at all, missing or with an unusable header: every
+// memo a record points at is lost with the same error, while records whose pointers
+// are blank need nothing from it.
+class UnreadableMemoFile final : public MemoFile {
+public:
+    explicit UnreadableMemoFile(TableError error) : error_(std::move(error)) {}
+    Read read(const Ref&, std::string&) override { throw error_; }
+    std::string name() const override { return error_.file(); }
+
+private:
+    TableError error_;
 };
 
 // dBase III: 512-byte blocks, a memo's text ends at the first 0x1A.
