@@ -235,10 +235,10 @@ std::optional<TableFamily> FamilyOfVersion(std::uint8_t version) {
 void AssignNullFlagBits(std::vector<FieldInfo>& fields) {
     int bit = 0;
     for (auto& field : fields) {
-        if (field.flags & kFieldNullable)
-            field.nullBit = bit++;
         if (field.type == FieldType::Varchar || field.type == FieldType::Varbinary)
             field.lengthBit = bit++;
+        if (field.flags & kFieldNullable)
+            field.nullBit = bit++;
     }
 }
 

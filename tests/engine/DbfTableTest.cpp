@@ -67,7 +67,8 @@ void DbfTableTest::nullFlagsMakeFieldsNull() {
 }
 
 void DbfTableTest::varcharAndVarbinaryLengths() {
-    // Bits in field order: NOTE null 0, NOTE length 1, CODE length 2, NAME length 3.
+    // Bits in field order, a nullable varchar's length bit before its null bit: NOTE
+    // length 0, NOTE null 1, CODE length 2, NAME length 3.
     DbfWriter writer(0x32);
     writer.addField("NOTE", 'V', 10, 0, kNullable)
         .addField("CODE", 'Q', 4)
@@ -75,19 +76,22 @@ void DbfTableTest::varcharAndVarbinaryLengths() {
         .addField("_NullFlags", '0', 1, 0, 0x05);
     const std::string shortNote = std::string("hi") + std::string(7, ' ') + '\x02';
     const std::string shortCode = std::string("\x01\x02", 2) + '\0' + '\x02';
-    writer.addRecord({shortNote, shortCode, "abcdef", std::string(1, '\x06')});
-    writer.addRecord({"0123456789", "wxyz", "ab", std::string(1, '\x01')});
+    writer.addRecord({shortNote, shortCode, "abcdef", std::string(1, '\x05')});
+    writer.addRecord({"0123456789", "wxyz", "ab", std::string(1, '\x02')});
+    writer.addRecord({"0123456789", "wxyz", std::string("ab    ", 5) + '\x02', "\x08"});
     const auto path = PathIn(dir_, "varchar.dbf");
     writer.write(path);
 
     const auto records = ReadAllRecords(path);
-    QCOMPARE(records.size(), 2u);
+    QCOMPARE(records.size(), 3u);
     QCOMPARE(records[0][0], (OwnedValue{ValueType::Text, "hi"}));
     QCOMPARE(records[0][1], (OwnedValue{ValueType::Binary, std::string("\x01\x02", 2)}));
     QCOMPARE(records[0][2], (OwnedValue{ValueType::Text, "abcdef"}));
     QCOMPARE(records[1][0].type, ValueType::Null);
     QCOMPARE(records[1][1], (OwnedValue{ValueType::Binary, "wxyz"}));
     QCOMPARE(records[1][2], (OwnedValue{ValueType::Text, "ab    "}));
+    QCOMPARE(records[2][0], (OwnedValue{ValueType::Text, "0123456789"}));
+    QCOMPARE(records[2][2], (OwnedValue{ValueType::Text, "ab"}));
 }
 
 namespace {
