@@ -4,6 +4,7 @@
 #include "DateText.h"
 #include "NumberText.h"
 #include "TableError.h"
+#include "WideText.h"
 
 #include <bit>
 #include <cmath>
@@ -25,6 +26,16 @@ Value DecodedText(std::string_view raw, std::string& out, DecodeContext& context
 // Text that should have been something else is delivered trimmed, never dropped.
 Value RawText(std::string_view raw, std::string& out, DecodeContext& context) {
     return DecodedText(TrimPadding(raw), out, context);
+}
+
+// Writers in C end a string at its NUL and leave stale bytes behind it.
+std::string_view UpToNul(std::string_view raw) {
+    return raw.substr(0, raw.find('\0'));
+}
+
+Value decodeWideText(std::string_view raw, std::string& out) {
+    AppendUtf16Le(raw, out);
+    return Text(out);
 }
 
 Value Binary(std::string_view bytes) {
@@ -194,7 +205,7 @@ Value DecodeField(const FieldInfo& field, std::string_view raw, std::string& out
     switch (field.type) {
     case FieldType::Character:
     case FieldType::Varchar:
-        return DecodedText(raw, out, context);
+        return DecodedText(UpToNul(raw), out, context);
     case FieldType::Varbinary:
         return Binary(raw);
     case FieldType::Numeric:
@@ -207,9 +218,13 @@ Value DecodeField(const FieldInfo& field, std::string_view raw, std::string& out
         if (!IsMemoField(field, context.family))
             return decodeDouble(raw, out);
         return decodeMemo(field, raw, out, context);
+    case FieldType::Blob:
+        // Too wide for a blob pointer: a wide-character field, as some writers keep them.
+        if (!IsMemoField(field, context.family))
+            return decodeWideText(raw, out);
+        return decodeMemo(field, raw, out, context);
     case FieldType::General:
     case FieldType::Picture:
-    case FieldType::Blob:
         if (!IsMemoField(field, context.family))
             return Binary(raw);
         return decodeMemo(field, raw, out, context);
@@ -232,8 +247,9 @@ Value DecodeField(const FieldInfo& field, std::string_view raw, std::string& out
     case FieldType::NullFlags:
         break;
     }
-    // A type letter no reader agrees on: its bytes as text, so nothing is lost.
-    return RawText(raw, out, context);
+    // A type letter no format defines: its bytes, which reach a statement as hex, so
+    // nothing is lost and no control character slips into the text.
+    return Binary(raw);
 }
 
 } // namespace tabrivel::dbf

@@ -275,9 +275,10 @@ bool IsMemoField(const FieldInfo& field, TableFamily family) {
         return true;
     case FieldType::General:
     case FieldType::Picture:
-    case FieldType::Blob:
         // Some writers keep these inline, in fields wider than any memo pointer.
         return field.length == 4 || field.length == 10;
+    case FieldType::Blob:
+        return field.length == 4;
     case FieldType::Double:
         // A binary memo in dBase; a double in Visual FoxPro and wherever it is 8 wide.
         return family != TableFamily::VisualFoxPro && field.length != 8;
