@@ -28,14 +28,17 @@ private:
     bool nullFlagSet(const char* record, int bit) const;
     void noteTruncation();
 
+    std::unique_ptr<TextDecoder> makeDecoder(const std::filesystem::path& path,
+                                             const TableOpenOptions& options);
+
     BinaryFile file_;
     TableLayout layout_;
-    std::unique_ptr<TextDecoder> text_;
-    std::unique_ptr<MemoFile> memo_;
-    std::string memoBytes_;
-    TableWarnings warnings_;
-    DecodeContext context_;
     std::uint64_t available_ = 0; // complete records the file holds, at most the count
+    std::unique_ptr<MemoFile> memo_;
+    TableWarnings warnings_;
+    std::unique_ptr<TextDecoder> text_;
+    std::string memoBytes_;
+    DecodeContext context_;
     bool finished_ = false;
     RecordStream records_;
     std::vector<std::string> buffers_;
