@@ -28,7 +28,11 @@ DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& op
       text_(makeDecoder(path, options)), context_{layout_.family, *text_, *memo_, memoBytes_,
                                                   warnings_},
       records_(file_, layout_.headerLength, layout_.recordLength, available_),
-      buffers_(layout_.fields.size()), values_(layout_.fields.size()) {}
+      buffers_(layout_.fields.size()), values_(layout_.fields.size()) {
+    if (!layout_.repair.empty())
+        warnings_.note(TableErrorCode::RepairedHeader, file_.name(),
+                       file_.name() + ": " + layout_.repair, {}, 0, 0);
+}
 
 // One decoding for the whole table. Where nothing names a usable code page, the table's
 // own text chooses between UTF-8 and the fallback before any record is delivered, so one

@@ -90,13 +90,19 @@ FieldInfo DecodeDescriptor(const char* raw, const DescriptorShape& shape) {
 
 // Reads descriptors up to the terminator or the end of the header area, whichever
 // comes first: a header without a terminator still describes its complete fields.
+// `terminatorAt` gets the terminator's offset in the file, 0 when there is none.
 std::vector<FieldInfo> ReadDescriptors(BinaryFile& file, const TableLayout& layout,
-                                       const DescriptorShape& shape) {
+                                       const DescriptorShape& shape, std::uint64_t& terminatorAt) {
     const std::uint64_t end = layout.headerLength;
     std::vector<char> area(end - shape.firstOffset);
     file.readAt(shape.firstOffset, area.data(), area.size());
     std::vector<FieldInfo> fields;
-    for (std::uint64_t at = 0; at < area.size() && area[at] != kTerminator; at += shape.size) {
+    terminatorAt = 0;
+    for (std::uint64_t at = 0; at < area.size(); at += shape.size) {
+        if (area[at] == kTerminator) {
+            terminatorAt = shape.firstOffset + at;
+            break;
+        }
         if (at + shape.size > area.size() || area[at] == '\0')
             break;
         fields.push_back(DecodeDescriptor(area.data() + at, shape));
@@ -176,6 +182,42 @@ void CheckFieldWidths(const BinaryFile& file, const TableLayout& layout,
         Fail(file, TableErrorCode::BadFieldDescriptor, 10,
              "the fields need " + std::to_string(TotalWidth(fields)) +
                  " bytes but a record has only " + std::to_string(layout.recordLength));
+}
+
+// Whether the records, starting at `start`, fill the file exactly (an end-of-file mark
+// aside).
+bool RecordsFit(const BinaryFile& file, const TableLayout& layout, std::uint64_t start) {
+    const std::uint64_t end = start + layout.recordCount * layout.recordLength;
+    return file.size() == end || file.size() == end + 1;
+}
+
+// A Visual FoxPro header keeps 263 bytes for its database back-link after the
+// descriptors. A header length that leaves no room for it says the records begin where
+// they may not: then the records begin where exactly one reading of the header length,
+// the descriptors, the back-link, the record length and the file size puts them, or the
+// table is refused. Never shifted records.
+void ReconcileHeaderLength(const BinaryFile& file, TableLayout& layout,
+                           std::uint64_t descriptorsEnd) {
+    constexpr std::uint64_t kBackLinkSize = 263;
+    const std::uint64_t written = layout.headerLength;
+    if (written >= descriptorsEnd + kBackLinkSize)
+        return;
+    std::vector<std::uint64_t> fitting;
+    for (const std::uint64_t start : {written, descriptorsEnd, descriptorsEnd + kBackLinkSize})
+        if (RecordsFit(file, layout, start) &&
+            std::find(fitting.begin(), fitting.end(), start) == fitting.end())
+            fitting.push_back(start);
+    if (fitting.size() != 1)
+        Fail(file, TableErrorCode::NotATable, 8,
+             "the header length " + std::to_string(written) +
+                 " leaves no room for the back-link, and no one place for the records fits "
+                 "the file's size");
+    if (fitting.front() == written)
+        return;
+    layout.headerLength = fitting.front();
+    layout.repair = "the header length " + std::to_string(written) +
+                    " leaves no room for the back-link; the records were read from offset " +
+                    std::to_string(layout.headerLength);
 }
 
 bool IsNullFlagsField(const FieldInfo& field) {
@@ -258,13 +300,16 @@ TableLayout ReadTableLayout(BinaryFile& file) {
     ReadMainHeader(file, layout);
     const auto shape = ShapeOf(layout.family);
     CheckSizes(file, layout, shape);
-    auto fields = ReadDescriptors(file, layout, shape);
+    std::uint64_t terminatorAt = 0;
+    auto fields = ReadDescriptors(file, layout, shape, terminatorAt);
     if (fields.empty())
         Fail(file, TableErrorCode::BadFieldDescriptor, shape.firstOffset,
              "the table describes no fields");
     WidenLongCharacterFields(fields, layout.recordLength);
     ReconcileRecordLength(file, layout, fields);
     CheckFieldWidths(file, layout, fields);
+    if (layout.family == TableFamily::VisualFoxPro && terminatorAt > 0)
+        ReconcileHeaderLength(file, layout, terminatorAt + 1);
     PlaceFields(layout, std::move(fields));
     return layout;
 }

@@ -22,6 +22,7 @@ private slots:
     void recordLengthOneShortOfTheFields();
     void recordLengthOneShortInATruncatedTable();
     void characterFieldsWiderThan255();
+    void visualFoxProHeaderWithoutRoomForTheBackLink();
     void dBase2Layout();
     void dBase7Layout();
     void streamsAcrossChunkBorders();
@@ -228,6 +229,39 @@ void DbfTableTest::recordLengthOneShortInATruncatedTable() {
     QVERIFY2(reading.warnings[0].message().find("truncated after 3 of 5 records") !=
                  std::string::npos,
              reading.warnings[0].message().c_str());
+}
+
+// The header length says the records follow the terminator at once, where a Visual
+// FoxPro table keeps its 263-byte back-link.
+void DbfTableTest::visualFoxProHeaderWithoutRoomForTheBackLink() {
+    DbfWriter writer(0x30);
+    writer.addField("NAME", 'C', 5).addField("CODE", 'N', 3);
+    writer.addRecord({"one", "  1"}).addRecord({"two", "  2"});
+    constexpr std::uint32_t kDescriptorsEnd = 32 + 2 * 32 + 1;
+    writer.setHeaderLength(kDescriptorsEnd); // the writer then leaves the back-link out
+    const auto withoutBackLink = writer.tableBytes();
+    const auto withBackLink =
+        std::string(withoutBackLink).insert(kDescriptorsEnd, std::string(263, '\0'));
+    const auto path = PathIn(dir_, "backlink.dbf");
+
+    // The back-link is there: the records lie after it, and the repair is reported.
+    WriteFile(path, withBackLink);
+    auto reading = ReadTable(path);
+    QCOMPARE(reading.error, std::string());
+    QCOMPARE(Column(reading.records, 0), (std::vector<std::string>{"one  ", "two  "}));
+    QCOMPARE(Column(reading.records, 1), (std::vector<std::string>{"1", "2"}));
+    QCOMPARE(reading.warnings.size(), 1u);
+    QCOMPARE(reading.warnings[0].code, TableErrorCode::RepairedHeader);
+
+    // A writer that left the back-link out: the header length is right as it stands.
+    WriteFile(path, withoutBackLink);
+    reading = ReadTable(path);
+    QCOMPARE(Column(reading.records, 0), (std::vector<std::string>{"one  ", "two  "}));
+    QVERIFY(reading.warnings.empty());
+
+    // Junk after the records: no reading fits the file, so nothing shifted is delivered.
+    WriteFile(path, withBackLink + "junk");
+    QCOMPARE(ErrorOf(path), std::optional(TableErrorCode::NotATable));
 }
 
 void DbfTableTest::characterFieldsWiderThan255() {
