@@ -1,9 +1,12 @@
-// Times tabrivel-convert against pgdbf on the same large tables, side by side.
+// Times tabrivel-convert against pgdbf and against the floor program (a memory map and a
+// format loop, bench/FloorConvert.cpp) on the same large tables, side by side; then the
+// same records spread over many small tables, with one worker and with two.
 //   tabrivel-convert-bench [--records N] [--runs R] [--dir FOLDER]
 #include "BenchOptions.h"
 #include "BenchTables.h"
 #include "ProcessTimer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -21,16 +24,67 @@ void Report(const char* who, const Timing& timing, std::uint32_t records, std::u
                 timing.succeeded ? "" : "  (FAILED)");
 }
 
-void Compare(const char* title, const std::vector<std::string>& ours,
-             const std::vector<std::string>& theirs, const fs::path& dir, std::uint32_t records,
-             std::uintmax_t bytes, int runs) {
+struct Commands {
+    std::vector<std::string> ours, pgdbf, floor;
+};
+
+void Compare(const char* title, const Commands& commands, const fs::path& dir,
+             std::uint32_t records, std::uintmax_t bytes, int runs) {
     std::printf("%s (%u records, %.1f MB of table and memo)\n", title, records, bytes / 1e6);
-    const Timing tabrivel = TimeCommand(ours, "", runs);
+    const Timing tabrivel = TimeCommand(commands.ours, "", runs);
     Report("tabrivel-convert", tabrivel, records, bytes);
-    const Timing pgdbf = TimeCommand(theirs, (dir / "pgdbf.sql").string(), runs);
+    const Timing pgdbf = TimeCommand(commands.pgdbf, (dir / "pgdbf.sql").string(), runs);
     Report("pgdbf", pgdbf, records, bytes);
+    const Timing floor = TimeCommand(commands.floor, (dir / "floor.sql").string(), runs);
+    Report("floor", floor, records, bytes);
     if (pgdbf.succeeded && tabrivel.succeeded)
         std::printf("  speed-up over pgdbf: %.2fx\n", pgdbf.medianSeconds / tabrivel.medianSeconds);
+    if (floor.succeeded && tabrivel.succeeded)
+        std::printf("  time over the floor's: %.2fx\n",
+                    tabrivel.medianSeconds / floor.medianSeconds);
+}
+
+// The same records as one table and as many tables of 100 records: the cost of each
+// table's opening, and what a second worker gains.
+void CompareManyTables(const fs::path& convert, const fs::path& single,
+                       const BenchOptions& options) {
+    const std::uint32_t tables = std::max<std::uint32_t>(1, options.records / 100);
+    const fs::path folder = options.dir / "many";
+    fs::create_directories(folder);
+    std::vector<std::string> command = {convert.string(), "-o",
+                                        (options.dir / "many.sql").string()};
+    for (std::uint32_t k = 0; k < tables; ++k) {
+        char name[32];
+        std::snprintf(name, sizeof name, "t%05u.dbf", k);
+        const fs::path path = folder / name;
+        if (!fs::exists(path))
+            WriteDbase3Table(path.string(), 100);
+        command.push_back(path.string());
+    }
+    std::printf("Many tables (%u tables of 100 records against one of %u)\n", tables,
+                options.records);
+    const std::uint32_t records = tables * 100;
+    const std::uintmax_t bytes = fs::file_size(single);
+    const Timing one =
+        TimeCommand({convert.string(), "-o", (options.dir / "one.sql").string(), single.string()},
+                    "", options.runs);
+    Report("one table", one, options.records, bytes);
+    const Timing many = TimeCommand(command, "", options.runs);
+    Report("many tables", many, records, bytes);
+    auto withJobs = [&command](const char* jobs) {
+        auto jobsCommand = command;
+        jobsCommand.insert(jobsCommand.begin() + 1, {"--jobs", jobs});
+        return jobsCommand;
+    };
+    const Timing jobs1 = TimeCommand(withJobs("1"), "", options.runs);
+    Report("many, --jobs 1", jobs1, records, bytes);
+    const Timing jobs2 = TimeCommand(withJobs("2"), "", options.runs);
+    Report("many, --jobs 2", jobs2, records, bytes);
+    if (one.succeeded && many.succeeded)
+        std::printf("  many over one: %.2fx\n", many.medianSeconds / one.medianSeconds);
+    if (jobs1.succeeded && jobs2.succeeded)
+        std::printf("  --jobs 2 speed-up over --jobs 1: %.2fx\n",
+                    jobs1.medianSeconds / jobs2.medianSeconds);
 }
 
 } // namespace
@@ -45,11 +99,18 @@ int main(int argc, char** argv) {
     WriteFoxProTable(fox.string(), memo.string(), options.records);
     const std::string out = (options.dir / "tabrivel.sql").string();
 
-    Compare("dBase III, ten fields", {convert.string(), "-o", out, dbase.string()},
-            {"pgdbf", "-s", "cp1252", dbase.string()}, options.dir, options.records,
-            fs::file_size(dbase), options.runs);
-    Compare("Visual FoxPro with memo", {convert.string(), "-o", out, fox.string()},
-            {"pgdbf", "-s", "cp1252", "-m", memo.string(), fox.string()}, options.dir,
-            options.records, fs::file_size(fox) + fs::file_size(memo), options.runs);
+    const std::string floor = (fs::path(argv[0]).parent_path() / "tabrivel-floor").string();
+
+    Compare("dBase III, ten fields",
+            {{convert.string(), "-o", out, dbase.string()},
+             {"pgdbf", "-s", "cp1252", dbase.string()},
+             {floor, dbase.string()}},
+            options.dir, options.records, fs::file_size(dbase), options.runs);
+    Compare("Visual FoxPro with memo",
+            {{convert.string(), "-o", out, fox.string()},
+             {"pgdbf", "-s", "cp1252", "-m", memo.string(), fox.string()},
+             {floor, fox.string(), memo.string()}},
+            options.dir, options.records, fs::file_size(fox) + fs::file_size(memo), options.runs);
+    CompareManyTables(convert, dbase, options);
     return 0;
 }

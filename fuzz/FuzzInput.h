@@ -11,7 +11,9 @@ namespace tabrivel::fuzz {
 // little-endian bytes, the table, then the memo file. The selector picks the memo
 // file's extension (or none) and its letter case, the number format, and a code-page
 // file beside the table (or none), so one corpus covers .dbt, .fpt and .smt tables,
-// both locale paths and the multi-byte and stateful decoders.
+// both locale paths and the multi-byte and stateful decoders. With the selector's top
+// bit set, two little-endian bytes after the length pick the code-page file's text
+// from every converter name and alias ICU knows.
 struct FuzzInput {
     std::string_view table;
     std::string_view memo;
@@ -23,7 +25,8 @@ struct FuzzInput {
 FuzzInput SplitInput(const std::uint8_t* data, std::size_t size);
 
 // The inverse, used by the seed writer.
+// `icuCodePage`, when not negative, is the index of the ICU name the .cpg file holds.
 std::string JoinInput(std::string_view table, std::string_view memo, std::string_view memoExtension,
-                      bool localeFormat = false);
+                      bool localeFormat = false, int icuCodePage = -1);
 
 } // namespace tabrivel::fuzz

@@ -3,7 +3,9 @@
 // every real table found under it with its memo file beside it.
 //
 //   tabrivel-fuzz-seeds OUTPUT_FOLDER [REAL_TABLES_FOLDER]
+//   tabrivel-fuzz-seeds --recipes OUTPUT_FOLDER   (seeds of the large-table fuzzer)
 #include "FuzzInput.h"
+#include "IcuCodePageNames.h"
 
 #include "DbfWriter.h"
 
@@ -16,6 +18,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -122,9 +125,59 @@ Seed Broken() {
     return FromWriter("broken-count", w);
 }
 
+// Memo files that end early: inside the last memo's text, inside a block header, and
+// a dBase III memo whose terminator never comes.
+std::vector<Seed> CutMemos() {
+    DbfWriter dbase3(0x83);
+    dbase3.addField("NOTE", 'M', 10);
+    dbase3.addRecord({MemoPointer(dbase3.addMemo("a memo that loses its end"), 10)});
+    std::string memo = dbase3.memoBytes();
+    const std::string table = dbase3.tableBytes();
+    std::string unterminated = memo.substr(0, 512) + "no end mark, no padding";
+
+    DbfWriter fox(0xF5);
+    fox.setMemoFormat(MemoFormat::FoxPro, 64);
+    fox.addField("NOTE", 'M', 10);
+    fox.addRecord({MemoPointer(fox.addMemo(std::string(100, 'f')), 10)});
+    const std::string foxMemo = fox.memoBytes();
+    return {
+        {"cut-dbt-text", tabrivel::fuzz::JoinInput(table, memo.substr(0, 512 + 10), ".dbt")},
+        {"cut-dbt-unterminated", tabrivel::fuzz::JoinInput(table, unterminated, ".dbt")},
+        {"cut-fpt-block-header",
+         tabrivel::fuzz::JoinInput(fox.tableBytes(), foxMemo.substr(0, 512 + 5), ".fpt")},
+        {"cut-fpt-text", tabrivel::fuzz::JoinInput(fox.tableBytes(),
+                                                   foxMemo.substr(0, foxMemo.size() - 40), ".fpt")},
+    };
+}
+
+// One table for every converter ICU offers, named in its .cpg by the canonical name and
+// by one alias: text and memo bytes that mean something different in each.
+std::vector<Seed> IcuCodePages() {
+    DbfWriter w(0x83, 0x00);
+    w.addField("NAME", 'C', 12).addField("NOTE", 'M', 10);
+    w.addRecord(
+        {"\xE9\x80\xFF+AG\x1B$B~{\x0E",
+         MemoPointer(w.addMemo(std::string("\x0B\x41\x00\x81\x82\xF0\x9F\xA4\x1B(J+-", 13)), 10)});
+    std::vector<Seed> seeds;
+    const int converters = tabrivel::fuzz::IcuConverterCount();
+    for (int index = 0; index < 2 * converters; ++index) {
+        const std::string name(tabrivel::fuzz::IcuCodePageName(static_cast<std::uint16_t>(index)));
+        seeds.push_back(
+            {"cpg-" + std::to_string(index) + "-" + name,
+             tabrivel::fuzz::JoinInput(w.tableBytes(), w.memoBytes(), ".dbt", false, index)});
+        std::replace(seeds.back().name.begin(), seeds.back().name.end(), '/', '_');
+    }
+    return seeds;
+}
+
 std::vector<Seed> WriterSeeds() {
-    return {DBase3Plain(), DBase3Memo(),   DBase4Memo(), DBase7(),
-            FoxPro(),      VisualFoxPro(), DBase2(),     Broken()};
+    std::vector<Seed> seeds = {DBase3Plain(), DBase3Memo(),   DBase4Memo(), DBase7(),
+                               FoxPro(),      VisualFoxPro(), DBase2(),     Broken()};
+    for (auto* more : {CutMemos, IcuCodePages}) {
+        auto extra = more();
+        seeds.insert(seeds.end(), extra.begin(), extra.end());
+    }
+    return seeds;
 }
 
 std::string ReadPrefix(const fs::path& path, std::size_t limit = SIZE_MAX) {
@@ -194,11 +247,108 @@ std::vector<Seed> RealSeeds(const fs::path& folder) {
     return seeds;
 }
 
+// Recipes for the large-table fuzzer, laid out as TableRecipe.cpp reads them.
+struct Recipe {
+    std::uint8_t family, languageDriver, blockSize;
+    std::vector<std::pair<std::uint8_t, std::uint8_t>> fields; // type index, width - 1
+    std::uint16_t count;
+    std::uint8_t countScale, memoCount;
+    std::uint32_t memoLength;
+    std::uint8_t deletedEvery, cuts;
+    std::uint32_t tableCut, memoCut;
+    std::uint16_t codePage;
+    std::string filler;
+
+    std::string bytes() const {
+        std::string out{char(family), char(languageDriver), char(blockSize),
+                        char(fields.size() - 1)};
+        for (const auto& [type, width] : fields)
+            out += {char(type), char(width)};
+        for (std::size_t k = 0; k < fields.size(); ++k)
+            out += {char(2), char(k == 2 ? 0x02 : 0)}; // decimals; the third field nullable
+        const auto number = [&out](std::uint32_t value, int count) {
+            for (int k = 0; k < count; ++k)
+                out += char((value >> (8 * k)) & 0xFF);
+        };
+        number(count, 2);
+        out += {char(countScale), char(memoCount - 1)};
+        number(memoLength, 3);
+        out += {char(deletedEvery), char(cuts)};
+        number(tableCut, 3);
+        number(memoCut, 3);
+        number(codePage, 2);
+        return out + filler;
+    }
+};
+
+// Type indices in the recipe's type list.
+constexpr std::uint8_t kC = 0, kN = 1, kD = 3, kL = 4, kM = 5, kI = 6, kY = 8, kT = 9, kV = 10;
+
+std::vector<Seed> RecipeSeeds() {
+    const std::string names = "Smith, J\xF6rg O'Brien 12.50 19991231 T \x8C\xA8\xE0 ";
+    const std::vector<std::pair<std::string, Recipe>> recipes = {
+        {"dbase3-chunks",
+         {0, 0x03, 3, {{kC, 49}, {kN, 9}, {kD, 7}}, 30000, 0, 1, 0, 0, 0, 0, 0, 0, names}},
+        {"dbase3-big-memo-cut",
+         {1, 0x26, 3, {{kC, 19}, {kM, 9}}, 5000, 0, 2, 300000, 7, 0x02, 0, 450000, 0, names}},
+        {"vfp-memo-nulls",
+         {5,
+          0x03,
+          2,
+          {{kI, 3}, {kM, 3}, {kV, 19}, {kY, 7}, {kT, 7}},
+          20000,
+          0,
+          2,
+          100000,
+          0,
+          0,
+          0,
+          0,
+          0,
+          names}},
+        {"foxpro-cut-table",
+         {3,
+          0x03,
+          1,
+          {{kC, 30}, {kM, 9}, {kL, 0}},
+          4000,
+          1,
+          3,
+          70000,
+          3,
+          0x01,
+          1500000,
+          0,
+          0,
+          names}},
+        {"dbase4-memo", {2, 0x57, 3, {{kC, 9}, {kM, 9}}, 3000, 0, 1, 700000, 0, 0, 0, 0, 0, names}},
+        {"hipersix-memo",
+         {7, 0x03, 1, {{kC, 9}, {kM, 9}}, 2000, 0, 2, 40000, 0, 0, 0, 0, 0, names}},
+        {"dbase3-cpg-cut-both",
+         {1, 0x00, 3, {{kC, 79}, {kM, 9}}, 9000, 0, 1, 600000, 0, 0x0B, 700001, 3000, 40, names}},
+    };
+    std::vector<Seed> seeds;
+    for (const auto& [name, recipe] : recipes)
+        seeds.push_back({"recipe-" + name, recipe.bytes()});
+    return seeds;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string_view(argv[1]) == "--recipes") {
+        fs::create_directories(argv[2]);
+        for (const auto& seed : RecipeSeeds()) {
+            std::ofstream out(fs::path(argv[2]) / seed.name, std::ios::binary | std::ios::trunc);
+            out.write(seed.bytes.data(), static_cast<std::streamsize>(seed.bytes.size()));
+        }
+        return 0;
+    }
     if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER [REAL_TABLES_FOLDER]\n", argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s OUTPUT_FOLDER [REAL_TABLES_FOLDER]\n       %s --recipes OUTPUT_FOLDER\n",
+            argv[0], argv[0]);
         return 2;
     }
     const fs::path output = argv[1];

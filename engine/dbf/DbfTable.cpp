@@ -51,6 +51,11 @@ std::unique_ptr<TextDecoder> DbfTable::makeDecoder(const std::filesystem::path& 
                                codePage.name,
                            {}, 0, 0);
     }
+    if (IsKnownCodePage(codePage.name) && !IsTableCodePage(codePage.name))
+        throw TableError(TableErrorCode::UnknownEncoding, file_.name(), 0,
+                         file_.name() + ": \"" + codePage.name +
+                             "\" is not a code page tables are stored in (it carries state "
+                             "from byte to byte or compresses Unicode)");
     std::unique_ptr<TextDecoder> decoder;
     try {
         decoder = std::make_unique<TextDecoder>(codePage.name);

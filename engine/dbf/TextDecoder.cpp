@@ -68,6 +68,40 @@ std::size_t Utf8SequenceLength(const unsigned char* p, std::size_t left) {
     return length;
 }
 
+// Tables store each value on its own, in a code page where a byte below 0x80 is
+// either itself or, in EBCDIC and pure double-byte pages, a fixed other character.
+// Encodings that carry state from byte to byte (escape sequences, shifts, dynamic
+// windows) or that compress Unicode were never a table's code page; decoding them
+// value by value gives text no writer meant.
+bool HasTableConverterType(const UConverter* converter) {
+    switch (ucnv_getType(converter)) {
+    case UCNV_SBCS:
+    case UCNV_DBCS:
+    case UCNV_MBCS:
+    case UCNV_LATIN_1:
+    case UCNV_UTF8:
+    case UCNV_US_ASCII:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether each byte below 0x80, decoded on its own, is that same character: only
+// then may ASCII text skip the converter.
+bool DecodesAsciiAsItself(UConverter* converter) {
+    for (int byte = 0; byte < 0x80; ++byte) {
+        const char in = static_cast<char>(byte);
+        UChar wide[4];
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_reset(converter);
+        const int32_t units = ucnv_toUChars(converter, wide, 4, &in, 1, &status);
+        if (U_FAILURE(status) || units != 1 || wide[0] != byte)
+            return false;
+    }
+    return true;
+}
+
 bool IsUtf8(std::string_view bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     for (std::size_t at = 0; at < bytes.size();) {
@@ -79,12 +113,38 @@ bool IsUtf8(std::string_view bytes) {
     return true;
 }
 
+int32_t DecodeToWide(UConverter* converter, std::string_view bytes, std::vector<char16_t>& wide,
+                     UErrorCode& status) {
+    // Table code pages give at most one UTF-16 unit per byte; should one ever give
+    // more, ICU reports the length it needs and the value is converted again into a
+    // buffer of that size, so nothing beyond the buffer is ever read.
+    wide.resize(bytes.size() + 1);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        status = U_ZERO_ERROR;
+        ucnv_reset(converter);
+        const int32_t units = ucnv_toUChars(converter, reinterpret_cast<UChar*>(wide.data()),
+                                            static_cast<int32_t>(wide.size()), bytes.data(),
+                                            static_cast<int32_t>(bytes.size()), &status);
+        if (status != U_BUFFER_OVERFLOW_ERROR)
+            return units;
+        wide.resize(static_cast<std::size_t>(units) + 1);
+    }
+    return 0;
+}
+
 } // namespace
 
 bool IsKnownCodePage(const std::string& name) {
     UConverter* converter = OpenConverter(name);
     ucnv_close(converter);
     return converter != nullptr;
+}
+
+bool IsTableCodePage(const std::string& name) {
+    UConverter* converter = OpenConverter(name);
+    const bool table = converter && HasTableConverterType(converter);
+    ucnv_close(converter);
+    return table;
 }
 
 void TextDecoder::ConverterCloser::operator()(UConverter* converter) const {
@@ -98,6 +158,8 @@ TextDecoder::TextDecoder(const std::string& codePage, bool acceptUtf8)
     singleByte_ = ucnv_getMaxCharSize(converter_.get()) == 1;
     if (singleByte_)
         buildTable();
+    else
+        asciiIsIdentity_ = DecodesAsciiAsItself(converter_.get());
 }
 
 TextDecoder::~TextDecoder() = default;
@@ -153,30 +215,28 @@ void TextDecoder::appendSingleByte(std::string_view bytes, std::string& out) con
 }
 
 void TextDecoder::appendMultiByte(std::string_view bytes, std::string& out) {
-    if (IsAscii(bytes)) {
+    if (asciiIsIdentity_ && IsAscii(bytes)) {
         out.append(bytes);
         return;
     }
-    // At most one UTF-16 unit per input byte, and at most three UTF-8 bytes per unit.
-    wide_.resize(bytes.size() + 1);
     UErrorCode status = U_ZERO_ERROR;
-    ucnv_reset(converter_.get());
-    const int32_t units = ucnv_toUChars(converter_.get(), reinterpret_cast<UChar*>(wide_.data()),
-                                        static_cast<int32_t>(wide_.size()), bytes.data(),
-                                        static_cast<int32_t>(bytes.size()), &status);
+    const int32_t units = DecodeToWide(converter_.get(), bytes, wide_, status);
     const std::size_t start = out.size();
-    out.resize(start + static_cast<std::size_t>(units) * 3 + 1);
-    int32_t length = 0;
-    UErrorCode utf8Status = U_ZERO_ERROR;
-    u_strToUTF8WithSub(out.data() + start, static_cast<int32_t>(out.size() - start), &length,
-                       reinterpret_cast<const UChar*>(wide_.data()), units, 0xFFFD, nullptr,
-                       &utf8Status);
-    if (U_SUCCESS(status) && U_SUCCESS(utf8Status)) {
-        out.resize(start + static_cast<std::size_t>(length));
-        return;
+    if (U_SUCCESS(status)) {
+        // At most three UTF-8 bytes per UTF-16 unit.
+        out.resize(start + static_cast<std::size_t>(units) * 3 + 1);
+        int32_t length = 0;
+        UErrorCode utf8Status = U_ZERO_ERROR;
+        u_strToUTF8WithSub(out.data() + start, static_cast<int32_t>(out.size() - start), &length,
+                           reinterpret_cast<const UChar*>(wide_.data()), units, 0xFFFD, nullptr,
+                           &utf8Status);
+        if (U_SUCCESS(utf8Status)) {
+            out.resize(start + static_cast<std::size_t>(length));
+            return;
+        }
+        out.resize(start);
     }
     // Never drop a value: keep its ASCII and mark every other byte.
-    out.resize(start);
     for (const char c : bytes)
         out.append(static_cast<unsigned char>(c) < 0x80 ? std::string_view(&c, 1)
                                                         : std::string_view("\xEF\xBF\xBD"));

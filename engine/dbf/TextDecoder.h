@@ -13,6 +13,11 @@ namespace tabrivel::dbf {
 
 bool IsKnownCodePage(const std::string& name);
 
+// Whether tables can be stored in the code page: ICU knows it and it decodes each
+// value on its own, without state carried from byte to byte (escape sequences, shift
+// states, Unicode compression such as SCSU and BOCU-1, UTF-7, UTF-16).
+bool IsTableCodePage(const std::string& name);
+
 // Turns a table's bytes into UTF-8. Single-byte code pages are decoded through a
 // 256-entry table built once per table; multi-byte ones go through ICU. Bytes a code
 // page does not define become U+FFFD, so a value is never dropped.

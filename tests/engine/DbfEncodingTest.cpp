@@ -13,6 +13,8 @@ private slots:
     void decodesText_data();
     void decodesText();
     void unknownOverrideIsAnError();
+    void statefulEncodingsAreRefused_data();
+    void statefulEncodingsAreRefused();
     void memoTextIsDecodedToo();
     void oneDecodingPerTable_data();
     void oneDecodingPerTable();
@@ -99,6 +101,41 @@ void DbfEncodingTest::unknownOverrideIsAnError() {
     writer.write(path);
     QCOMPARE(ErrorOf(path, TableOpenOptions{"no-such-code-page"}),
              std::optional(TableErrorCode::UnknownEncoding));
+}
+
+void DbfEncodingTest::statefulEncodingsAreRefused_data() {
+    QTest::addColumn<QByteArray>("cpg");
+    QTest::addColumn<QString>("override");
+    QTest::addRow("cpg SCSU") << QByteArray("SCSU") << "";
+    QTest::addRow("cpg BOCU-1") << QByteArray("BOCU-1\r\n") << "";
+    QTest::addRow("cpg UTF-7") << QByteArray("UTF-7") << "";
+    QTest::addRow("cpg ISO-2022-JP") << QByteArray("ISO-2022-JP") << "";
+    QTest::addRow("cpg UTF-16") << QByteArray("UTF-16") << "";
+    QTest::addRow("override SCSU") << QByteArray() << "SCSU";
+    QTest::addRow("override HZ beats a good cpg") << QByteArray("1251") << "HZ";
+}
+
+void DbfEncodingTest::statefulEncodingsAreRefused() {
+    QFETCH(QByteArray, cpg);
+    QFETCH(QString, override);
+    QTemporaryDir dir;
+    DbfWriter writer(0x83, 0x03);
+    writer.addField("NAME", 'C', 4).addField("NOTES", 'M', 10);
+    writer.addRecord(
+        {"\xE9\xE8\xFF\x80", MemoPointer(writer.addMemo(std::string(70000, '\xF0')), 10)});
+    const auto path = PathIn(dir, "stateful.dbf");
+    writer.write(path, ".dbt");
+    if (!cpg.isNull())
+        WriteFile(PathIn(dir, "stateful.cpg"), FromQt(cpg));
+    const std::string named = override.isEmpty() ? FromQt(cpg.trimmed()) : override.toStdString();
+    try {
+        ReadAllRecords(path, TableOpenOptions{override.toStdString()});
+        QFAIL("the table was read");
+    } catch (const TableError& error) {
+        QCOMPARE(error.code(), TableErrorCode::UnknownEncoding);
+        QVERIFY2(std::string(error.what()).find('"' + named + '"') != std::string::npos,
+                 error.what());
+    }
 }
 
 void DbfEncodingTest::memoTextIsDecodedToo() {

@@ -1,0 +1,102 @@
+#include "FuzzConversion.h"
+
+#include "ValueChecks.h"
+
+#include "SqlText.h"
+#include "TableError.h"
+#include "TableSource.h"
+#include "ValueText.h"
+
+#include <QLocale>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace tabrivel::fuzz {
+namespace {
+
+void WriteFile(const fs::path& path, std::string_view bytes) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
+        std::abort();
+    std::fclose(file);
+}
+
+const ValueFormat& FormatFor(bool locale) {
+    static const ValueFormat plain;
+    static const ValueFormat german =
+        ValueFormat::fromLocale(QLocale(QLocale::German, QLocale::Germany));
+    return locale ? german : plain;
+}
+
+// Every value has its promised form; every statement is UTF-8, carries one value per
+// field and never a NUL character.
+void Check(bool holds) {
+    if (!holds)
+        std::abort();
+}
+
+void ConvertAll(const fs::path& table, const ValueFormat& format) {
+    const auto source = OpenTable(table);
+    const int fields = source->fieldCount();
+    std::string statement = CreateTableStatement("[", "]", "T", "t", fields, true);
+    Check(statement.find('\0') == std::string::npos);
+    const std::string name = QualifiedTableName("[", "]", "T", "t");
+    while (source->next()) {
+        const auto values = source->values();
+        Check(values.size() == static_cast<std::size_t>(fields));
+        statement.clear();
+        AppendInsertStatement(statement, name, values, true, format);
+        Check(statement.find('\0') == std::string::npos);
+        Check(IsUtf8(statement));
+        for (const Value& value : values)
+            Check(HasPromisedForm(value));
+    }
+}
+
+} // namespace
+
+Workspace::Workspace() {
+    const fs::path base = fs::is_directory("/dev/shm") ? "/dev/shm" : fs::temp_directory_path();
+    std::string pattern = (base / "tabrivel-fuzz-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        std::abort();
+    folder_ = pattern;
+    table_ = folder_ / "t.dbf";
+    codePage_ = folder_ / "t.cpg";
+}
+
+Workspace::~Workspace() {
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+}
+
+const fs::path& Workspace::write(const FuzzInput& input) {
+    if (!memo_.empty())
+        fs::remove(memo_);
+    memo_.clear();
+    WriteFile(table_, input.table);
+    if (input.codePageFile.empty())
+        fs::remove(codePage_);
+    else
+        WriteFile(codePage_, input.codePageFile);
+    if (!input.memoExtension.empty()) {
+        memo_ = folder_ / ("t" + input.memoExtension);
+        WriteFile(memo_, input.memo);
+    }
+    return table_;
+}
+
+void ConvertAndCheck(const fs::path& table, bool localeFormat) {
+    try {
+        ConvertAll(table, FormatFor(localeFormat));
+    } catch (const TableError&) {
+        // A clear refusal is what broken input deserves.
+    }
+}
+
+} // namespace tabrivel::fuzz
