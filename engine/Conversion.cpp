@@ -4,9 +4,18 @@
 
 namespace tabrivel {
 
-void ConvertTable(const std::filesystem::path& path, std::string_view baseName,
-                  const ConversionOptions& options, const ValueFormat& format,
-                  const StatementSink& sink) {
+namespace {
+
+std::vector<TableWarning> WarningsOf(const TableSource& table) {
+    const auto warnings = table.warnings();
+    return {warnings.begin(), warnings.end()};
+}
+
+} // namespace
+
+std::vector<TableWarning> ConvertTable(const std::filesystem::path& path, std::string_view baseName,
+                                       const ConversionOptions& options, const ValueFormat& format,
+                                       const StatementSink& sink) {
     const std::string closing = ClosingDelimiterFor(options.delimiter);
     const std::unique_ptr<TableSource> table = OpenTable(path, options.open);
     if (options.createTable) {
@@ -21,6 +30,15 @@ void ConvertTable(const std::filesystem::path& path, std::string_view baseName,
         AppendInsertStatement(statement, name, table->values(), options.semicolon, format);
         sink(statement);
     }
+    return WarningsOf(*table);
+}
+
+std::vector<TableWarning> CheckTable(const std::filesystem::path& path,
+                                     const TableOpenOptions& options) {
+    const std::unique_ptr<TableSource> table = OpenTable(path, options);
+    while (table->next()) {
+    }
+    return WarningsOf(*table);
 }
 
 } // namespace tabrivel

@@ -17,6 +17,8 @@ enum class TableErrorCode {
     BadMemoFile,        // the memo file's header is unusable
     MemoOutOfRange,     // a memo pointer or length beyond the memo file
     TruncatedRecords,   // the file ends before the header's record count
+    TruncatedMemo,      // the memo file ends inside a memo
+    RepairedHeader,     // the header contradicted the file; the records were found anyway
     UnknownEncoding,    // a code page that cannot be decoded
     ReadFailed,         // an I/O error while reading
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TableWarning.h"
 #include "Value.h"
 
 #include <filesystem>
@@ -17,7 +18,9 @@ struct TableOpenOptions {
 
 // Reads one DBF table: its field count, then its records in the table's order,
 // each as fieldCount() decoded values in field order. Deleted records are skipped.
-// Every failure is a TableError naming the file and what is wrong.
+// A failure that stops the table is a TableError naming the file and what is wrong;
+// damage the reader can read past (a memo lost, records cut off at the end) is
+// delivered as far as it goes and listed in warnings().
 class TableSource {
 public:
     virtual ~TableSource() = default;
@@ -30,6 +33,9 @@ public:
 
     // The current record's values; fieldCount() of them.
     virtual std::span<const Value> values() const = 0;
+
+    // What was lost so far; complete once next() has returned false.
+    virtual std::span<const TableWarning> warnings() const = 0;
 };
 
 std::unique_ptr<TableSource> OpenTable(const std::filesystem::path& path,

@@ -60,6 +60,8 @@ struct ConversionRun::Pass {
     QString fileName;
     std::string baseName;
     std::unique_ptr<TableSource> table;
+    // For each of the table's warnings so far, the statement at which it appeared.
+    std::vector<int> warningStatements;
     qint64 row = 0;
     // The table-name option the qualified name was last built from, so that an unchanged
     // option costs one comparison per statement.
@@ -137,6 +139,7 @@ ConversionRun::Outcome ConversionRun::convertFile(Pass& pass, int index) {
         outcome = convertRecords(pass);
         if (outcome == Outcome::WindowClosing)
             return outcome;
+        reportWarnings(pass);
     }
     // The reader and its files are let go before the next table is opened.
     trap.run(208, [&] { pass.table.reset(); });
@@ -146,7 +149,27 @@ ConversionRun::Outcome ConversionRun::convertFile(Pass& pass, int index) {
 void ConversionRun::openTable(Pass& pass) {
     pass.table.reset();
     pass.nameBuilt = false;
+    pass.warningStatements.clear();
     pass.trap.run(150, [&] { pass.table = OpenTable(NativePath(pass.path)); });
+    noteWarnings(pass, 150);
+}
+
+// Remembers where each new warning turned up: the table lists them as it reads.
+void ConversionRun::noteWarnings(Pass& pass, int statement) {
+    if (!pass.table)
+        return;
+    const std::size_t count = pass.table->warnings().size();
+    if (count > pass.warningStatements.size())
+        pass.warningStatements.resize(count, statement);
+}
+
+// A table that lost values is reported once, after its rows, as any failure of the run
+// is: the box names the run's location and the statement where the loss was found.
+void ConversionRun::reportWarnings(Pass& pass) {
+    const auto warnings = pass.table->warnings();
+    for (std::size_t i = 0; i < warnings.size() && i < pass.warningStatements.size(); ++i)
+        ReportApplicationError(window_.prompts(), pass.trap.location(), pass.warningStatements[i],
+                               QString::fromStdString(warnings[i].message()));
 }
 
 void ConversionRun::appendCreateTable(Pass& pass) {
@@ -169,7 +192,9 @@ void ConversionRun::appendCreateTable(Pass& pass) {
 ConversionRun::Outcome ConversionRun::convertRecords(Pass& pass) {
     StatementTrap& trap = pass.trap;
     bool atEnd = true;
-    if (!trap.run(174, [&] { atEnd = !pass.table->next(); }) || atEnd)
+    const bool read = trap.run(174, [&] { atEnd = !pass.table->next(); });
+    noteWarnings(pass, 174);
+    if (!read || atEnd)
         return Outcome::Carried;
     trap.run(178, [&] { pass.row = 1; });
     trap.run(180, [&] { pass.statement.clear(); });
@@ -178,7 +203,9 @@ ConversionRun::Outcome ConversionRun::convertRecords(Pass& pass) {
         if (pass.row % 1000 == 0 && !yield())
             return Outcome::WindowClosing;
         appendInsert(pass);
-        if (!trap.run(204, [&] { atEnd = !pass.table->next(); }))
+        const bool read = trap.run(204, [&] { atEnd = !pass.table->next(); });
+        noteWarnings(pass, 204);
+        if (!read)
             break;
         trap.run(206, [&] { ++pass.row; });
     }

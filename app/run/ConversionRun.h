@@ -43,6 +43,8 @@ private:
     Outcome convertAll(Pass& pass);
     Outcome convertFile(Pass& pass, int index);
     void openTable(Pass& pass);
+    void noteWarnings(Pass& pass, int statement);
+    void reportWarnings(Pass& pass);
     void appendCreateTable(Pass& pass);
     Outcome convertRecords(Pass& pass);
     void appendInsert(Pass& pass);

@@ -47,13 +47,36 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+void PrintWarnings(const std::vector<TableWarning>& warnings, const std::string& table,
+                   const char* kind, std::FILE* errors) {
+    for (const auto& warning : warnings)
+        std::fprintf(errors, "tabrivel-convert: %s: %s: %s\n", table.c_str(), kind,
+                     warning.message().c_str());
+}
+
+// Under --strict a table that would lose anything is refused before any of its
+// statements is written: a first pass finds the losses, so memory stays bounded.
+bool RefusedAsLossy(const std::string& table, const CompanionArguments& arguments,
+                    std::FILE* errors) {
+    if (!arguments.strict)
+        return false;
+    const auto warnings = CheckTable(std::filesystem::path(table), arguments.options.open);
+    PrintWarnings(warnings, table, "refused", errors);
+    return !warnings.empty();
+}
+
+// True when every value of the table arrived.
 bool ConvertInto(StatementWriter& writer, const std::string& table,
                  const CompanionArguments& arguments, const ValueFormat& format,
                  std::FILE* errors) {
     try {
-        ConvertTable(std::filesystem::path(table), TableBaseName(table), arguments.options, format,
-                     [&writer](std::string_view statement) { writer.write(statement); });
-        return true;
+        if (RefusedAsLossy(table, arguments, errors))
+            return false;
+        const auto warnings = ConvertTable(
+            std::filesystem::path(table), TableBaseName(table), arguments.options, format,
+            [&writer](std::string_view statement) { writer.write(statement); });
+        PrintWarnings(warnings, table, "warning", errors);
+        return warnings.empty();
     } catch (const TableError& e) {
         std::fprintf(errors, "tabrivel-convert: %s: %s\n", table.c_str(), e.what());
     } catch (const std::exception& e) {

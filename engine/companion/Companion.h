@@ -7,7 +7,8 @@
 namespace tabrivel {
 
 // Converts every table of the arguments into `out`, reporting failures on `errors`.
-// Numbers and dates take `format`. Returns the exit status: 0 all converted, 1 any failed.
+// Numbers and dates take `format`. Returns the exit status: 0 when every value of every
+// table arrived, 1 when any table failed or lost values.
 int RunCompanion(const CompanionArguments& arguments, const ValueFormat& format, std::FILE* out,
                  std::FILE* errors);
 

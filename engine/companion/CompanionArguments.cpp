@@ -17,11 +17,16 @@ const char* const kCompanionUsage =
     "  --encoding NAME   read text in this code page instead of the table's own\n"
     "                    (cp1252, cp866, UTF-8, ...)\n"
     "  -o FILE           write to FILE instead of standard output\n"
+    "  --strict          refuse a table that would lose anything (a memo, records\n"
+    "                    cut off, text read by a guess) instead of converting the rest\n"
     "  --help            show this text\n"
     "\n"
     "Numbers and dates take the form of the current locale (LC_ALL, LANG).\n"
-    "Exit status: 0 when every table converted, 1 when any failed (reported on\n"
-    "standard error, the others still converted), 2 for a usage error.\n";
+    "A damaged table is converted as far as it can be read; each loss is reported on\n"
+    "standard error as a warning.\n"
+    "Exit status: 0 when every value of every table arrived, 1 when any table failed\n"
+    "or lost values (reported on standard error, the others still converted), 2 for a\n"
+    "usage error.\n";
 
 namespace {
 
@@ -45,6 +50,8 @@ bool TakeFlag(const std::string& name, CompanionArguments& out) {
         out.options.semicolon = false;
     else if (name == "--insert-only")
         out.options.createTable = false;
+    else if (name == "--strict")
+        out.strict = true;
     else if (name == "--help" || name == "-h")
         out.help = true;
     else

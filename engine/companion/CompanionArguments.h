@@ -13,6 +13,7 @@ struct CompanionArguments {
     std::string outputFile; // empty: standard output
     std::vector<std::string> tables;
     bool help = false;
+    bool strict = false; // refuse a table that would lose anything
 };
 
 struct ParsedArguments {

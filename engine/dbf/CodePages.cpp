@@ -1,5 +1,6 @@
 #include "CodePages.h"
 
+#include "ByteOrder.h"
 #include "SiblingFile.h"
 #include "TextDecoder.h"
 
@@ -152,11 +153,23 @@ CodePageChoice ChooseCodePage(const std::filesystem::path& table, std::uint8_t l
         if (IsKnownCodePage(name))
             return {name};
     }
-    if (const char* name = CodePageOfLanguageDriver(languageDriver))
+    if (const auto* own = OwnUpperHalfOfLanguageDriver(languageDriver))
+        return {"US-ASCII", CodePageChoice::Origin::Named, own};
+    const char* name = CodePageOfLanguageDriver(languageDriver);
+    if (name && IsKnownCodePage(name))
         return {name};
     // Tables that name no code page hold windows-1252 text in practice, or UTF-8 from
-    // newer GIS tools; the decoder tells those apart value by value.
-    return {kDefaultCodePage, false};
+    // newer GIS tools; the table's text tells those apart.
+    if (languageDriver == 0)
+        return {kDefaultCodePage, CodePageChoice::Origin::NoneNamed};
+    std::string why = "language driver " + HexByte(languageDriver);
+    why += name ? std::string(" names code page ") + name + ", which cannot be decoded here"
+                : " names no code page known here";
+    return {kDefaultCodePage, CodePageChoice::Origin::Unavailable, nullptr, why};
+}
+
+const char* FallbackCodePage() {
+    return kDefaultCodePage;
 }
 
 } // namespace tabrivel::dbf

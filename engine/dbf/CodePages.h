@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <filesystem>
+
+#include "OwnCodePages.h"
 #include <string>
 
 namespace tabrivel::dbf {
@@ -15,13 +17,27 @@ const char* CodePageOfLanguageDriver(std::uint8_t languageDriver);
 std::string CodePageOfCpgText(std::string text);
 
 struct CodePageChoice {
+    enum class Origin {
+        Named,       // the override, a .cpg file or the language-driver byte named it
+        NoneNamed,   // nothing names a code page: `name` is the fallback
+        Unavailable, // the byte names one we cannot decode: `name` is the fallback
+    };
+    CodePageChoice(std::string name, Origin origin = Origin::Named,
+                   const UpperHalf* ownUpperHalf = nullptr, std::string why = {})
+        : name(std::move(name)), origin(origin), ownUpperHalf(ownUpperHalf), why(std::move(why)) {}
+
     std::string name;
-    bool named = true; // false: nothing named a code page and `name` is a guess
+    Origin origin = Origin::Named;
+    const UpperHalf* ownUpperHalf = nullptr; // replaces the upper half of `name`
+    std::string why;                         // for Unavailable: what could not be read
 };
 
 // The code page a table's text is decoded with: the caller's override, else the
 // .cpg file beside the table, else the language-driver byte. The override is read
 // like a .cpg file, so "1251" and "windows-1251" both work.
+// The code page of tables that name none usable, unless their text is UTF-8.
+const char* FallbackCodePage();
+
 CodePageChoice ChooseCodePage(const std::filesystem::path& table, std::uint8_t languageDriver,
                               const std::string& overrideName);
 

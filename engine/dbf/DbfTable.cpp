@@ -3,6 +3,7 @@
 #include "CodePages.h"
 #include "TableError.h"
 #include "TableHeader.h"
+#include "TextScan.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -11,26 +12,6 @@ namespace tabrivel::dbf {
 namespace {
 
 constexpr char kDeleted = '*';
-
-std::unique_ptr<TextDecoder> MakeDecoder(const std::filesystem::path& path,
-                                         const TableLayout& layout,
-                                         const TableOpenOptions& options) {
-    const auto codePage = ChooseCodePage(path, layout.languageDriver, options.encoding);
-    if (IsKnownCodePage(codePage.name) && !IsTableCodePage(codePage.name)) {
-        const auto name = DisplayName(path);
-        throw TableError(TableErrorCode::UnknownEncoding, name, 0,
-                         name + ": \"" + codePage.name +
-                             "\" is not a code page tables are stored in (it carries state "
-                             "from byte to byte or compresses Unicode)");
-    }
-    try {
-        return std::make_unique<TextDecoder>(codePage.name, !codePage.named);
-    } catch (const std::invalid_argument&) {
-        const auto name = DisplayName(path);
-        throw TableError(TableErrorCode::UnknownEncoding, name, 0,
-                         name + ": the code page \"" + codePage.name + "\" is not known");
-    }
-}
 
 // The header's record count wins over whatever follows the records (an end-of-file
 // mark, junk); a file too short for the count delivers what it holds completely.
@@ -42,16 +23,56 @@ std::uint64_t CompleteRecords(const BinaryFile& file, const TableLayout& layout)
 } // namespace
 
 DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& options)
-    : file_(path), layout_(ReadTableLayout(file_)), text_(MakeDecoder(path, layout_, options)),
-      memo_(OpenMemoFile(path, layout_)), context_{layout_.family, *text_, *memo_, memoBytes_},
-      available_(CompleteRecords(file_, layout_)),
+    : file_(path), layout_(ReadTableLayout(file_)), available_(CompleteRecords(file_, layout_)),
+      memo_(OpenMemoFile(path, layout_)),
+      text_(makeDecoder(path, options)), context_{layout_.family, *text_, *memo_, memoBytes_,
+                                                  warnings_},
       records_(file_, layout_.headerLength, layout_.recordLength, available_),
-      buffers_(layout_.fields.size()), values_(layout_.fields.size()) {}
+      buffers_(layout_.fields.size()), values_(layout_.fields.size()) {
+    if (!layout_.repair.empty())
+        warnings_.note(TableErrorCode::RepairedHeader, file_.name(),
+                       file_.name() + ": " + layout_.repair, {}, 0, 0);
+}
+
+// One decoding for the whole table. Where nothing names a usable code page, the table's
+// own text chooses between UTF-8 and the fallback before any record is delivered, so one
+// column never mixes two decodings.
+std::unique_ptr<TextDecoder> DbfTable::makeDecoder(const std::filesystem::path& path,
+                                                   const TableOpenOptions& options) {
+    auto codePage = ChooseCodePage(path, layout_.languageDriver, options.encoding);
+    if (codePage.origin != CodePageChoice::Origin::Named) {
+        const auto text = ScanStoredText(file_, layout_, *memo_, available_);
+        if (text == StoredText::Utf8)
+            codePage.name = "UTF-8";
+        else if (text == StoredText::Other &&
+                 codePage.origin == CodePageChoice::Origin::Unavailable)
+            warnings_.note(TableErrorCode::UnknownEncoding, file_.name(),
+                           file_.name() + ": " + codePage.why + "; its text was read as " +
+                               codePage.name,
+                           {}, 0, 0);
+    }
+    if (IsKnownCodePage(codePage.name) && !IsTableCodePage(codePage.name))
+        throw TableError(TableErrorCode::UnknownEncoding, file_.name(), 0,
+                         file_.name() + ": \"" + codePage.name +
+                             "\" is not a code page tables are stored in (it carries state "
+                             "from byte to byte or compresses Unicode)");
+    std::unique_ptr<TextDecoder> decoder;
+    try {
+        decoder = std::make_unique<TextDecoder>(codePage.name);
+    } catch (const std::invalid_argument&) {
+        throw TableError(TableErrorCode::UnknownEncoding, file_.name(), 0,
+                         file_.name() + ": the code page \"" + codePage.name + "\" is not known");
+    }
+    if (codePage.ownUpperHalf)
+        decoder->replaceUpperHalf(*codePage.ownUpperHalf);
+    return decoder;
+}
 
 bool DbfTable::next() {
     if (finished_)
         return false;
     while (const char* record = records_.next()) {
+        ++context_.record;
         if (record[0] == kDeleted)
             continue;
         decodeRecord(record);
@@ -60,15 +81,15 @@ bool DbfTable::next() {
     finished_ = true;
     std::fill(values_.begin(), values_.end(), Value::null());
     if (available_ < layout_.recordCount)
-        failTruncated();
+        noteTruncation();
     return false;
 }
 
-void DbfTable::failTruncated() {
-    throw TableError(TableErrorCode::TruncatedRecords, file_.name(),
-                     layout_.headerLength + available_ * layout_.recordLength,
-                     file_.name() + ": truncated after " + std::to_string(available_) + " of " +
-                         std::to_string(layout_.recordCount) + " records");
+void DbfTable::noteTruncation() {
+    warnings_.note(TableErrorCode::TruncatedRecords, file_.name(),
+                   file_.name() + ": truncated after " + std::to_string(available_) + " of " +
+                       std::to_string(layout_.recordCount) + " records",
+                   "records lost", layout_.recordCount - available_, available_ + 1);
 }
 
 void DbfTable::decodeRecord(const char* record) {

@@ -20,20 +20,25 @@ public:
     int fieldCount() const override { return static_cast<int>(layout_.fields.size()); }
     bool next() override;
     std::span<const Value> values() const override { return values_; }
+    std::span<const TableWarning> warnings() const override { return warnings_.all(); }
 
 private:
     void decodeRecord(const char* record);
     std::string_view fieldBytes(const FieldInfo& field, const char* record) const;
     bool nullFlagSet(const char* record, int bit) const;
-    [[noreturn]] void failTruncated();
+    void noteTruncation();
+
+    std::unique_ptr<TextDecoder> makeDecoder(const std::filesystem::path& path,
+                                             const TableOpenOptions& options);
 
     BinaryFile file_;
     TableLayout layout_;
-    std::unique_ptr<TextDecoder> text_;
+    std::uint64_t available_ = 0; // complete records the file holds, at most the count
     std::unique_ptr<MemoFile> memo_;
+    TableWarnings warnings_;
+    std::unique_ptr<TextDecoder> text_;
     std::string memoBytes_;
     DecodeContext context_;
-    std::uint64_t available_ = 0; // complete records the file holds, at most the count
     bool finished_ = false;
     RecordStream records_;
     std::vector<std::string> buffers_;

@@ -3,6 +3,8 @@
 #include "ByteOrder.h"
 #include "DateText.h"
 #include "NumberText.h"
+#include "TableError.h"
+#include "WideText.h"
 
 #include <bit>
 #include <cmath>
@@ -24,6 +26,16 @@ Value DecodedText(std::string_view raw, std::string& out, DecodeContext& context
 // Text that should have been something else is delivered trimmed, never dropped.
 Value RawText(std::string_view raw, std::string& out, DecodeContext& context) {
     return DecodedText(TrimPadding(raw), out, context);
+}
+
+// Writers in C end a string at its NUL and leave stale bytes behind it.
+std::string_view UpToNul(std::string_view raw) {
+    return raw.substr(0, raw.find('\0'));
+}
+
+Value decodeWideText(std::string_view raw, std::string& out) {
+    AppendUtf16Le(raw, out);
+    return Text(out);
 }
 
 Value Binary(std::string_view bytes) {
@@ -167,13 +179,23 @@ Value decodeMemo(const FieldInfo& field, std::string_view raw, std::string& out,
     case MemoFile::Pointer::Memo:
         break;
     }
-    if (binary) {
-        context.memo.read(ref, out);
-        return Binary(out);
+    std::string& bytes = binary ? out : context.memoBytes;
+    bytes.clear();
+    MemoFile::Read read = MemoFile::Read::Whole;
+    try {
+        read = context.memo.read(ref, bytes);
+    } catch (const TableError& error) {
+        // One memo out of reach costs that value, not the table.
+        context.warnings.note(error.code(), error.file(), error.what(), "memo values lost", 1,
+                              context.record);
+        bytes.clear();
+        return Value::null();
     }
-    context.memoBytes.clear();
-    context.memo.read(ref, context.memoBytes);
-    return DecodedText(context.memoBytes, out, context);
+    if (read == MemoFile::Read::CutShort)
+        context.warnings.note(TableErrorCode::TruncatedMemo, context.memo.name(),
+                              context.memo.name() + ": the memo file ends inside a memo",
+                              "memo values cut short", 1, context.record);
+    return binary ? Binary(out) : DecodedText(context.memoBytes, out, context);
 }
 
 } // namespace
@@ -183,7 +205,7 @@ Value DecodeField(const FieldInfo& field, std::string_view raw, std::string& out
     switch (field.type) {
     case FieldType::Character:
     case FieldType::Varchar:
-        return DecodedText(raw, out, context);
+        return DecodedText(UpToNul(raw), out, context);
     case FieldType::Varbinary:
         return Binary(raw);
     case FieldType::Numeric:
@@ -196,9 +218,13 @@ Value DecodeField(const FieldInfo& field, std::string_view raw, std::string& out
         if (!IsMemoField(field, context.family))
             return decodeDouble(raw, out);
         return decodeMemo(field, raw, out, context);
+    case FieldType::Blob:
+        // Too wide for a blob pointer: a wide-character field, as some writers keep them.
+        if (!IsMemoField(field, context.family))
+            return decodeWideText(raw, out);
+        return decodeMemo(field, raw, out, context);
     case FieldType::General:
     case FieldType::Picture:
-    case FieldType::Blob:
         if (!IsMemoField(field, context.family))
             return Binary(raw);
         return decodeMemo(field, raw, out, context);
@@ -221,8 +247,9 @@ Value DecodeField(const FieldInfo& field, std::string_view raw, std::string& out
     case FieldType::NullFlags:
         break;
     }
-    // A type letter no reader agrees on: its bytes as text, so nothing is lost.
-    return RawText(raw, out, context);
+    // A type letter no format defines: its bytes, which reach a statement as hex, so
+    // nothing is lost and no control character slips into the text.
+    return Binary(raw);
 }
 
 } // namespace tabrivel::dbf

@@ -2,6 +2,7 @@
 
 #include "MemoFile.h"
 #include "TableLayout.h"
+#include "TableWarning.h"
 #include "TextDecoder.h"
 #include "Value.h"
 
@@ -16,6 +17,8 @@ struct DecodeContext {
     TextDecoder& text;
     MemoFile& memo;
     std::string& memoBytes; // scratch for a memo's raw bytes, reused between records
+    TableWarnings& warnings;
+    std::uint64_t record = 0; // the record being decoded, counted from 1 as stored
 };
 
 // Decodes one field. `raw` holds the field's bytes (already shortened for a short

@@ -73,6 +73,23 @@ std::string Lowered(std::string text) {
     return text;
 }
 
+std::unique_ptr<MemoFile> OpenFound(const std::filesystem::path& found, TableFamily family) {
+    const auto kind = Lowered(Utf8Of(found.extension()));
+    if (kind == ".fpt")
+        return OpenFoxPro(found);
+    if (kind == ".smt")
+        return OpenHiPerSix(found);
+    return OpenDbt(found, family);
+}
+
+TableError MissingMemo(const std::filesystem::path& table, const char* extension) {
+    auto expected = table.filename();
+    expected.replace_extension(extension);
+    const auto name = DisplayName(table);
+    return TableError(TableErrorCode::MissingMemo, name, 0,
+                      name + ": memo file " + Utf8Of(expected) + " not found");
+}
+
 } // namespace
 
 std::unique_ptr<MemoFile> OpenMemoFile(const std::filesystem::path& table,
@@ -81,22 +98,15 @@ std::unique_ptr<MemoFile> OpenMemoFile(const std::filesystem::path& table,
         return std::make_unique<NoMemoFile>();
     const auto extensions = MemoExtensions(layout.family);
     for (const char* extension : extensions) {
-        const auto found = FindSiblingFile(table, extension);
-        if (!found)
-            continue;
-        const auto kind = Lowered(Utf8Of(found->extension()));
-        if (kind == ".fpt")
-            return OpenFoxPro(*found);
-        if (kind == ".dbt")
-            return OpenDbt(*found, layout.family);
-        if (kind == ".smt")
-            return OpenHiPerSix(*found);
+        if (const auto found = FindSiblingFile(table, extension)) {
+            try {
+                return OpenFound(*found, layout.family);
+            } catch (const TableError& error) {
+                return std::make_unique<UnreadableMemoFile>(error);
+            }
+        }
     }
-    auto expected = table.filename();
-    expected.replace_extension(extensions.front());
-    const auto name = DisplayName(table);
-    throw TableError(TableErrorCode::MissingMemo, name, 0,
-                     name + ": memo file " + Utf8Of(expected) + " not found");
+    return std::make_unique<UnreadableMemoFile>(MissingMemo(table, extensions.front()));
 }
 
 } // namespace tabrivel::dbf

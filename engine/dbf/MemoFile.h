@@ -21,6 +21,8 @@ public:
         std::uint64_t length = 0;
     };
     enum class Pointer { None, Memo, NotANumber };
+    // Whether a memo arrived whole or the memo file ended before its end mark.
+    enum class Read { Whole, CutShort };
 
     virtual ~MemoFile() = default;
 
@@ -30,12 +32,16 @@ public:
 
     // Appends the raw bytes of the memo at `ref` to `out`.
     // Throws TableError (MemoOutOfRange) when it lies outside the file.
-    virtual void read(const Ref& ref, std::string& out) = 0;
+    virtual Read read(const Ref& ref, std::string& out) = 0;
+
+    // The memo file's name for messages.
+    virtual std::string name() const = 0;
 };
 
 // Opens the memo file beside `table` that its family uses (.dbt, .fpt, .smt, in any
-// letter case). A table without memo fields gets a memo file that holds nothing;
-// one with memo fields but no memo file is a MissingMemo error.
+// letter case). A table without memo fields gets a memo file that holds nothing; one
+// whose memo file is missing or unusable gets one whose every read fails with that
+// error, so the rest of each record can still be delivered.
 std::unique_ptr<MemoFile> OpenMemoFile(const std::filesystem::path& table,
                                        const TableLayout& layout);
 

@@ -50,51 +50,54 @@ DBase3MemoFile::DBase3MemoFile(const std::filesystem::path& path)
 DBase3MemoFile::DBase3MemoFile(const std::filesystem::path& path, std::uint32_t blockSize)
     : BlockMemoFile(path, blockSize) {}
 
-void DBase3MemoFile::read(const Ref& ref, std::string& out) {
-    readToTerminator(offsetOf(ref.block, 1), out);
+MemoFile::Read DBase3MemoFile::read(const Ref& ref, std::string& out) {
+    return readToTerminator(offsetOf(ref.block, 1), out);
 }
 
-// Reads block after block until the terminator; a memo without one ends with the file.
-void DBase3MemoFile::readToTerminator(std::uint64_t offset, std::string& out) {
+// Reads block after block until the terminator. A memo without one ends with the file,
+// and then nothing tells how much of it is missing: the text there is kept, and the
+// caller learns that it was cut short.
+MemoFile::Read DBase3MemoFile::readToTerminator(std::uint64_t offset, std::string& out) {
     std::array<char, kDBase3BlockSize> chunk{};
     while (offset < file_.size()) {
         const std::size_t got = file_.readSomeAt(offset, chunk.data(), chunk.size());
         const auto end = std::find(chunk.begin(), chunk.begin() + got, kMemoEnd);
         out.append(chunk.data(), static_cast<std::size_t>(end - chunk.begin()));
         if (end != chunk.begin() + got)
-            return;
+            return Read::Whole;
         offset += got;
     }
+    return Read::CutShort;
 }
 
 DBase4MemoFile::DBase4MemoFile(const std::filesystem::path& path, std::uint32_t blockSize)
     : DBase3MemoFile(path, blockSize) {}
 
-void DBase4MemoFile::read(const Ref& ref, std::string& out) {
+MemoFile::Read DBase4MemoFile::read(const Ref& ref, std::string& out) {
     const std::uint64_t offset = offsetOf(ref.block, 1);
     std::array<char, kMemoHeaderSize> header{};
     const std::size_t got = file_.readSomeAt(offset, header.data(), header.size());
     const auto* bytes = Bytes(header.data());
     const bool marked = got == header.size() && bytes[0] == 0xFF && bytes[1] == 0xFF &&
                         bytes[2] == 0x08 && bytes[3] == 0x00;
-    if (!marked) {
-        readToTerminator(offset, out);
-        return;
-    }
+    if (!marked)
+        return readToTerminator(offset, out);
     const std::uint32_t length = ReadLittle32(bytes + 4);
     if (length > kMemoHeaderSize)
         appendRange(offset + kMemoHeaderSize, length - kMemoHeaderSize, out);
+    return Read::Whole;
 }
 
 FoxProMemoFile::FoxProMemoFile(const std::filesystem::path& path, std::uint32_t blockSize)
     : BlockMemoFile(path, blockSize) {}
 
-void FoxProMemoFile::read(const Ref& ref, std::string& out) {
+MemoFile::Read FoxProMemoFile::read(const Ref& ref, std::string& out) {
     const std::uint64_t offset = offsetOf(ref.block, kMemoHeaderSize);
     std::array<char, kMemoHeaderSize> header{};
     file_.readAt(offset, header.data(), header.size());
     const std::uint32_t length = ReadBig32(Bytes(header.data()) + 4);
     appendRange(offset + kMemoHeaderSize, length, out);
+    return Read::Whole;
 }
 
 MemoFile::Pointer MemoFile::parsePointer(std::string_view field, Ref& ref) const {
@@ -130,8 +133,9 @@ MemoFile::Pointer HiPerSixMemoFile::parsePointer(std::string_view field, Ref& re
     return ref.length == 0 ? Pointer::None : Pointer::Memo;
 }
 
-void HiPerSixMemoFile::read(const Ref& ref, std::string& out) {
+MemoFile::Read HiPerSixMemoFile::read(const Ref& ref, std::string& out) {
     appendRange(offsetOf(ref.block, 0), ref.length, out);
+    return Read::Whole;
 }
 
 } // namespace tabrivel::dbf

@@ -2,11 +2,15 @@
 
 #include "BinaryFile.h"
 #include "MemoFile.h"
+#include "TableError.h"
 
 namespace tabrivel::dbf {
 
 // What the memo formats share: the file, its block size and the range checks.
 class BlockMemoFile : public MemoFile {
+public:
+    std::string name() const override { return file_.name(); }
+
 protected:
     BlockMemoFile(const std::filesystem::path& path, std::uint32_t blockSize);
 
@@ -23,18 +27,32 @@ protected:
 // A table without memo fields.
 class NoMemoFile final : public MemoFile {
 public:
-    void read(const Ref&, std::string&) override {}
+    Read read(const Ref&, std::string&) override { return Read::Whole; }
+    std::string name() const override { return {}; }
+};
+
+// A memo file that cannot be read at all, missing or with an unusable header: every
+// memo a record points at is lost with the same error, while records whose pointers
+// are blank need nothing from it.
+class UnreadableMemoFile final : public MemoFile {
+public:
+    explicit UnreadableMemoFile(TableError error) : error_(std::move(error)) {}
+    Read read(const Ref&, std::string&) override { throw error_; }
+    std::string name() const override { return error_.file(); }
+
+private:
+    TableError error_;
 };
 
 // dBase III: 512-byte blocks, a memo's text ends at the first 0x1A.
 class DBase3MemoFile : public BlockMemoFile {
 public:
     explicit DBase3MemoFile(const std::filesystem::path& path);
-    void read(const Ref& ref, std::string& out) override;
+    Read read(const Ref& ref, std::string& out) override;
 
 protected:
     DBase3MemoFile(const std::filesystem::path& path, std::uint32_t blockSize);
-    void readToTerminator(std::uint64_t offset, std::string& out);
+    Read readToTerminator(std::uint64_t offset, std::string& out);
 };
 
 // dBase IV, 5 and 7: the block size stands in the memo header and each memo begins
@@ -43,7 +61,7 @@ protected:
 class DBase4MemoFile final : public DBase3MemoFile {
 public:
     DBase4MemoFile(const std::filesystem::path& path, std::uint32_t blockSize);
-    void read(const Ref& ref, std::string& out) override;
+    Read read(const Ref& ref, std::string& out) override;
 };
 
 // FoxPro: big-endian block size in the header; each memo begins with a type and a
@@ -51,7 +69,7 @@ public:
 class FoxProMemoFile final : public BlockMemoFile {
 public:
     FoxProMemoFile(const std::filesystem::path& path, std::uint32_t blockSize);
-    void read(const Ref& ref, std::string& out) override;
+    Read read(const Ref& ref, std::string& out) override;
 };
 
 // HiPer-Six: the record's ten bytes hold a type, the memo's length and its first
@@ -60,7 +78,7 @@ class HiPerSixMemoFile final : public BlockMemoFile {
 public:
     HiPerSixMemoFile(const std::filesystem::path& path, std::uint32_t blockSize);
     Pointer parsePointer(std::string_view field, Ref& ref) const override;
-    void read(const Ref& ref, std::string& out) override;
+    Read read(const Ref& ref, std::string& out) override;
 };
 
 } // namespace tabrivel::dbf

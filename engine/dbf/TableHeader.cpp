@@ -90,13 +90,19 @@ FieldInfo DecodeDescriptor(const char* raw, const DescriptorShape& shape) {
 
 // Reads descriptors up to the terminator or the end of the header area, whichever
 // comes first: a header without a terminator still describes its complete fields.
+// `terminatorAt` gets the terminator's offset in the file, 0 when there is none.
 std::vector<FieldInfo> ReadDescriptors(BinaryFile& file, const TableLayout& layout,
-                                       const DescriptorShape& shape) {
+                                       const DescriptorShape& shape, std::uint64_t& terminatorAt) {
     const std::uint64_t end = layout.headerLength;
     std::vector<char> area(end - shape.firstOffset);
     file.readAt(shape.firstOffset, area.data(), area.size());
     std::vector<FieldInfo> fields;
-    for (std::uint64_t at = 0; at < area.size() && area[at] != kTerminator; at += shape.size) {
+    terminatorAt = 0;
+    for (std::uint64_t at = 0; at < area.size(); at += shape.size) {
+        if (area[at] == kTerminator) {
+            terminatorAt = shape.firstOffset + at;
+            break;
+        }
         if (at + shape.size > area.size() || area[at] == '\0')
             break;
         fields.push_back(DecodeDescriptor(area.data() + at, shape));
@@ -147,14 +153,20 @@ bool WidthFits(const FieldInfo& field, TableFamily family) {
 }
 
 // Some writers store a record length one short of what their own fields need. When
-// the file's size shows records of the fields' width, the fields are right.
+// the file's size shows records of the fields' width, the fields are right. A file cut
+// short shows nothing either way; there the one-short slip is the only reading under
+// which its records can be delivered at all, so the complete ones are read that way.
 void ReconcileRecordLength(const BinaryFile& file, TableLayout& layout,
                            const std::vector<FieldInfo>& fields) {
     const std::uint64_t width = TotalWidth(fields);
     if (width <= layout.recordLength || width > 0xFFFF)
         return;
     const std::uint64_t records = layout.headerLength + layout.recordCount * width;
-    if (file.size() == records || file.size() == records + 1)
+    const bool sizeConfirms = file.size() == records || file.size() == records + 1;
+    const bool cutShort =
+        width == layout.recordLength + 1 &&
+        file.size() < layout.headerLength + layout.recordCount * layout.recordLength;
+    if (sizeConfirms || cutShort)
         layout.recordLength = static_cast<std::uint32_t>(width);
 }
 
@@ -170,6 +182,42 @@ void CheckFieldWidths(const BinaryFile& file, const TableLayout& layout,
         Fail(file, TableErrorCode::BadFieldDescriptor, 10,
              "the fields need " + std::to_string(TotalWidth(fields)) +
                  " bytes but a record has only " + std::to_string(layout.recordLength));
+}
+
+// Whether the records, starting at `start`, fill the file exactly (an end-of-file mark
+// aside).
+bool RecordsFit(const BinaryFile& file, const TableLayout& layout, std::uint64_t start) {
+    const std::uint64_t end = start + layout.recordCount * layout.recordLength;
+    return file.size() == end || file.size() == end + 1;
+}
+
+// A Visual FoxPro header keeps 263 bytes for its database back-link after the
+// descriptors. A header length that leaves no room for it says the records begin where
+// they may not: then the records begin where exactly one reading of the header length,
+// the descriptors, the back-link, the record length and the file size puts them, or the
+// table is refused. Never shifted records.
+void ReconcileHeaderLength(const BinaryFile& file, TableLayout& layout,
+                           std::uint64_t descriptorsEnd) {
+    constexpr std::uint64_t kBackLinkSize = 263;
+    const std::uint64_t written = layout.headerLength;
+    if (written >= descriptorsEnd + kBackLinkSize)
+        return;
+    std::vector<std::uint64_t> fitting;
+    for (const std::uint64_t start : {written, descriptorsEnd, descriptorsEnd + kBackLinkSize})
+        if (RecordsFit(file, layout, start) &&
+            std::find(fitting.begin(), fitting.end(), start) == fitting.end())
+            fitting.push_back(start);
+    if (fitting.size() != 1)
+        Fail(file, TableErrorCode::NotATable, 8,
+             "the header length " + std::to_string(written) +
+                 " leaves no room for the back-link, and no one place for the records fits "
+                 "the file's size");
+    if (fitting.front() == written)
+        return;
+    layout.headerLength = fitting.front();
+    layout.repair = "the header length " + std::to_string(written) +
+                    " leaves no room for the back-link; the records were read from offset " +
+                    std::to_string(layout.headerLength);
 }
 
 bool IsNullFlagsField(const FieldInfo& field) {
@@ -229,10 +277,10 @@ std::optional<TableFamily> FamilyOfVersion(std::uint8_t version) {
 void AssignNullFlagBits(std::vector<FieldInfo>& fields) {
     int bit = 0;
     for (auto& field : fields) {
-        if (field.flags & kFieldNullable)
-            field.nullBit = bit++;
         if (field.type == FieldType::Varchar || field.type == FieldType::Varbinary)
             field.lengthBit = bit++;
+        if (field.flags & kFieldNullable)
+            field.nullBit = bit++;
     }
 }
 
@@ -252,13 +300,16 @@ TableLayout ReadTableLayout(BinaryFile& file) {
     ReadMainHeader(file, layout);
     const auto shape = ShapeOf(layout.family);
     CheckSizes(file, layout, shape);
-    auto fields = ReadDescriptors(file, layout, shape);
+    std::uint64_t terminatorAt = 0;
+    auto fields = ReadDescriptors(file, layout, shape, terminatorAt);
     if (fields.empty())
         Fail(file, TableErrorCode::BadFieldDescriptor, shape.firstOffset,
              "the table describes no fields");
     WidenLongCharacterFields(fields, layout.recordLength);
     ReconcileRecordLength(file, layout, fields);
     CheckFieldWidths(file, layout, fields);
+    if (layout.family == TableFamily::VisualFoxPro && terminatorAt > 0)
+        ReconcileHeaderLength(file, layout, terminatorAt + 1);
     PlaceFields(layout, std::move(fields));
     return layout;
 }
@@ -269,9 +320,10 @@ bool IsMemoField(const FieldInfo& field, TableFamily family) {
         return true;
     case FieldType::General:
     case FieldType::Picture:
-    case FieldType::Blob:
         // Some writers keep these inline, in fields wider than any memo pointer.
         return field.length == 4 || field.length == 10;
+    case FieldType::Blob:
+        return field.length == 4;
     case FieldType::Double:
         // A binary memo in dBase; a double in Visual FoxPro and wherever it is 8 wide.
         return family != TableFamily::VisualFoxPro && field.length != 8;

@@ -14,8 +14,8 @@ std::optional<TableFamily> FamilyOfVersion(std::uint8_t version);
 // cannot describe a readable table, so nothing fails half-way through the records.
 TableLayout ReadTableLayout(BinaryFile& file);
 
-// Assigns the _NullFlags bits of every field, in field order: a nullable field takes
-// one bit, then a V or Q field takes one more for "shorter than the field".
+// Assigns the _NullFlags bits of every field, in field order: a V or Q field takes one
+// bit for "shorter than the field", then a nullable field takes one for "null".
 void AssignNullFlagBits(std::vector<FieldInfo>& fields);
 
 } // namespace tabrivel::dbf

@@ -69,6 +69,7 @@ struct TableLayout {
     std::vector<FieldInfo> fields; // the visible fields, in the table's order
     bool hasNullFlags = false;
     FieldInfo nullFlags; // the hidden _NullFlags field when hasNullFlags
+    std::string repair;  // how a header that contradicted the file was read; empty if none
 
     bool needsMemoFile() const;
 };

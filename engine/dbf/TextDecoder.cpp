@@ -242,4 +242,15 @@ void TextDecoder::appendMultiByte(std::string_view bytes, std::string& out) {
                                                         : std::string_view("\xEF\xBF\xBD"));
 }
 
+void TextDecoder::replaceUpperHalf(const std::array<char16_t, 128>& upper) {
+    for (std::size_t i = 0; i < upper.size(); ++i) {
+        auto& entry = table_[0x80 + i];
+        int32_t length = 0;
+        UErrorCode status = U_ZERO_ERROR;
+        u_strToUTF8(entry.bytes.data(), 4, &length, reinterpret_cast<const UChar*>(&upper[i]), 1,
+                    &status);
+        entry.length = static_cast<std::uint8_t>(U_SUCCESS(status) ? length : 0);
+    }
+}
+
 } // namespace tabrivel::dbf

@@ -34,6 +34,10 @@ public:
     // Appends the UTF-8 form of `bytes` to `out`.
     void append(std::string_view bytes, std::string& out);
 
+    // Decodes bytes 0x80 to 0xFF as `upper` says, for code pages we ship ourselves.
+    // Only for a single-byte code page whose lower half is ASCII.
+    void replaceUpperHalf(const std::array<char16_t, 128>& upper);
+
 private:
     struct Utf8Char {
         std::array<char, 4> bytes{};

@@ -173,6 +173,7 @@ private slots:
     void clearCommandsDuringARun();
     void unreadableTableIsReportedOnceAndSkipped_data();
     void unreadableTableIsReportedOnceAndSkipped();
+    void lossyTableIsReportedOnceAfterItsRows();
     void closingTheWindowEndsTheRun();
     void windowDestroyedDuringARunIsNotTouched();
     void captionIsShownAsWritten_data();
@@ -412,6 +413,38 @@ void ConversionRunTest::unreadableTableIsReportedOnceAndSkipped() {
     QCOMPARE(rows.mid(rows.size() - 2), (QStringList{Create("[T_c]"), Insert("[T_c]", 1)}));
     if (rowsKept > 0)
         QCOMPARE(rows[3 + rowsKept - 1], Insert("[T_broken]", 3));
+}
+
+// A Visual FoxPro table whose memo file is gone: its rows arrive with empty memos, one
+// box after them names the loss and the statement that met it, and the run goes on.
+void ConversionRunTest::lossyTableIsReportedOnceAfterItsRows() {
+    RunFixture run;
+    DbfWriter writer(0x30);
+    writer.addField("NUM", 'C', 4).addField("NOTE", 'M', 4);
+    writer.addRecord({"0001", testing::Little32(8)}).addRecord({"0002", testing::Little32(9)});
+    const QString lossy = run.tables.filePath("lossy.dbf");
+    writer.write(lossy.toStdString());
+    run.add(lossy);
+    run.add(run.table("c.dbf", 1));
+    QList<int> resultsAtBox;
+    run.prompts.beforeBox = [&](const QString&) {
+        resultsAtBox.append(run.window->results().count());
+    };
+
+    run.start();
+
+    const QList<ShownBox> boxes = run.prompts.script.messages();
+    QCOMPARE(boxes.size(), 2);
+    QCOMPARE(boxes[0].title, kErrorBoxTitle);
+    QVERIFY2(boxes[0].text.contains(Location::PushButton2 + "at line 174\r\r"),
+             qPrintable(boxes[0].text));
+    QVERIFY(boxes[0].text.contains("lossy.fpt not found (memo values lost: 2, the first in "
+                                   "record 1)"));
+    QCOMPARE(boxes[1].text, "Done.");
+    QCOMPARE(resultsAtBox, (QList<int>{3, 5}));
+    QCOMPARE(
+        AllResults(*run.window).mid(1, 2),
+        (QStringList{"INSERT INTO [T_lossy] ('0001','');", "INSERT INTO [T_lossy] ('0002','');"}));
 }
 
 void ConversionRunTest::closingTheWindowEndsTheRun() {

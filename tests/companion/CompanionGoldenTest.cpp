@@ -70,6 +70,15 @@ std::string WriteNotes(const QTemporaryDir& dir) {
     return path;
 }
 
+// A table whose header promises four records but whose file holds two and a half.
+std::string WriteCutShort(const QTemporaryDir& dir) {
+    DbfWriter table(0x03, 0x03);
+    table.addField("NAME", 'C', 4).addRecord({"one"}).addRecord({"two"}).setRecordCount(4);
+    const std::string path = dir.filePath("cut.dbf").toStdString();
+    std::ofstream(path, std::ios::binary) << table.tableBytes() << " th";
+    return path;
+}
+
 } // namespace
 
 class CompanionGoldenTest : public QObject {
@@ -130,6 +139,35 @@ private slots:
         QCOMPARE(errors.count('\n'), 2);
         QVERIFY(errors.contains("broken.dbf"));
         QVERIFY(errors.contains("missing.dbf"));
+    }
+
+    // What a damaged table still holds is converted; the loss is a warning and status 1.
+    void aLossyTableIsWarnedAbout() {
+        QTemporaryDir dir;
+        const std::string cut = WriteCutShort(dir);
+        const CompanionRun run = Run(dir, {"--insert-only", cut, WriteNotes(dir)});
+        QCOMPARE(run.status, 1);
+        const QByteArray out = QByteArray::fromStdString(run.out);
+        QVERIFY(out.startsWith("INSERT INTO 'Table1_cut' ('one ');\r\n"
+                               "INSERT INTO 'Table1_cut' ('two ');\r\n"
+                               "INSERT INTO 'Table1_notes'"));
+        QCOMPARE(QByteArray::fromStdString(run.errors),
+                 QByteArray::fromStdString("tabrivel-convert: " + cut +
+                                           ": warning: cut.dbf: truncated after 2 of 4 records "
+                                           "(records lost: 2, the first in record 3)\n"));
+    }
+
+    // --strict gives nothing of a lossy table, and still converts the whole ones.
+    void strictRefusesALossyTable() {
+        QTemporaryDir dir;
+        const std::string cut = WriteCutShort(dir);
+        const CompanionRun run = Run(dir, {"--strict", "--insert-only", cut, WriteNotes(dir)});
+        QCOMPARE(run.status, 1);
+        QVERIFY(!QByteArray::fromStdString(run.out).contains("Table1_cut"));
+        QVERIFY(QByteArray::fromStdString(run.out).startsWith("INSERT INTO 'Table1_notes'"));
+        QVERIFY2(run.errors.starts_with("tabrivel-convert: " + cut + ": refused: cut.dbf: "),
+                 run.errors.c_str());
+        QCOMPARE(Run(dir, {"--strict", WriteNotes(dir)}).status, 0);
     }
 
     void usageErrorIsStatusTwo() {

@@ -16,6 +16,8 @@ private slots:
     void statefulEncodingsAreRefused_data();
     void statefulEncodingsAreRefused();
     void memoTextIsDecodedToo();
+    void oneDecodingPerTable_data();
+    void oneDecodingPerTable();
 
 private:
     QTemporaryDir dir_;
@@ -63,8 +65,13 @@ void DbfEncodingTest::decodesText_data() {
         << 0x00 << QByteArray("na\xEFve") << none << "" << u"naïve"_qs;
     QTest::addRow("unknown driver byte, windows-1252 bytes")
         << 0xF0 << QByteArray("\xE9") << none << "" << u"é"_qs;
-    QTest::addRow("NUL bytes are delivered")
-        << 0x03 << QByteArray("a\0b", 3) << none << "" << QString::fromUtf8("a\0b", 3);
+    QTest::addRow("Mazovia, shipped with the reader")
+        << 0x69 << QByteArray("\x86\x8D\x91\x92\x9E\xA6\xA7\xA3\x9C") << none << ""
+        << u"ąćęłśźżÓŁ"_qs;
+    QTest::addRow("Kamenický, shipped with the reader")
+        << 0x68 << QByteArray("\x80\x87\x9E\xA9\x96\xB0") << none << "" << u"ČčŘřů░"_qs;
+    QTest::addRow("text ends at a NUL byte")
+        << 0x03 << QByteArray("a\0b", 3) << none << "" << u"a"_qs;
 }
 
 void DbfEncodingTest::decodesText() {
@@ -138,6 +145,62 @@ void DbfEncodingTest::memoTextIsDecodedToo() {
     const auto path = PathIn(dir_, "memo866.dbf");
     writer.write(path, ".dbt");
     QCOMPARE(QString::fromStdString(ReadAllRecords(path).at(0).at(0).text), u"Мир"_qs);
+}
+
+// Tables that name no code page are decoded one way throughout, chosen from all their
+// text, memos included; a byte that names a code page we cannot decode says so once.
+void DbfEncodingTest::oneDecodingPerTable_data() {
+    QTest::addColumn<int>("languageDriver");
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("second");
+    QTest::addColumn<QByteArray>("memo");
+    QTest::addColumn<QString>("expectedFirst");
+    QTest::addColumn<QString>("expectedSecond");
+    QTest::addColumn<bool>("warned");
+
+    const QByteArray utf8("\xD0\x9C\xD0\xB8\xD1\x80"), ansi("caf\xE9"), ascii("plain");
+    QTest::addRow("UTF-8 then ANSI: all ANSI")
+        << 0x00 << utf8 << ansi << ascii << u"ÐœÐ¸Ñ€"_qs << u"café"_qs << false;
+    QTest::addRow("ANSI then UTF-8: all ANSI")
+        << 0x00 << ansi << utf8 << ascii << u"café"_qs << u"ÐœÐ¸Ñ€"_qs << false;
+    QTest::addRow("all UTF-8") << 0x00 << utf8 << QByteArray("\xC3\xA9") << QByteArray("\xC3\xA9")
+                               << u"Мир"_qs << u"é"_qs << false;
+    QTest::addRow("a memo in ANSI decides")
+        << 0x00 << utf8 << ascii << QByteArray("\xE9") << u"ÐœÐ¸Ñ€"_qs << u"plain"_qs << false;
+    QTest::addRow("unknown byte, ANSI text: reported")
+        << 0xF0 << ansi << ascii << ascii << u"café"_qs << u"plain"_qs << true;
+    QTest::addRow("unknown byte, UTF-8 text")
+        << 0xF0 << utf8 << ascii << ascii << u"Мир"_qs << u"plain"_qs << false;
+    QTest::addRow("unknown byte, plain text")
+        << 0xF0 << ascii << ascii << ascii << u"plain"_qs << u"plain"_qs << false;
+}
+
+void DbfEncodingTest::oneDecodingPerTable() {
+    QFETCH(int, languageDriver);
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, second);
+    QFETCH(QByteArray, memo);
+    QFETCH(QString, expectedFirst);
+    QFETCH(QString, expectedSecond);
+    QFETCH(bool, warned);
+
+    QTemporaryDir dir;
+    DbfWriter writer(0x83, static_cast<std::uint8_t>(languageDriver));
+    writer.addField("TEXT", 'C', 6).addField("NOTES", 'M', 10);
+    writer.addRecord({FromQt(first), ""});
+    writer.addRecord({FromQt(second), MemoPointer(writer.addMemo(FromQt(memo)), 10)});
+    const auto path = PathIn(dir, "guess.dbf");
+    writer.write(path, ".dbt");
+
+    const auto reading = ReadTable(path);
+    QCOMPARE(reading.error, std::string());
+    QCOMPARE(QString::fromStdString(reading.records.at(0).at(0).text).trimmed(), expectedFirst);
+    QCOMPARE(QString::fromStdString(reading.records.at(1).at(0).text).trimmed(), expectedSecond);
+    QCOMPARE(reading.warnings.size(), warned ? 1u : 0u);
+    if (warned) {
+        QCOMPARE(reading.warnings[0].code, TableErrorCode::UnknownEncoding);
+        QVERIFY(reading.warnings[0].message().find("0xF0") != std::string::npos);
+    }
 }
 
 QTEST_GUILESS_MAIN(DbfEncodingTest)

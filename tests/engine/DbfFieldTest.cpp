@@ -76,6 +76,10 @@ void DbfFieldTest::decodesField_data() {
     row("character keeps its padding", 0x03, 'C', 6, "ab", T, "ab    ");
     row("character of blanks stays text", 0x03, 'C', 3, "", T, "   ");
     row("character keeps line breaks", 0x03, 'C', 5, "a\r\nb", T, "a\r\nb ");
+    row("character ends at its first NUL", 0x03, 'C', 8, QByteArray("abc\0old", 7), T, "abc");
+    row("character beginning with NUL is empty", 0x03, 'C', 4, QByteArray("\0abc", 4), T, "");
+    row("character keeps other control characters", 0x03, 'C', 4, "a\tb\x01", T, "a\tb\x01");
+    row("varchar ends at its first NUL", 0x30, 'V', 6, QByteArray("ab\0cd", 5), T, "ab");
 
     row("numeric drops blanks", 0x03, 'N', 8, "     42", N, "42");
     row("numeric drops trailing zeros", 0x03, 'N', 8, "   12.50", N, "12.5");
@@ -157,9 +161,16 @@ void DbfFieldTest::decodesField_data() {
     row("logical blank is null", 0x03, 'L', 1, " ", Null, "");
     row("logical other letter is null", 0x03, 'L', 1, "x", Null, "");
 
-    row("unknown type letter stays text", 0x03, 'X', 4, " ab ", T, "ab");
-    row("inline blob is binary", 0x30, 'W', 6, QByteArray("a\0b\0c\0", 6), ValueType::Binary,
-        QByteArray("a\0b\0c\0", 6));
+    row("unknown type letter is binary", 0x30, 'X', 8, QByteArray("\x01\0ab\x7F", 5),
+        ValueType::Binary, QByteArray("\x01\0ab\x7F   ", 8));
+    row("wide field is UTF-16LE text", 0x30, 'W', 64, QByteArray("a\0\xE9\0c\0\0\0x\0", 10), T,
+        "a\xC3\xA9"
+        "c");
+    row("wide field with a surrogate pair", 0x30, 'W', 6, QByteArray("\x3D\xD8\x00\xDE!\0", 6), T,
+        "\xF0\x9F\x98\x80!");
+    row("wide field with a lone surrogate", 0x30, 'W', 6, QByteArray("\x3D\xD8z\0\0\0", 6), T,
+        "\xEF\xBF\xBDz");
+    row("wide field of odd width", 0x30, 'W', 3, QByteArray("a\0b", 3), T, "a\xEF\xBF\xBD");
 }
 
 void DbfFieldTest::decodesField() {

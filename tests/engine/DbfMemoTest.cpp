@@ -17,8 +17,10 @@ private slots:
     void binaryMemosKeepTheirBytes();
     void memoFileFoundInAnyCase();
     void hiPerSixMemos();
-    void brokenMemoIsAnError_data();
-    void brokenMemoIsAnError();
+    void dBase3MemoCutShortKeepsItsText();
+    void brokenMemoLosesOnlyItsValues_data();
+    void brokenMemoLosesOnlyItsValues();
+    void blankPointersNeedNoMemoFile();
 
 private:
     QTemporaryDir dir_;
@@ -138,11 +140,36 @@ void DbfMemoTest::hiPerSixMemos() {
     QCOMPARE(table->values()[0].text, std::string_view(text));
     QVERIFY(table->next());
     QCOMPARE(table->values()[0].text, std::string_view());
-    try {
-        table->next();
-        QFAIL("a memo block past the end of the memo file was read");
-    } catch (const TableError& error) {
-        QCOMPARE(error.code(), TableErrorCode::MemoOutOfRange);
+    QVERIFY(table->warnings().empty());
+    QVERIFY(table->next()); // a memo block past the end of the memo file
+    QCOMPARE(table->values()[0].type, ValueType::Null);
+    QCOMPARE(table->warnings().size(), 1u);
+    QCOMPARE(table->warnings()[0].code, TableErrorCode::MemoOutOfRange);
+}
+
+void DbfMemoTest::dBase3MemoCutShortKeepsItsText() {
+    DbfWriter writer(0x83);
+    writer.addField("NAME", 'C', 3).addField("NOTES", 'M', 10);
+    const std::string last(510, 'z'); // with its two terminators, fills its block
+    writer.addRecord({"one", MemoPointer(writer.addMemo("whole"), 10)});
+    writer.addRecord({"two", MemoPointer(writer.addMemo(last), 10)});
+    const auto path = PathIn(dir_, "cutmemo.dbf");
+    writer.write(path);
+    const auto memo = writer.memoBytes();
+    // Eight bytes off the end take the terminators and six bytes of text; two take
+    // only the terminators, and then nothing tells whether more text followed.
+    for (const std::size_t cut : {8u, 2u}) {
+        WriteFile(PathIn(dir_, "cutmemo.dbt"), memo.substr(0, memo.size() - cut));
+        const auto kept = std::min(last.size(), memo.size() - cut - 1024);
+        const auto reading = ReadTable(path);
+        QCOMPARE(reading.error, std::string());
+        QCOMPARE(Column(reading.records, 1),
+                 (std::vector<std::string>{"whole", last.substr(0, kept)}));
+        QCOMPARE(reading.warnings.size(), 1u);
+        QCOMPARE(reading.warnings[0].code, TableErrorCode::TruncatedMemo);
+        QCOMPARE(reading.warnings[0].file, std::string("cutmemo.dbt"));
+        QCOMPARE(reading.warnings[0].count, 1u);
+        QCOMPARE(reading.warnings[0].firstRecord, 2u);
     }
 }
 
@@ -153,13 +180,17 @@ struct BrokenMemo {
     std::optional<std::string> memo; // none: no memo file
 };
 
+// Three records: a blank memo pointer, then two pointers at the memo under test (the
+// one written, or `pointer` when given). The names around the memo must survive.
 BrokenMemo MemoTable(std::uint8_t version, MemoFormat format, std::uint32_t blockSize,
                      int pointerWidth, std::uint32_t pointer) {
     DbfWriter writer(version);
     writer.setMemoFormat(format, blockSize);
-    writer.addField("NOTES", 'M', pointerWidth);
+    writer.addField("NOTES", 'M', pointerWidth).addField("NAME", 'C', 3);
     const auto block = writer.addMemo("some text");
-    writer.addRecord({MemoPointer(pointer == 0 ? block : pointer, pointerWidth)});
+    const auto target = MemoPointer(pointer == 0 ? block : pointer, pointerWidth);
+    writer.addRecord({pointerWidth == 4 ? Little32(0) : "", "one"});
+    writer.addRecord({target, "two"}).addRecord({target, "six"});
     return {writer.tableBytes(), writer.memoBytes()};
 }
 
@@ -177,7 +208,7 @@ void AddBrokenRow(const char* name, const BrokenMemo& files, const char* extensi
 
 } // namespace
 
-void DbfMemoTest::brokenMemoIsAnError_data() {
+void DbfMemoTest::brokenMemoLosesOnlyItsValues_data() {
     QTest::addColumn<QByteArray>("table");
     QTest::addColumn<QByteArray>("memo"); // a null array: no memo file
     QTest::addColumn<QString>("extension");
@@ -206,7 +237,7 @@ void DbfMemoTest::brokenMemoIsAnError_data() {
                  TableErrorCode::BadMemoFile);
 }
 
-void DbfMemoTest::brokenMemoIsAnError() {
+void DbfMemoTest::brokenMemoLosesOnlyItsValues() {
     QFETCH(QByteArray, table);
     QFETCH(QByteArray, memo);
     QFETCH(QString, extension);
@@ -217,7 +248,29 @@ void DbfMemoTest::brokenMemoIsAnError() {
     WriteFile(path, FromQt(table));
     if (!memo.isNull())
         WriteFile(PathIn(dir, ("broken" + extension.toStdString()).c_str()), FromQt(memo));
-    QCOMPARE(ErrorOf(path), std::optional(code));
+    const auto reading = ReadTable(path);
+    QCOMPARE(reading.error, std::string());
+    QCOMPARE(Column(reading.records, 1), (std::vector<std::string>{"one", "two", "six"}));
+    QCOMPARE(reading.records[0][0], (OwnedValue{ValueType::Text, ""}));
+    QCOMPARE(reading.records[1][0].type, ValueType::Null);
+    QCOMPARE(reading.records[2][0].type, ValueType::Null);
+    QCOMPARE(reading.warnings.size(), 1u);
+    QCOMPARE(reading.warnings[0].code, code);
+    QCOMPARE(reading.warnings[0].count, 2u);
+    QCOMPARE(reading.warnings[0].firstRecord, 2u);
+}
+
+// A dBase 7 table whose every memo pointer is blank asks nothing of a memo file.
+void DbfMemoTest::blankPointersNeedNoMemoFile() {
+    DbfWriter writer(0x8C);
+    writer.addField("NOTES", 'M', 10).addField("NAME", 'C', 3);
+    writer.addRecord({"", "one"}).addRecord({"0", "two"});
+    const auto path = PathIn(dir_, "nomemo.dbf");
+    writer.write(path);
+    const auto reading = ReadTable(path);
+    QCOMPARE(reading.error, std::string());
+    QCOMPARE(Column(reading.records, 1), (std::vector<std::string>{"one", "two"}));
+    QVERIFY(reading.warnings.empty());
 }
 
 QTEST_GUILESS_MAIN(DbfMemoTest)

@@ -20,7 +20,9 @@ private slots:
     void descriptorsWithoutTerminator();
     void headerLongerThanDescriptors();
     void recordLengthOneShortOfTheFields();
+    void recordLengthOneShortInATruncatedTable();
     void characterFieldsWiderThan255();
+    void visualFoxProHeaderWithoutRoomForTheBackLink();
     void dBase2Layout();
     void dBase7Layout();
     void streamsAcrossChunkBorders();
@@ -66,7 +68,8 @@ void DbfTableTest::nullFlagsMakeFieldsNull() {
 }
 
 void DbfTableTest::varcharAndVarbinaryLengths() {
-    // Bits in field order: NOTE null 0, NOTE length 1, CODE length 2, NAME length 3.
+    // Bits in field order, a nullable varchar's length bit before its null bit: NOTE
+    // length 0, NOTE null 1, CODE length 2, NAME length 3.
     DbfWriter writer(0x32);
     writer.addField("NOTE", 'V', 10, 0, kNullable)
         .addField("CODE", 'Q', 4)
@@ -74,19 +77,22 @@ void DbfTableTest::varcharAndVarbinaryLengths() {
         .addField("_NullFlags", '0', 1, 0, 0x05);
     const std::string shortNote = std::string("hi") + std::string(7, ' ') + '\x02';
     const std::string shortCode = std::string("\x01\x02", 2) + '\0' + '\x02';
-    writer.addRecord({shortNote, shortCode, "abcdef", std::string(1, '\x06')});
-    writer.addRecord({"0123456789", "wxyz", "ab", std::string(1, '\x01')});
+    writer.addRecord({shortNote, shortCode, "abcdef", std::string(1, '\x05')});
+    writer.addRecord({"0123456789", "wxyz", "ab", std::string(1, '\x02')});
+    writer.addRecord({"0123456789", "wxyz", std::string("ab    ", 5) + '\x02', "\x08"});
     const auto path = PathIn(dir_, "varchar.dbf");
     writer.write(path);
 
     const auto records = ReadAllRecords(path);
-    QCOMPARE(records.size(), 2u);
+    QCOMPARE(records.size(), 3u);
     QCOMPARE(records[0][0], (OwnedValue{ValueType::Text, "hi"}));
     QCOMPARE(records[0][1], (OwnedValue{ValueType::Binary, std::string("\x01\x02", 2)}));
     QCOMPARE(records[0][2], (OwnedValue{ValueType::Text, "abcdef"}));
     QCOMPARE(records[1][0].type, ValueType::Null);
     QCOMPARE(records[1][1], (OwnedValue{ValueType::Binary, "wxyz"}));
     QCOMPARE(records[1][2], (OwnedValue{ValueType::Text, "ab    "}));
+    QCOMPARE(records[2][0], (OwnedValue{ValueType::Text, "0123456789"}));
+    QCOMPARE(records[2][2], (OwnedValue{ValueType::Text, "ab"}));
 }
 
 namespace {
@@ -159,16 +165,20 @@ void DbfTableTest::truncatedRecordsAreReportedAfterTheCompleteOnes() {
 
     auto table = OpenTable(path);
     std::vector<std::string> names;
-    try {
-        while (table->next())
-            names.emplace_back(table->values()[0].text);
-        QFAIL("a table shorter than its record count read as complete");
-    } catch (const TableError& error) {
-        QCOMPARE(error.code(), TableErrorCode::TruncatedRecords);
-        QVERIFY(std::string(error.what()).find("3 of 5") != std::string::npos);
+    while (table->next()) {
+        QVERIFY(table->warnings().empty()); // reported once, after the last complete record
+        names.emplace_back(table->values()[0].text);
     }
     QCOMPARE(names, (std::vector<std::string>{"one  ", "two  ", "three"}));
+    QCOMPARE(table->warnings().size(), 1u);
+    const auto& warning = table->warnings()[0];
+    QCOMPARE(warning.code, TableErrorCode::TruncatedRecords);
+    QCOMPARE(warning.count, 2u);
+    QCOMPARE(warning.firstRecord, 4u);
+    QVERIFY2(warning.message().find("truncated after 3 of 5 records") != std::string::npos,
+             warning.message().c_str());
     QVERIFY(!table->next());
+    QCOMPARE(table->warnings().size(), 1u);
 }
 
 void DbfTableTest::headerCountWinsOverTrailingBytes() {
@@ -204,6 +214,54 @@ void DbfTableTest::recordLengthOneShortOfTheFields() {
     const auto path = PathIn(dir_, "oneshort.dbf");
     writer.write(path);
     QCOMPARE(Column(ReadAllRecords(path), 0), (std::vector<std::string>{"one  ", "two  "}));
+}
+
+void DbfTableTest::recordLengthOneShortInATruncatedTable() {
+    auto writer = OneCharacterField();
+    writer.addRecord({"three"}).setRecordLength(5).setRecordCount(5);
+    const auto path = PathIn(dir_, "oneshortcut.dbf");
+    WriteFile(path, writer.tableBytes() + " hal"); // a partial fourth record
+
+    const auto reading = ReadTable(path);
+    QCOMPARE(reading.error, std::string());
+    QCOMPARE(Column(reading.records, 0), (std::vector<std::string>{"one  ", "two  ", "three"}));
+    QCOMPARE(reading.warnings.size(), 1u);
+    QVERIFY2(reading.warnings[0].message().find("truncated after 3 of 5 records") !=
+                 std::string::npos,
+             reading.warnings[0].message().c_str());
+}
+
+// The header length says the records follow the terminator at once, where a Visual
+// FoxPro table keeps its 263-byte back-link.
+void DbfTableTest::visualFoxProHeaderWithoutRoomForTheBackLink() {
+    DbfWriter writer(0x30);
+    writer.addField("NAME", 'C', 5).addField("CODE", 'N', 3);
+    writer.addRecord({"one", "  1"}).addRecord({"two", "  2"});
+    constexpr std::uint32_t kDescriptorsEnd = 32 + 2 * 32 + 1;
+    writer.setHeaderLength(kDescriptorsEnd); // the writer then leaves the back-link out
+    const auto withoutBackLink = writer.tableBytes();
+    const auto withBackLink =
+        std::string(withoutBackLink).insert(kDescriptorsEnd, std::string(263, '\0'));
+    const auto path = PathIn(dir_, "backlink.dbf");
+
+    // The back-link is there: the records lie after it, and the repair is reported.
+    WriteFile(path, withBackLink);
+    auto reading = ReadTable(path);
+    QCOMPARE(reading.error, std::string());
+    QCOMPARE(Column(reading.records, 0), (std::vector<std::string>{"one  ", "two  "}));
+    QCOMPARE(Column(reading.records, 1), (std::vector<std::string>{"1", "2"}));
+    QCOMPARE(reading.warnings.size(), 1u);
+    QCOMPARE(reading.warnings[0].code, TableErrorCode::RepairedHeader);
+
+    // A writer that left the back-link out: the header length is right as it stands.
+    WriteFile(path, withoutBackLink);
+    reading = ReadTable(path);
+    QCOMPARE(Column(reading.records, 0), (std::vector<std::string>{"one  ", "two  "}));
+    QVERIFY(reading.warnings.empty());
+
+    // Junk after the records: no reading fits the file, so nothing shifted is delivered.
+    WriteFile(path, withBackLink + "junk");
+    QCOMPARE(ErrorOf(path), std::optional(TableErrorCode::NotATable));
 }
 
 void DbfTableTest::characterFieldsWiderThan255() {

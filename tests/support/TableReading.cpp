@@ -36,6 +36,20 @@ std::vector<OwnedRecord> ReadUntilError(const std::filesystem::path& table, std:
     return records;
 }
 
+TableReading ReadTable(const std::filesystem::path& table, const TableOpenOptions& options) {
+    TableReading reading;
+    std::unique_ptr<TableSource> source;
+    try {
+        source = OpenTable(table, options);
+        ReadInto(*source, reading.records);
+    } catch (const TableError& failure) {
+        reading.error = failure.what();
+    }
+    if (source)
+        reading.warnings.assign(source->warnings().begin(), source->warnings().end());
+    return reading;
+}
+
 const char* ValueTypeName(ValueType type) {
     switch (type) {
     case ValueType::Null:

@@ -26,6 +26,16 @@ std::vector<OwnedRecord> ReadAllRecords(const std::filesystem::path& table,
 // when the table read to its end). The records read before the error are returned.
 std::vector<OwnedRecord> ReadUntilError(const std::filesystem::path& table, std::string& error);
 
+// Everything one reading of a table gives: the records delivered, the warnings, and
+// the message of the TableError that stopped it (empty when it read to its end).
+struct TableReading {
+    std::vector<OwnedRecord> records;
+    std::vector<TableWarning> warnings;
+    std::string error;
+};
+
+TableReading ReadTable(const std::filesystem::path& table, const TableOpenOptions& options = {});
+
 const char* ValueTypeName(ValueType type);
 
 } // namespace tabrivel::testing

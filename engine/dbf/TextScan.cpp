@@ -1,0 +1,95 @@
+#include "TextScan.h"
+
+#include "RecordStream.h"
+#include "TableError.h"
+
+#include <unicode/ustring.h>
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tabrivel::dbf {
+namespace {
+
+constexpr char kDeleted = '*';
+
+StoredText KindOf(std::string_view bytes) {
+    if (std::all_of(bytes.begin(), bytes.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return StoredText::Ascii;
+    // A preflight converts nothing but still rejects every ill-formed sequence.
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t units = 0;
+    u_strFromUTF8(nullptr, 0, &units, bytes.data(), static_cast<int32_t>(bytes.size()), &status);
+    return status == U_INVALID_CHAR_FOUND ? StoredText::Other : StoredText::Utf8;
+}
+
+// Varchars are left out: the length byte at their end is no text.
+bool IsStoredText(const FieldInfo& field) {
+    return field.type == FieldType::Character;
+}
+
+bool IsMemoText(const FieldInfo& field, TableFamily family) {
+    return field.type == FieldType::Memo && (field.flags & kFieldBinary) == 0 &&
+           IsMemoField(field, family);
+}
+
+class Scan {
+public:
+    Scan(const TableLayout& layout, MemoFile& memo) : layout_(layout), memo_(memo) {}
+
+    // False once a value has settled the question.
+    bool record(const char* record) {
+        for (const auto& field : layout_.fields) {
+            const std::string_view bytes(record + field.offset, field.length);
+            if (IsStoredText(field))
+                add(bytes);
+            else if (IsMemoText(field, layout_.family))
+                addMemo(bytes);
+            if (kind_ == StoredText::Other)
+                return false;
+        }
+        return true;
+    }
+
+    StoredText kind() const { return kind_; }
+
+private:
+    void add(std::string_view bytes) {
+        kind_ = std::max(kind_, KindOf(bytes.substr(0, bytes.find('\0'))));
+    }
+
+    void addMemo(std::string_view pointer) {
+        MemoFile::Ref ref;
+        if (memo_.parsePointer(pointer, ref) != MemoFile::Pointer::Memo)
+            return;
+        bytes_.clear();
+        try {
+            memo_.read(ref, bytes_);
+        } catch (const TableError&) {
+            return;
+        }
+        add(bytes_);
+    }
+
+    const TableLayout& layout_;
+    MemoFile& memo_;
+    StoredText kind_ = StoredText::Ascii;
+    std::string bytes_;
+};
+
+} // namespace
+
+StoredText ScanStoredText(BinaryFile& file, const TableLayout& layout, MemoFile& memo,
+                          std::uint64_t records) {
+    RecordStream stream(file, layout.headerLength, layout.recordLength, records);
+    Scan scan(layout, memo);
+    while (const char* record = stream.next())
+        if (record[0] != kDeleted && !scan.record(record))
+            break;
+    return scan.kind();
+}
+
+} // namespace tabrivel::dbf

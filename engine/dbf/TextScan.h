@@ -1,0 +1,24 @@
+#pragma once
+
+#include "BinaryFile.h"
+#include "MemoFile.h"
+#include "TableLayout.h"
+
+#include <cstdint>
+
+namespace tabrivel::dbf {
+
+enum class StoredText {
+    Ascii, // nothing beyond ASCII: any code page reads it alike
+    Utf8,  // some text beyond ASCII, and all of it well-formed UTF-8
+    Other, // some text that is not UTF-8
+};
+
+// Looks at the stored text of a table whose code page is unknown, the character fields
+// and memo texts of its first `records` records, so that one decoding can be chosen for
+// the whole table before its first record is delivered. Stops at the first value that is
+// not UTF-8. Memos it cannot read are passed over: reading the records reports them.
+StoredText ScanStoredText(BinaryFile& file, const TableLayout& layout, MemoFile& memo,
+                          std::uint64_t records);
+
+} // namespace tabrivel::dbf
