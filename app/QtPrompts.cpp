@@ -28,6 +28,25 @@ QMessageBox::Icon ToQtIcon(BoxIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// A box that comes up in the middle of a long command wants an answer: it gets the
+// arrow, not the busy pointer that covers the rest of the program meanwhile.
+class ArrowWhileAsking {
+public:
+    ArrowWhileAsking() : pushed_(QGuiApplication::overrideCursor() != nullptr) {
+        if (pushed_)
+            QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~ArrowWhileAsking() {
+        if (pushed_)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    ArrowWhileAsking(const ArrowWhileAsking&) = delete;
+    ArrowWhileAsking& operator=(const ArrowWhileAsking&) = delete;
+
+private:
+    bool pushed_;
+};
+
 } // namespace
 
 QString DisplayLineBreaks(const QString& text) {
@@ -39,6 +58,7 @@ QString DisplayLineBreaks(const QString& text) {
 
 BoxAnswer QtPrompts::messageBox(const QString& title, const QString& text, BoxIcon icon,
                                 BoxButtons buttons) {
+    const ArrowWhileAsking arrow;
     QMessageBox box(ToQtIcon(icon), title, DisplayLineBreaks(text), QMessageBox::NoButton, parent_);
     box.setTextFormat(Qt::PlainText);
     if (buttons == BoxButtons::YesNo) {
@@ -55,6 +75,7 @@ BoxAnswer QtPrompts::messageBox(const QString& title, const QString& text, BoxIc
 
 std::optional<QString> QtPrompts::inputBox(const QString& title, const QString& prompt,
                                            const QString& defaultText) {
+    const ArrowWhileAsking arrow;
     bool accepted = false;
     QString answer = QInputDialog::getText(parent_, title, DisplayLineBreaks(prompt),
                                            QLineEdit::Normal, defaultText, &accepted);
@@ -64,6 +85,7 @@ std::optional<QString> QtPrompts::inputBox(const QString& title, const QString& 
 }
 
 QStringList QtPrompts::openFiles(const QString& title, const QString& filter, bool multiSelect) {
+    const ArrowWhileAsking arrow;
     QStringList chosen;
     if (multiSelect) {
         chosen = QFileDialog::getOpenFileNames(parent_, title, QString(), filter);
@@ -78,6 +100,7 @@ QStringList QtPrompts::openFiles(const QString& title, const QString& filter, bo
 }
 
 QString QtPrompts::existingDirectory(const QString& title, const QString& startFolder) {
+    const ArrowWhileAsking arrow;
     return QDir::toNativeSeparators(QFileDialog::getExistingDirectory(parent_, title, startFolder));
 }
 

@@ -343,10 +343,17 @@ void OutputCommandsTest::resultsChangingDuringTheSaveAreReportedOnce() {
 void OutputCommandsTest::saveShowsTheBusyPointerWhileWriting() {
     SaveFixture f;
     bool busyDuringSave = false;
-    AtFirstYield(*f.window, [&] { busyDuringSave = f.window->pointer().isBusy(); });
+    Qt::CursorShape everywhere = Qt::ArrowCursor;
+    AtFirstYield(*f.window, [&] {
+        busyDuringSave = f.window->pointer().isBusy();
+        if (const QCursor* shown = QGuiApplication::overrideCursor())
+            everywhere = shown->shape();
+    });
     f.saveTo(f.out.path());
     QVERIFY(busyDuringSave);
+    QCOMPARE(everywhere, Qt::WaitCursor);
     QVERIFY(!f.window->pointer().isBusy());
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     QCOMPARE(ReadFileBytes(f.target()), kThreeRowsFile);
 }
 

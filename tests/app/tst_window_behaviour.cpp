@@ -69,6 +69,8 @@ private slots:
     void pointerFollowsTheMouse();
     void optionsTakeClicksAnywhereInTheirRectangle_data();
     void optionsTakeClicksAnywhereInTheirRectangle();
+    void busyPointerCoversEveryControl();
+    void closingWhileBusyLeavesNoBusyPointer();
     void withoutTheHandFileTheHandIsAnArrow();
     void unreadableHandFileIsReportedAndStartUpGoesOn();
     void skinFileGivesTheButtonFace_data();
@@ -179,6 +181,36 @@ void WindowBehaviourTest::optionsTakeClicksAnywhereInTheirRectangle() {
     QTest::mouseClick(frame, Qt::LeftButton, Qt::NoModifier,
                       button->geometry().bottomRight() + QPoint(1, 1));
     QCOMPARE(button->isChecked(), !wasChecked);
+}
+
+// Lists and text boxes have pointers of their own (arrow, I-beam); while busy, the busy
+// pointer is shown over them all, and moving over them changes nothing.
+void WindowBehaviourTest::busyPointerCoversEveryControl() {
+    WindowFixture fixture;
+    QVERIFY(fixture.putBesideProgram("HAND-M.CUR", AssetBytes("HAND-M.CUR")));
+    const auto window = fixture.open();
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    window->pointer().setBusy(true);
+    window->pointer().setBusy(true); // a second long command inside the first
+    for (const char* name :
+         {"ListView1", "ListView2", "Text1", "Text3", "PushButton2", "Option6"}) {
+        MoveMouseOver(MouseTarget(*window, name));
+        QVERIFY2(QGuiApplication::overrideCursor() != nullptr, name);
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QCOMPARE(window->cursor().shape(), Qt::WaitCursor);
+    }
+    window->pointer().setBusy(false);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    MoveMouseOver(MouseTarget(*window, "PushButton2"));
+    QCOMPARE(window->cursor().shape(), Qt::BitmapCursor); // the hand is back
+}
+
+void WindowBehaviourTest::closingWhileBusyLeavesNoBusyPointer() {
+    WindowFixture fixture;
+    auto window = fixture.open();
+    window->pointer().setBusy(true);
+    window.reset();
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
 }
 
 void WindowBehaviourTest::withoutTheHandFileTheHandIsAnArrow() {
