@@ -1,5 +1,7 @@
 #include "QtPrompts.h"
 
+#include "BoxTextWrap.h"
+
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
@@ -49,6 +51,11 @@ private:
 
 } // namespace
 
+QString BoxText(const QString& text, const QWidget& box) {
+    return WrapBetweenWords(DisplayLineBreaks(text), box.fontMetrics(),
+                            MessageLineWidth(box.screen()));
+}
+
 QString DisplayLineBreaks(const QString& text) {
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -59,8 +66,9 @@ QString DisplayLineBreaks(const QString& text) {
 BoxAnswer QtPrompts::messageBox(const QString& title, const QString& text, BoxIcon icon,
                                 BoxButtons buttons) {
     const ArrowWhileAsking arrow;
-    QMessageBox box(ToQtIcon(icon), title, DisplayLineBreaks(text), QMessageBox::NoButton, parent_);
+    QMessageBox box(ToQtIcon(icon), title, QString(), QMessageBox::NoButton, parent_);
     box.setTextFormat(Qt::PlainText);
+    box.setText(BoxText(text, box));
     if (buttons == BoxButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
