@@ -5,7 +5,7 @@ set -eu
 
 PACKAGES="cmake ninja-build g++ qt6-base-dev libicu-dev fonts-liberation2 ccache \
 libsqlite3-dev sqlite3 xvfb xauth imagemagick libgl-dev pgdbf clang libclang-rt-14-dev \
-appstream desktop-file-utils dpkg-dev file fakeroot"
+appstream desktop-file-utils dpkg-dev file"
 
 missing=""
 for package in $PACKAGES; do
