@@ -2,6 +2,7 @@
 #include "MakerAddresses.h"
 #include "QtPrompts.h"
 
+#include <QAbstractButton>
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QFontMetrics>
@@ -10,6 +11,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTimer>
 #include <QtTest>
 
 using namespace tabrivel;
@@ -39,9 +41,22 @@ QStringList LaidOutLines(const QLabel& label) {
     return lines;
 }
 
+// Runs `look` on the message box the next prompt shows, then closes it with OK.
+template <typename Look> void WhenTheBoxIsUp(Look look) {
+    QTimer::singleShot(0, [look] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            QApplication::closeAllWindows(); // a test that fails must not hang
+            QFAIL("no message box came up");
+        }
+        look(*box);
+        box->button(QMessageBox::Ok)->click();
+    });
+}
+
 } // namespace
 
-class BoxTextTest : public QObject {
+class QtPromptsTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -76,19 +91,35 @@ private slots:
 
     // The real box on this screen: the address is on one line, whole.
     void helpBoxNeverSplitsTheAddress() {
-        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tabrivel"), QString(),
-                        QMessageBox::Ok);
-        box.setTextFormat(Qt::PlainText);
-        box.setText(BoxText(kHelpText, box));
-        box.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&box));
-        const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
-        QVERIFY(label);
-        const QStringList lines = LaidOutLines(*label);
+        QtPrompts prompts;
+        QStringList lines;
+        WhenTheBoxIsUp([&](QMessageBox& box) {
+            const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            QVERIFY(label);
+            lines = LaidOutLines(*label);
+        });
+        prompts.messageBox(QStringLiteral("Tabrivel"), kHelpText, BoxIcon::None, BoxButtons::Ok);
+        QVERIFY(!lines.isEmpty());
         QVERIFY2(lines.contains(kContactPage) ||
                      lines.last().endsWith(QLatin1Char(' ') + kContactPage),
                  qPrintable(lines.join(" | ")));
         QCOMPARE(lines.join(QLatin1Char(' ')), kHelpText);
+    }
+
+    // During a long command the program shows the busy pointer everywhere, but a box
+    // that asks something shows the arrow, and the busy pointer returns after it.
+    void boxesInABusyStretchShowTheArrow() {
+        QtPrompts prompts;
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        Qt::CursorShape whileAsking = Qt::WaitCursor;
+        WhenTheBoxIsUp(
+            [&](QMessageBox&) { whileAsking = QGuiApplication::overrideCursor()->shape(); });
+        prompts.messageBox(QStringLiteral("Tabrivel"), QStringLiteral("Done."), BoxIcon::None,
+                           BoxButtons::Ok);
+        QCOMPARE(whileAsking, Qt::ArrowCursor);
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QGuiApplication::restoreOverrideCursor();
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     }
 
     // Without the blanks-only breaks, the same box splits the address: the case above
@@ -109,5 +140,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(BoxTextTest)
-#include "tst_box_text.moc"
+QTEST_MAIN(QtPromptsTest)
+#include "tst_qt_prompts.moc"
