@@ -74,9 +74,10 @@ void ResultsFile::fail(const QString& action) {
     // errno first: anything called after the failure may overwrite it.
     const FileFailure failure{errno, file_.error(), file_.errorString()};
     file_.cancelWriting();
-    throw std::runtime_error((FileFailureText(action, file_.fileName(), failure) +
-                              QStringLiteral(" Any earlier file of that name is unchanged."))
-                                 .toStdString());
+    const QString text = FileFailureText(action, file_.fileName(), failure) +
+                         WriteFailureAdvice(failure) +
+                         QStringLiteral(" Any earlier file of that name is unchanged.");
+    throw std::runtime_error(text.toStdString());
 }
 
 } // namespace tabrivel

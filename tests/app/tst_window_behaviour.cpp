@@ -3,6 +3,8 @@
 #include "WindowFixture.h"
 #include "WindowLook.h"
 
+#include "../fs/AccessOverride.h"
+
 #include "InputListModel.h"
 #include "ResultsListModel.h"
 #include <QCheckBox>
@@ -72,6 +74,7 @@ private slots:
     void busyPointerCoversEveryControl();
     void closingWhileBusyLeavesNoBusyPointer();
     void withoutTheHandFileTheHandIsAnArrow();
+    void unreadableHandFileIsReportedAndStartUpGoesOn_data();
     void unreadableHandFileIsReportedAndStartUpGoesOn();
     void skinFileGivesTheButtonFace_data();
     void skinFileGivesTheButtonFace();
@@ -221,14 +224,35 @@ void WindowBehaviourTest::withoutTheHandFileTheHandIsAnArrow() {
     QVERIFY(fixture.prompts.shown.isEmpty());
 }
 
+void WindowBehaviourTest::unreadableHandFileIsReportedAndStartUpGoesOn_data() {
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<QString>("description");
+    QTest::addRow("not a picture") << "garbage"
+                                   << "Invalid picture: <path>";
+    QTest::addRow("no read permission") << "locked"
+                                        << "Cannot open <path>: Permission denied.";
+}
+
 void WindowBehaviourTest::unreadableHandFileIsReportedAndStartUpGoesOn() {
+    QFETCH(QString, problem);
+    QFETCH(QString, description);
     WindowFixture fixture;
-    QVERIFY(fixture.putBesideProgram("HAND-M.CUR", "not a picture at all"));
+    QVERIFY(fixture.putBesideProgram("HAND-M.CUR", problem == "garbage"
+                                                       ? QByteArray("not a picture at all")
+                                                       : AssetBytes("HAND-M.CUR")));
+    const QString handFile = QDir::toNativeSeparators(fixture.programDir.filePath("HAND-M.CUR"));
+    if (problem == "locked")
+        QVERIFY(QFile::setPermissions(handFile, QFileDevice::Permissions()));
     fixture.seed("Table Name", "Orders");
-    const auto window = fixture.open();
+    std::unique_ptr<MainWindow> window;
+    {
+        const WithoutAccessOverride asAnyUser;
+        window = fixture.open();
+    }
     const auto boxes = fixture.prompts.messages();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes[0].title, QString("Application Error"));
+    QCOMPARE(boxes[0].text.section("\r\n", 0, 0), description.replace("<path>", handFile));
     QVERIFY(boxes[0].text.contains("Form_Load at line 104\r\r"));
     QCOMPARE(window->tableName(), QString("Orders"));
     MoveMouseOver(window->control("PushButton2"));

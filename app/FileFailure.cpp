@@ -27,18 +27,26 @@ QString KindText(QFileDevice::FileError kind) {
     }
 }
 
-// The step a user can take; only for the causes that have an obvious one.
-QString Advice(int systemError, QFileDevice::FileError kind) {
-    if (systemError == ENOSPC || systemError == EDQUOT ||
-        (systemError == 0 && kind == QFileDevice::ResourceError))
+bool IsOutOfSpace(int systemError) {
+#ifdef EDQUOT
+    if (systemError == EDQUOT) // over the user's quota: full, as far as the user goes
+        return true;
+#endif
+    return systemError == ENOSPC;
+}
+
+} // namespace
+
+QString WriteFailureAdvice(const FileFailure& failure) {
+    const int systemError = failure.systemError;
+    const QFileDevice::FileError kind = failure.kind;
+    if (IsOutOfSpace(systemError) || (systemError == 0 && kind == QFileDevice::ResourceError))
         return QStringLiteral(" Free some space on that disk or choose another folder.");
     if (systemError == EACCES || systemError == EPERM || systemError == EROFS ||
         (systemError == 0 && kind == QFileDevice::PermissionsError))
         return QStringLiteral(" Choose a folder you may write to.");
     return QString();
 }
-
-} // namespace
 
 QString FileFailureCause(const FileFailure& failure) {
     if (failure.systemError != 0)
@@ -53,7 +61,7 @@ QString FileFailureCause(const FileFailure& failure) {
 
 QString FileFailureText(const QString& action, const QString& path, const FileFailure& failure) {
     return action + QLatin1Char(' ') + QDir::toNativeSeparators(path) + QStringLiteral(": ") +
-           FileFailureCause(failure) + QLatin1Char('.') + Advice(failure.systemError, failure.kind);
+           FileFailureCause(failure) + QLatin1Char('.');
 }
 
 } // namespace tabrivel

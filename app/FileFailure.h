@@ -18,7 +18,11 @@ struct FileFailure {
 // said, else a text for the device's kind of failure.
 QString FileFailureCause(const FileFailure& failure);
 
-// "<action> <path>: <cause>." followed by what the user can do about that cause.
+// "<action> <path>: <cause>."
 QString FileFailureText(const QString& action, const QString& path, const FileFailure& failure);
+
+// What the user can do when a file could not be written for this cause, as a sentence
+// with a leading blank; empty for the causes without an obvious remedy.
+QString WriteFailureAdvice(const FileFailure& failure);
 
 } // namespace tabrivel
