@@ -1,6 +1,7 @@
 #include "DbfTable.h"
 
 #include "CodePages.h"
+#include "FieldKinds.h"
 #include "TableError.h"
 #include "TableHeader.h"
 
@@ -39,7 +40,8 @@ DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& op
       memo_(OpenMemoFile(path, layout_)), context_{layout_.family, *text_, *memo_, memoBytes_},
       available_(CompleteRecords(file_, layout_)),
       records_(file_, layout_.headerLength, layout_.recordLength, available_),
-      buffers_(layout_.fields.size()), values_(layout_.fields.size()) {}
+      buffers_(layout_.fields.size()), values_(layout_.fields.size()),
+      descriptions_(DescribeFields(layout_, *text_)) {}
 
 bool DbfTable::next() {
     if (finished_)

@@ -58,7 +58,7 @@ void WriteTable(const QString& path, int records, int claimedRecords = -1) {
 }
 
 QString Insert(const QString& name, int k, bool semicolon = true) {
-    return QStringLiteral("INSERT INTO %1 ('%2','xy')%3")
+    return QStringLiteral("INSERT INTO %1 VALUES ('%2','xy')%3")
         .arg(name, QString::number(k).rightJustified(4, u'0'), semicolon ? ";" : "");
 }
 

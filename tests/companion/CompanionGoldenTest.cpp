@@ -82,12 +82,13 @@ private slots:
         QCOMPARE(run.status, 0);
         QCOMPARE(
             QByteArray::fromStdString(run.out),
-            QByteArray("CREATE TABLE 'Table1_customers' ('fld1' text,'fld2' text,"
-                       "'fld3' text,'fld4' text);\r\n"
-                       "INSERT INTO 'Table1_customers' ('O''Brien     ','120.5',"
-                       "'1999-12-31','True');\r\n"
-                       "INSERT INTO 'Table1_customers' ('M\xC3\xBCller      ','-0.75','','');\r\n"
-                       "INSERT INTO 'Table1_customers' ('            ','','','False');\r\n"));
+            QByteArray(
+                "CREATE TABLE 'Table1_customers' ('fld1' text,'fld2' text,"
+                "'fld3' text,'fld4' text);\r\n"
+                "INSERT INTO 'Table1_customers' VALUES ('O''Brien     ','120.5',"
+                "'1999-12-31','True');\r\n"
+                "INSERT INTO 'Table1_customers' VALUES ('M\xC3\xBCller      ','-0.75','','');\r\n"
+                "INSERT INTO 'Table1_customers' VALUES ('            ','','','False');\r\n"));
         QVERIFY(run.errors.empty());
     }
 
@@ -100,8 +101,9 @@ private slots:
         QCOMPARE(run.status, 0);
         const QByteArray out = QByteArray::fromStdString(run.out);
         QVERIFY(!out.contains("CREATE TABLE"));
-        QVERIFY(out.startsWith("INSERT INTO [t_customers] ('O''Brien     ','120,5','31.12.1999',"
-                               "'True')\r\n"));
+        QVERIFY(
+            out.startsWith("INSERT INTO [t_customers] VALUES ('O''Brien     ','120,5','31.12.1999',"
+                           "'True')\r\n"));
         QCOMPARE(out.count("\r\n"), 3);
     }
 
@@ -109,9 +111,10 @@ private slots:
         QTemporaryDir dir;
         const CompanionRun run = Run(dir, {"--insert-only", WriteNotes(dir)});
         QCOMPARE(run.status, 0);
-        QCOMPARE(QByteArray::fromStdString(run.out),
-                 QByteArray("INSERT INTO 'Table1_notes' ('1','first line\r\nit''s second');\r\n"
-                            "INSERT INTO 'Table1_notes' ('2','');\r\n"));
+        QCOMPARE(
+            QByteArray::fromStdString(run.out),
+            QByteArray("INSERT INTO 'Table1_notes' VALUES ('1','first line\r\nit''s second');\r\n"
+                       "INSERT INTO 'Table1_notes' VALUES ('2','');\r\n"));
     }
 
     // A broken table in the middle is reported and the tables around it still convert.
@@ -125,7 +128,8 @@ private slots:
         QCOMPARE(run.status, 1);
         const QByteArray out = QByteArray::fromStdString(run.out);
         QVERIFY(out.startsWith("INSERT INTO 'Table1_notes'"));
-        QVERIFY(out.endsWith("INSERT INTO 'Table1_customers' ('            ','','','False');\r\n"));
+        QVERIFY(out.endsWith(
+            "INSERT INTO 'Table1_customers' VALUES ('            ','','','False');\r\n"));
         const QByteArray errors = QByteArray::fromStdString(run.errors);
         QCOMPARE(errors.count('\n'), 2);
         QVERIFY(errors.contains("broken.dbf"));
