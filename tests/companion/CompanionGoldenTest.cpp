@@ -1,7 +1,9 @@
 // Whole tables through the companion's code path, compared byte for byte.
 #include "Companion.h"
 #include "DbfWriter.h"
+#include "FixtureTables.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -26,6 +28,11 @@ struct CompanionRun {
     std::string out;
     std::string errors;
 };
+
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 
 CompanionRun Run(const QTemporaryDir& dir, std::vector<std::string> arguments,
                  const ValueFormat& format = ValueFormat()) {
@@ -134,6 +141,31 @@ private slots:
         QCOMPARE(errors.count('\n'), 2);
         QVERIFY(errors.contains("broken.dbf"));
         QVERIFY(errors.contains("missing.dbf"));
+    }
+
+    // Without the new options the companion is the window's text, byte for byte, for
+    // every fixture and sample table, whatever path each takes through the code.
+    void defaultsAreTheWindowsText() {
+        QTemporaryDir dir;
+        std::vector<std::string> tables;
+        for (const FixtureTable& table : WriteFixtureTables(dir.path().toStdString()))
+            tables.push_back(dir.filePath(QString::fromStdString(table.fileName)).toStdString());
+        const QString samples = QStringLiteral(TABRIVEL_SAMPLES_DIR);
+        for (const QString& name : QDir(samples).entryList({"*.DBF"}, QDir::Files))
+            tables.push_back((samples + "/" + name).toStdString());
+        const ValueFormat german = ValueFormat::fromLocale(QLocale("de_DE"));
+        for (const std::vector<std::string>& options :
+             {std::vector<std::string>{},
+              {"--delimiter", "[", "--no-semicolon", "--insert-only"}}) {
+            std::string window;
+            const ParsedArguments parsed = ParseCompanionArguments(options + tables);
+            for (const std::string& table : tables)
+                ConvertTable(table, TableBaseName(table), parsed.arguments.options, german,
+                             [&](std::string_view sql) { (window += sql) += "\r\n"; });
+            const CompanionRun run = Run(dir, options + tables, german);
+            QCOMPARE(run.status, 0);
+            QCOMPARE(QByteArray::fromStdString(run.out), QByteArray::fromStdString(window));
+        }
     }
 
     void usageErrorIsStatusTwo() {
