@@ -4,7 +4,8 @@
 set -eu
 
 PACKAGES="cmake ninja-build g++ qt6-base-dev libicu-dev fonts-liberation2 ccache \
-libsqlite3-dev sqlite3 xvfb xauth imagemagick libgl-dev pgdbf clang libclang-rt-14-dev"
+libsqlite3-dev sqlite3 xvfb xauth imagemagick libgl-dev pgdbf clang libclang-rt-14-dev \
+postgresql libpq-dev help2man"
 
 missing=""
 for package in $PACKAGES; do

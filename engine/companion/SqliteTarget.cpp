@@ -18,6 +18,11 @@ int Size(std::string_view text) {
     return static_cast<int>(text.size());
 }
 
+// SQLite binds NULL for a null pointer, and an empty view may well have one.
+void BindText(sqlite3_stmt* statement, int index, std::string_view text, void (*lifetime)(void*)) {
+    sqlite3_bind_text(statement, index, text.empty() ? "" : text.data(), Size(text), lifetime);
+}
+
 } // namespace
 
 void SqliteTarget::Closer::operator()(sqlite3* db) const {
@@ -100,26 +105,27 @@ void SqliteTarget::bind(int index, const Cell& cell) {
             for (char c : cell.text)
                 if (c != '\0')
                     scratch_.push_back(c);
-            sqlite3_bind_text(statement, index, scratch_.data(), Size(scratch_), SQLITE_TRANSIENT);
+            BindText(statement, index, scratch_, SQLITE_TRANSIENT);
             return;
         }
         [[fallthrough]];
     case Cell::Kind::Formed:
-        sqlite3_bind_text(statement, index, cell.text.data(), Size(cell.text), SQLITE_STATIC);
+        BindText(statement, index, cell.text, SQLITE_STATIC);
         return;
     case Cell::Kind::Logical:
         if (load_.types)
             sqlite3_bind_int(statement, index, cell.truth ? 1 : 0);
         else
-            sqlite3_bind_text(statement, index, cell.text.data(), Size(cell.text), SQLITE_STATIC);
+            BindText(statement, index, cell.text, SQLITE_STATIC);
         return;
     case Cell::Kind::Binary:
         if (load_.types) {
-            sqlite3_bind_blob(statement, index, cell.text.data(), Size(cell.text), SQLITE_STATIC);
+            sqlite3_bind_blob(statement, index, cell.text.empty() ? "" : cell.text.data(),
+                              Size(cell.text), SQLITE_STATIC);
         } else {
             scratch_.clear();
             AppendHex(scratch_, cell.text);
-            sqlite3_bind_text(statement, index, scratch_.data(), Size(scratch_), SQLITE_TRANSIENT);
+            BindText(statement, index, scratch_, SQLITE_TRANSIENT);
         }
         return;
     }

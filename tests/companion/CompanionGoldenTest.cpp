@@ -1,5 +1,6 @@
 // Whole tables through the companion's code path, compared byte for byte.
 #include "Companion.h"
+#include "CompanionRunner.h"
 #include "DbfWriter.h"
 #include "FixtureTables.h"
 
@@ -9,18 +10,15 @@
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 
 using namespace tabrivel;
 using namespace tabrivel::testing;
 
 namespace {
 
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
 }
 
 struct CompanionRun {
@@ -29,24 +27,10 @@ struct CompanionRun {
     std::string errors;
 };
 
-std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-CompanionRun Run(const QTemporaryDir& dir, std::vector<std::string> arguments,
+CompanionRun Run(const QTemporaryDir& dir, const std::vector<std::string>& arguments,
                  const ValueFormat& format = ValueFormat()) {
-    const std::filesystem::path outPath = dir.filePath("out.sql").toStdString();
-    const std::filesystem::path errPath = dir.filePath("err.txt").toStdString();
-    arguments.insert(arguments.begin(), {"-o", outPath.string()});
-    const ParsedArguments parsed = ParseCompanionArguments(arguments);
-    std::FILE* errors = std::fopen(errPath.c_str(), "wb");
-    CompanionRun run;
-    run.status = RunCompanion(parsed.arguments, format, stdout, errors);
-    std::fclose(errors);
-    run.out = ReadFile(outPath);
-    run.errors = ReadFile(errPath);
-    return run;
+    const CompanionResult result = RunCompanionInto(dir.path(), arguments, format);
+    return {result.status, result.script, result.errors};
 }
 
 // A customers table as dBase III writes it: cp1252 text, numbers right-aligned,

@@ -1,31 +1,15 @@
 // The script options, each shaping exact text: dialect quoting and literals, transaction
 // words, batches, NULL, field names, types, trimming, the C forms and COPY.
-#include "Companion.h"
+#include "CompanionRunner.h"
 #include "DbfWriter.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fstream>
-#include <sstream>
-
 using namespace tabrivel;
 using namespace tabrivel::testing;
 
 namespace {
-
-struct Script {
-    int status = -1;
-    QByteArray text;
-    QByteArray errors;
-};
-
-QByteArray ReadBytes(const QString& path) {
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return QByteArray::fromStdString(text.str());
-}
 
 // A dBase III table "t": a name with an apostrophe and a backslash, a second field
 // whose name differs only in case, an amount, a date and a logical; then a record of
@@ -41,23 +25,21 @@ QString WriteTable(const QTemporaryDir& dir) {
     return path;
 }
 
-Script Convert(QStringList words, const ValueFormat& locale = ValueFormat()) {
+struct Script {
+    int status = -1;
+    QByteArray text;
+    QByteArray errors;
+};
+
+Script Convert(const QStringList& words, const ValueFormat& locale = ValueFormat()) {
     QTemporaryDir dir;
-    words << "-o" << dir.filePath("out.sql") << WriteTable(dir);
     std::vector<std::string> arguments;
     for (const QString& word : words)
         arguments.push_back(word.toStdString());
-    const ParsedArguments parsed = ParseCompanionArguments(arguments);
-    if (!parsed.error.empty())
-        return {2, {}, QByteArray::fromStdString(parsed.error)};
-    const QString errorsPath = dir.filePath("errors.txt");
-    std::FILE* errors = std::fopen(errorsPath.toLocal8Bit().constData(), "wb");
-    Script script;
-    script.status = RunCompanion(parsed.arguments, locale, stdout, errors);
-    std::fclose(errors);
-    script.text = ReadBytes(dir.filePath("out.sql"));
-    script.errors = ReadBytes(errorsPath);
-    return script;
+    arguments.push_back(WriteTable(dir).toStdString());
+    const CompanionResult result = RunCompanionInto(dir.path(), arguments, locale);
+    return {result.status, QByteArray::fromStdString(result.script),
+            QByteArray::fromStdString(result.errors)};
 }
 
 QByteArray Lines(std::initializer_list<const char*> lines) {

@@ -2,6 +2,8 @@
 
 #include "ValueText.h"
 
+#include <cstdio>
+
 namespace tabrivel::testing {
 namespace {
 
@@ -21,6 +23,33 @@ std::string ExpectedCell(const OwnedValue& value) {
         if (c != '\0')
             text.push_back(c);
     return text;
+}
+
+std::optional<std::string> TypedCell(sqlite3_stmt* statement, int column) {
+    const auto bytes = static_cast<std::size_t>(sqlite3_column_bytes(statement, column));
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_NULL:
+        return std::nullopt;
+    case SQLITE_INTEGER:
+        return std::to_string(sqlite3_column_int64(statement, column));
+    case SQLITE_FLOAT: {
+        char text[40];
+        std::snprintf(text, sizeof text, "%.17g", sqlite3_column_double(statement, column));
+        return std::string(text);
+    }
+    case SQLITE_BLOB: {
+        static constexpr char kHex[] = "0123456789abcdef";
+        const auto* blob =
+            static_cast<const unsigned char*>(sqlite3_column_blob(statement, column));
+        std::string hex;
+        for (std::size_t i = 0; i < bytes; ++i)
+            (hex += kHex[blob[i] >> 4]) += kHex[blob[i] & 0x0F];
+        return hex;
+    }
+    default:
+        return std::string(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+                           bytes);
+    }
 }
 
 } // namespace
@@ -65,6 +94,22 @@ Cells SqliteDatabase::textCells(const std::string& quotedTable) const {
             const auto bytes = static_cast<std::size_t>(sqlite3_column_bytes(raw, column));
             rows.back().push_back(type != SQLITE_TEXT ? "<not text>" : std::string(text, bytes));
         }
+    }
+    return rows;
+}
+
+std::vector<std::vector<std::optional<std::string>>>
+SqliteDatabase::typedRows(const std::string& quotedTable) const {
+    std::vector<std::vector<std::optional<std::string>>> rows;
+    sqlite3_stmt* raw = nullptr;
+    const std::string query = "SELECT * FROM " + quotedTable + " ORDER BY rowid";
+    if (sqlite3_prepare_v2(get(), query.c_str(), -1, &raw, nullptr) != SQLITE_OK)
+        return {{std::string("<no table: ") + sqlite3_errmsg(get()) + ">"}};
+    Statement statement(raw, sqlite3_finalize);
+    while (sqlite3_step(raw) == SQLITE_ROW) {
+        rows.emplace_back();
+        for (int column = 0; column < sqlite3_column_count(raw); ++column)
+            rows.back().push_back(TypedCell(raw, column));
     }
     return rows;
 }

@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,11 @@ public:
     // Every row of the table in insertion order, each cell as its text; a NULL or a
     // number stored where text belongs shows as a marker, so it cannot pass for text.
     Cells textCells(const std::string& quotedTable) const;
+
+    // Every row with each cell in its stored type's text form: integers in decimal, reals
+    // to 17 digits, blobs in hexadecimal; nullopt for NULL.
+    std::vector<std::vector<std::optional<std::string>>>
+    typedRows(const std::string& quotedTable) const;
 
 private:
     std::unique_ptr<sqlite3, int (*)(sqlite3*)> handle_;
