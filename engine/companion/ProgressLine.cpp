@@ -6,12 +6,12 @@ void ProgressLine::startTable(const std::string& table, std::uint64_t total) {
     table_ = table;
     total_ = total;
     done_ = 0;
-    started_ = Clock::now();
+    started_ = now_();
     shown_ = started_;
 }
 
 void ProgressLine::maybeShow() {
-    const Clock::time_point now = Clock::now();
+    const Clock::time_point now = now_();
     if (now - shown_ >= kInterval)
         show(now);
 }
@@ -28,7 +28,7 @@ void ProgressLine::show(Clock::time_point now) {
 }
 
 void ProgressLine::endTable() {
-    show(Clock::now());
+    show(now_());
     std::fputc('\n', stream_);
     std::fflush(stream_);
 }

@@ -12,8 +12,9 @@ namespace tabrivel {
 class ProgressLine {
 public:
     using Clock = std::chrono::steady_clock;
+    using Now = Clock::time_point (*)();
 
-    explicit ProgressLine(std::FILE* stream) : stream_(stream) {}
+    explicit ProgressLine(std::FILE* stream, Now now = &Clock::now) : stream_(stream), now_(now) {}
 
     void startTable(const std::string& table, std::uint64_t total);
     // Cheap enough for every record: the clock is read once in a while only.
@@ -31,6 +32,7 @@ private:
     void show(Clock::time_point now);
 
     std::FILE* stream_;
+    Now now_;
     std::string table_;
     std::uint64_t total_ = 0;
     std::uint64_t done_ = 0;

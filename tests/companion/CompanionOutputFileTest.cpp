@@ -156,6 +156,19 @@ private slots:
         QCOMPARE(Leftovers(dir, {"out.sql", "t.dbf", "t.dbt"}), QStringList());
     }
 
+    // Standard error is no terminal here, so progress shows only when asked for.
+    void progressOnlyWhenAskedFor() {
+        QTemporaryDir dir;
+        const QString table = WriteTable(dir, "t.dbf", 2000);
+        const Result quiet = Convert({"-o", dir.filePath("out.sql"), table});
+        QCOMPARE(quiet.status, 0);
+        QCOMPARE(quiet.errors, QByteArray());
+        const Result shown = Convert({"--progress", "-o", dir.filePath("out.sql"), table});
+        QCOMPARE(shown.status, 0);
+        QVERIFY2(shown.errors.contains("\rt.dbf: 2000 of 2000 records, "),
+                 shown.errors.constData());
+    }
+
     void standardOutputIsWrittenAsBefore() {
         QTemporaryDir dir;
         const QString table = WriteTable(dir, "t.dbf", 2);
