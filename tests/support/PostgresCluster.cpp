@@ -73,6 +73,10 @@ PostgresCluster::~PostgresCluster() {
         run(tool("pg_ctl"), {"-D", dir_.filePath("data"), "-m", "immediate", "-w", "stop"});
 }
 
+QStringList PostgresCluster::clientArguments() const {
+    return {"-h", dir_.path(), "-U", kUser, "-d", "postgres"};
+}
+
 QString PostgresCluster::tool(const QString& name) const {
     return binDir_ + "/" + name;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -29,6 +30,11 @@ public:
     // when every statement ran.
     QString runScript(const QString& scriptFile) const;
 
+    // psql's options that reach the cluster: its socket folder, user and database.
+    QStringList clientArguments() const;
+    // One of the server's programs (psql, pg_ctl, ...).
+    QString tool(const QString& name) const;
+
     // Runs one statement over the connection; the error text, empty on success.
     std::string execute(const std::string& sql) const;
 
@@ -41,7 +47,6 @@ public:
 
 private:
     bool run(const QString& program, const QStringList& arguments, QString* output = nullptr);
-    QString tool(const QString& name) const;
 
     QTemporaryDir dir_;
     QString binDir_;
