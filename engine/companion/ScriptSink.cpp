@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 namespace tabrivel {
 
@@ -11,15 +12,29 @@ ScriptSink::ScriptSink(std::FILE* stream) : stream_(stream) {
     buffer_.reserve(kFlushAt + 65536);
 }
 
-ScriptSink::ScriptSink(const std::string& path)
-    : file_(std::make_unique<QSaveFile>(QString::fromLocal8Bit(path))) {
+ScriptSink::ScriptSink(const std::string& path) {
     buffer_.reserve(kFlushAt + 65536);
+    // A device or a pipe (/dev/stdout, a FIFO) has no earlier content to keep and no
+    // folder to put a temporary file in: it is written directly.
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        stream_ = std::fopen(path.c_str(), "wb");
+        if (!stream_)
+            throw WriteFailed(std::strerror(errno));
+        ownsStream_ = true;
+        return;
+    }
+    file_ = std::make_unique<QSaveFile>(QString::fromLocal8Bit(path));
     if (!file_->open(QIODevice::WriteOnly))
         throw WriteFailed(file_->errorString().toStdString());
 }
 
 // An uncommitted file is discarded with its temporary file; the earlier file stays.
-ScriptSink::~ScriptSink() = default;
+ScriptSink::~ScriptSink() {
+    if (ownsStream_)
+        std::fclose(stream_);
+}
 
 void ScriptSink::flush() {
     if (buffer_.empty())

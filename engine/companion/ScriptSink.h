@@ -23,8 +23,8 @@ class ScriptSink {
 public:
     // Standard output (or any open stream).
     explicit ScriptSink(std::FILE* stream);
-    // A file beside `path` that takes its place on commit(). Throws WriteFailed when it
-    // cannot be created.
+    // A file beside `path` that takes its place on commit() (a device or a pipe is written
+    // directly). Throws WriteFailed when it cannot be created.
     explicit ScriptSink(const std::string& path);
     ~ScriptSink();
     ScriptSink(const ScriptSink&) = delete;
@@ -46,6 +46,7 @@ public:
 private:
     static constexpr std::size_t kFlushAt = 1 << 20;
     std::FILE* stream_ = nullptr;
+    bool ownsStream_ = false;
     std::unique_ptr<QSaveFile> file_;
     std::string buffer_;
 };

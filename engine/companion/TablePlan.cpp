@@ -44,6 +44,21 @@ Quotes QuotesFor(const ConversionOptions& options, const LoadOptions& load) {
     return {std::string(rules.opening), std::string(rules.closing)};
 }
 
+// MySQL keeps a row's varchar columns within 65,535 bytes, at four bytes a character: a
+// table too wide for that keeps its character fields in longtext columns instead.
+void FitMySqlRow(std::vector<PlannedColumn>& columns) {
+    constexpr long kRowLimit = 65'535 - 1'024; // room for the other columns
+    long bytes = 0;
+    for (const PlannedColumn& column : columns)
+        if (column.field.kind == FieldKind::Character)
+            bytes += 4L * column.field.length + 2;
+    if (bytes <= kRowLimit)
+        return;
+    for (PlannedColumn& column : columns)
+        if (column.field.kind == FieldKind::Character)
+            column.type = "longtext";
+}
+
 } // namespace
 
 TablePlan PlanTable(std::string_view baseName, std::span<const FieldDescription> fields,
@@ -69,6 +84,8 @@ TablePlan PlanTable(std::string_view baseName, std::span<const FieldDescription>
         column.field = fields[i];
         plan.columns.push_back(std::move(column));
     }
+    if (load.types && load.dialect == Dialect::MySql)
+        FitMySqlRow(plan.columns);
     return plan;
 }
 

@@ -169,6 +169,14 @@ private slots:
                  shown.errors.constData());
     }
 
+    void aDeviceIsWrittenDirectly() {
+        QTemporaryDir dir;
+        const QString table = WriteTable(dir, "t.dbf", 2);
+        const Result result = Convert({"-o", "/dev/stdout", table});
+        QCOMPARE(result.status, 0);
+        QCOMPARE(result.out, Convert({table}).out);
+    }
+
     void standardOutputIsWrittenAsBefore() {
         QTemporaryDir dir;
         const QString table = WriteTable(dir, "t.dbf", 2);

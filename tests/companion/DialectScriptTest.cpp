@@ -116,6 +116,26 @@ private slots:
         QCOMPARE(script.text, expected);
     }
 
+    // MySQL refuses a row whose varchar columns need more than 65,535 bytes; such a
+    // table gets longtext columns, a narrow one keeps its varchar.
+    void wideTablesFitMySqlsRowLimit() {
+        for (const int fields : {2, 70}) {
+            QTemporaryDir dir;
+            DbfWriter w(0x03, 0x03);
+            for (int k = 1; k <= fields; ++k)
+                w.addField("F" + std::to_string(k), 'C', 254);
+            w.addRecord(std::vector<std::string>(fields, "x"));
+            w.write(dir.filePath("wide.dbf").toStdString());
+            const CompanionResult result =
+                RunCompanionInto(dir.path(), {"--dialect", "mysql", "--types",
+                                              dir.filePath("wide.dbf").toStdString()});
+            QCOMPARE(result.status, 0);
+            const QString script = QString::fromStdString(result.script);
+            QCOMPARE(script.count("varchar(254)"), fields == 2 ? 2 : 0);
+            QCOMPARE(script.count("longtext"), fields == 2 ? 0 : fields);
+        }
+    }
+
     // The user's locale shapes numbers and dates unless --iso or --types says otherwise.
     void localeFormsAndTheCForms() {
         const ValueFormat german = ValueFormat::fromLocale(QLocale("de_DE"));
