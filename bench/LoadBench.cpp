@@ -1,7 +1,8 @@
 // Times getting the large tables into a database end to end, ours against the peers:
 // into SQLite (--sqlite; the script through sqlite3) against ogr2ogr, and into a
 // throw-away PostgreSQL cluster (--copy | psql; INSERT batches | psql) against
-// pgdbf | psql. Every run starts from an empty database.
+// pgdbf | psql. Every run starts from an empty database. Ours runs with --names --types
+// --null --trim: named, typed columns with trimmed text, which is what the peers load.
 //   tabrivel-load-bench [--records N] [--runs R] [--dir FOLDER]
 #include "BenchOptions.h"
 #include "BenchTables.h"
@@ -70,7 +71,7 @@ std::string Quoted(const std::string& text) {
 void IntoSqlite(const Table& table, const fs::path& convert, const fs::path& dir,
                 const BenchOptions& options) {
     const std::string db = (dir / "bench.sqlite").string();
-    const std::string ours = Quoted(convert.string()) + " --names --types --null --no-progress ";
+    const std::string ours = Quoted(convert.string()) + " --names --types --null --trim --no-progress ";
     Compare(
         "Into SQLite: " + table.title,
         {{"tabrivel-convert --sqlite", ours + "--sqlite " + db + " " + table.dbf.string()},
@@ -86,7 +87,7 @@ void IntoPostgres(const Table& table, const fs::path& convert, const PostgresClu
     for (const QString& word : cluster.clientArguments())
         psql += " " + Quoted(word.toStdString());
     const std::string ours =
-        Quoted(convert.string()) + " --dialect postgresql --names --types --null --no-progress ";
+        Quoted(convert.string()) + " --dialect postgresql --names --types --null --trim --no-progress ";
     const std::string memo = table.memo.empty() ? "" : "-m " + table.memo.string() + " ";
     Compare(
         "Into PostgreSQL: " + table.title,
