@@ -110,20 +110,24 @@ int LoadIntoSqlite(const CompanionArguments& arguments, Run& run, std::FILE* err
 int WriteScript(const CompanionArguments& arguments, Run& run, std::FILE* out, std::FILE* errors) {
     const bool toFile = !arguments.toStandardOutput();
     const std::string& name = toFile ? arguments.outputFile : std::string("standard output");
+    std::error_code error;
+    const bool earlierFile = toFile && std::filesystem::exists(name, error);
     try {
         std::unique_ptr<ScriptSink> sink =
             toFile ? std::make_unique<ScriptSink>(name) : std::make_unique<ScriptSink>(out);
         ScriptTarget target(*sink, arguments.options, arguments.load);
         const bool allConverted = run.loadAll(target);
         if (toFile && !run.anyConverted()) {
-            Report(errors, name, "no table converted; the file is left as it was");
+            Report(errors, name,
+                   earlierFile ? "no table converted; the file is left as it was"
+                               : "no table converted; no file written");
             return 1;
         }
         target.finish();
         return allConverted ? 0 : 1;
-    } catch (const WriteFailed& error) {
+    } catch (const WriteFailed& failure) {
         Report(errors, name,
-               std::string(error.what()) + (toFile ? "; the file is left as it was" : ""));
+               std::string(failure.what()) + (earlierFile ? "; the file is left as it was" : ""));
         return 1;
     }
 }

@@ -60,11 +60,23 @@ PostgresCluster::PostgresCluster() : connection_(nullptr, Close) {
                               "-t", "60", "start"}))
         return;
     started_ = true;
+    watchForOurEnd();
     const std::string info =
         "host=" + dir_.path().toStdString() + " user=" + kUser + " dbname=postgres";
     connection_.reset(PQconnectdb(info.c_str()));
     if (PQstatus(connection_.get()) != CONNECTION_OK)
         failure_ = QString::fromUtf8(PQerrorMessage(connection_.get()));
+}
+
+// A test that is killed runs no destructor: a watcher stops the server and removes its
+// folder once this process is gone, so no server outlives its test.
+void PostgresCluster::watchForOurEnd() {
+    const QString stop = (geteuid() == 0 ? "runuser -u " + QString(kUnprivileged) + " -- " : "") +
+                         "'" + tool("pg_ctl") + "' -D '" + dir_.filePath("data") +
+                         "' -m immediate -w stop >/dev/null 2>&1; rm -rf '" + dir_.path() + "'";
+    QProcess::startDetached("sh",
+                            {"-c", "while kill -0 \"$1\" 2>/dev/null; do sleep 1; done; " + stop,
+                             "watcher", QString::number(getpid())});
 }
 
 PostgresCluster::~PostgresCluster() {

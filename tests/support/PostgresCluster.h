@@ -46,6 +46,7 @@ public:
     Result query(const std::string& sql) const;
 
 private:
+    void watchForOurEnd();
     bool run(const QString& program, const QStringList& arguments, QString* output = nullptr);
 
     QTemporaryDir dir_;
