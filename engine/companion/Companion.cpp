@@ -58,7 +58,6 @@ public:
             allConverted = loadOne(target, table) && allConverted;
         return allConverted;
     }
-    bool anyConverted() const { return converted_ > 0; }
 
 private:
     bool loadOne(TableTarget& target, const std::string& table) {
@@ -78,7 +77,6 @@ private:
             }};
         try {
             LoadTable(std::filesystem::path(table), TableBaseName(table), context);
-            ++converted_;
             return clean;
         } catch (const TableError& error) {
             ReportTableError(errors_, table, error);
@@ -92,7 +90,6 @@ private:
     CellMaker cells_;
     std::FILE* errors_;
     ProgressLine progress_;
-    int converted_ = 0;
 };
 
 int LoadIntoSqlite(const CompanionArguments& arguments, Run& run, std::FILE* errors) {
@@ -106,7 +103,8 @@ int LoadIntoSqlite(const CompanionArguments& arguments, Run& run, std::FILE* err
 }
 
 // The script goes to standard output as it is made, or into a file that replaces an
-// earlier one only when every statement is in it and some table converted.
+// earlier one only when every statement is in it and some table gave statements (a
+// table cut short gives its complete records, reported).
 int WriteScript(const CompanionArguments& arguments, Run& run, std::FILE* out, std::FILE* errors) {
     const bool toFile = !arguments.toStandardOutput();
     const std::string& name = toFile ? arguments.outputFile : std::string("standard output");
@@ -117,7 +115,7 @@ int WriteScript(const CompanionArguments& arguments, Run& run, std::FILE* out, s
             toFile ? std::make_unique<ScriptSink>(name) : std::make_unique<ScriptSink>(out);
         ScriptTarget target(*sink, arguments.options, arguments.load);
         const bool allConverted = run.loadAll(target);
-        if (toFile && !run.anyConverted()) {
+        if (toFile && !target.anyTableBegun()) {
             Report(errors, name,
                    earlierFile ? "no table converted; the file is left as it was"
                                : "no table converted; no file written");

@@ -22,6 +22,7 @@ void ScriptTarget::writeStatement(std::string_view text) {
 }
 
 void ScriptTarget::beginTable(const TablePlan& plan) {
+    ++tablesBegun_;
     if (load_.transaction)
         writeStatement(RulesOf(load_.dialect).begin);
     if (options_.createTable)

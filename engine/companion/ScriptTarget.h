@@ -18,6 +18,9 @@ public:
     void endTable() override;
     void finish() override;
 
+    // Whether any table got as far as its first statement.
+    bool anyTableBegun() const { return tablesBegun_ > 0; }
+
 private:
     void writeStatement(std::string_view text);
     void flushRows();
@@ -28,6 +31,7 @@ private:
     std::string_view terminator_;
     std::string insertPrefix_; // "INSERT INTO name VALUES "
     int pendingRows_ = 0;
+    int tablesBegun_ = 0;
 };
 
 } // namespace tabrivel

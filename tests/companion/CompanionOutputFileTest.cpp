@@ -119,6 +119,25 @@ private slots:
         QVERIFY(result.errors.contains("no table converted"));
     }
 
+    // A table cut short is a failure, but its complete records are delivered as they are
+    // on standard output, so the file holds them.
+    void aTableCutShortStillGivesItsCompleteRecords() {
+        QTemporaryDir dir;
+        DbfWriter table(0x03);
+        table.addField("ID", 'N', 3).addRecord({"1"}).addRecord({"2"}).setRecordCount(5);
+        table.write(dir.filePath("cut.dbf").toStdString());
+        const QString output = dir.filePath("out.sql");
+        Put(output, "earlier script\n");
+
+        const Result result = Convert({"--insert-only", "-o", output, dir.filePath("cut.dbf")});
+
+        QCOMPARE(result.status, 1);
+        QCOMPARE(Bytes(output), QByteArray("INSERT INTO 'Table1_cut' VALUES ('1');\r\n"
+                                           "INSERT INTO 'Table1_cut' VALUES ('2');\r\n"));
+        QVERIFY2(result.errors.contains("truncated after 2 of 5 records"),
+                 result.errors.constData());
+    }
+
     // A limit of 8 blocks of 512 bytes lets the temporary file grow to 4 KiB, and the
     // script of this table is far larger.
     void writeFailureKeepsTheEarlierFile() {
