@@ -5,7 +5,7 @@ set -eu
 
 PACKAGES="cmake ninja-build g++ qt6-base-dev libicu-dev fonts-liberation2 ccache \
 libsqlite3-dev sqlite3 xvfb xauth imagemagick libgl-dev pgdbf clang libclang-rt-14-dev \
-postgresql libpq-dev help2man"
+postgresql libpq-dev mariadb-server mariadb-client help2man"
 # The loading benchmark compares with ogr2ogr; nothing else needs it.
 if [ "${1:-}" = "--bench" ]; then
     PACKAGES="$PACKAGES gdal-bin"

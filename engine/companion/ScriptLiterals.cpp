@@ -7,14 +7,29 @@ namespace tabrivel {
 namespace {
 
 // MySQL and MariaDB read a backslash inside '...' as an escape; doubled it arrives as
-// itself.
+// itself. Line breaks are escaped too: their command-line client drops the CR of a CR LF
+// even inside a literal, and Ctrl-Z ends a script on Windows.
 void AppendBackslashEscapedText(std::string& out, std::string_view text) {
     for (char c : text) {
-        if (c == '\0')
-            continue;
-        if (c == '\'' || c == '\\')
+        switch (c) {
+        case '\0':
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\x1A':
+            out += "\\Z";
+            break;
+        case '\'':
+        case '\\':
             out.push_back(c);
-        out.push_back(c);
+            [[fallthrough]];
+        default:
+            out.push_back(c);
+        }
     }
 }
 

@@ -3,6 +3,8 @@
 #include "LoadOptions.h"
 #include "TableReading.h"
 
+#include <QMetaType>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,3 +43,5 @@ std::vector<std::string> CommandLine(const LoadOptions& load);
 std::vector<LoadOptions> EveryCombination(Dialect dialect, bool withCopy);
 
 } // namespace tabrivel::testing
+
+Q_DECLARE_METATYPE(tabrivel::LoadOptions)

@@ -14,8 +14,6 @@ using namespace tabrivel;
 using namespace tabrivel::testing;
 using std::string_literals::operator""s;
 
-Q_DECLARE_METATYPE(tabrivel::LoadOptions)
-
 class SqliteLoadTest : public QObject {
     Q_OBJECT
 

@@ -6,14 +6,10 @@
 
 #include <libpq-fe.h>
 
-#include <pwd.h>
-#include <unistd.h>
-
 namespace tabrivel::testing {
 namespace {
 
 constexpr const char* kUser = "tabrivel";
-constexpr const char* kUnprivileged = "nobody";
 
 // The server's programs: TABRIVEL_PG_BIN, else Debian's newest installed version, else
 // whatever is on the PATH.
@@ -37,19 +33,15 @@ void Close(pg_conn* connection) {
 
 } // namespace
 
-PostgresCluster::PostgresCluster() : connection_(nullptr, Close) {
+PostgresCluster::PostgresCluster() : folder_(dir_.path()), connection_(nullptr, Close) {
     binDir_ = FindBinDir();
     if (binDir_.isEmpty() || !QFileInfo(tool("initdb")).isExecutable()) {
         failure_ = "PostgreSQL's server programs are not installed (Debian: postgresql)";
         return;
     }
-    if (geteuid() == 0) {
-        const passwd* user = getpwnam(kUnprivileged);
-        if (!user ||
-            chown(QFile::encodeName(dir_.path()).constData(), user->pw_uid, user->pw_gid) != 0) {
-            failure_ = "cannot hand the cluster's folder to the user nobody";
-            return;
-        }
+    if (!folder_.handOver()) {
+        failure_ = "cannot hand the cluster's folder to the user nobody";
+        return;
     }
     const QString data = dir_.filePath("data");
     if (!run(tool("initdb"),
@@ -60,23 +52,12 @@ PostgresCluster::PostgresCluster() : connection_(nullptr, Close) {
                               "-t", "60", "start"}))
         return;
     started_ = true;
-    watchForOurEnd();
+    folder_.watchForOurEnd("'" + tool("pg_ctl") + "' -D '" + data + "' -m immediate -w stop");
     const std::string info =
         "host=" + dir_.path().toStdString() + " user=" + kUser + " dbname=postgres";
     connection_.reset(PQconnectdb(info.c_str()));
     if (PQstatus(connection_.get()) != CONNECTION_OK)
         failure_ = QString::fromUtf8(PQerrorMessage(connection_.get()));
-}
-
-// A test that is killed runs no destructor: a watcher stops the server and removes its
-// folder once this process is gone, so no server outlives its test.
-void PostgresCluster::watchForOurEnd() {
-    const QString stop = (geteuid() == 0 ? "runuser -u " + QString(kUnprivileged) + " -- " : "") +
-                         "'" + tool("pg_ctl") + "' -D '" + dir_.filePath("data") +
-                         "' -m immediate -w stop >/dev/null 2>&1; rm -rf '" + dir_.path() + "'";
-    QProcess::startDetached("sh",
-                            {"-c", "while kill -0 \"$1\" 2>/dev/null; do sleep 1; done; " + stop,
-                             "watcher", QString::number(getpid())});
 }
 
 PostgresCluster::~PostgresCluster() {
@@ -93,23 +74,13 @@ QString PostgresCluster::tool(const QString& name) const {
     return binDir_ + "/" + name;
 }
 
-// Runs a server program, as nobody when we are root; on failure notes its output.
-bool PostgresCluster::run(const QString& program, const QStringList& arguments, QString* output) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setWorkingDirectory(dir_.path());
-    if (geteuid() == 0)
-        process.start("runuser", QStringList{"-u", kUnprivileged, "--", program} + arguments);
-    else
-        process.start(program, arguments);
-    const bool finished = process.waitForFinished(120000);
-    const QString text = QString::fromLocal8Bit(process.readAll());
-    if (output)
-        *output = text;
-    if (finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+// Runs a server program as the cluster's user; on failure notes its output.
+bool PostgresCluster::run(const QString& program, const QStringList& arguments) {
+    QString output;
+    if (folder_.run(program, arguments, output))
         return true;
     if (failure_.isEmpty())
-        failure_ = QFileInfo(program).fileName() + " failed: " + text;
+        failure_ = QFileInfo(program).fileName() + " failed: " + output;
     return false;
 }
 

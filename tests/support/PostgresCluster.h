@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ServerFolder.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -46,10 +48,10 @@ public:
     Result query(const std::string& sql) const;
 
 private:
-    void watchForOurEnd();
-    bool run(const QString& program, const QStringList& arguments, QString* output = nullptr);
+    bool run(const QString& program, const QStringList& arguments);
 
     QTemporaryDir dir_;
+    ServerFolder folder_;
     QString binDir_;
     QString failure_;
     bool started_ = false;
