@@ -8,7 +8,7 @@ namespace tabrivel {
 namespace {
 
 constexpr DialectRules kWindow{"'", "'", "BEGIN", "text", false, false};
-constexpr DialectRules kSqlite{"\"", "\"", "BEGIN", "text", false, false};
+constexpr DialectRules kSqlite{"\"", "\"", "BEGIN", "text", false, false, "'||char(13)||'"};
 constexpr DialectRules kPostgreSql{"\"", "\"", "BEGIN", "text", false, false};
 constexpr DialectRules kMySql{"`", "`", "START TRANSACTION", "longtext", true, false};
 constexpr DialectRules kSqlServer{"[", "]", "BEGIN TRANSACTION", "nvarchar(max)", false, true};

@@ -17,6 +17,9 @@ struct DialectRules {
     std::string_view untypedColumn; // the column type without --types
     bool backslashEscapes = false;  // a backslash inside '...' escapes the next character
     bool unicodeLiterals = false;   // text literals need N'...' to keep every character
+    // A carriage return inside a literal, where the database's shell would drop a raw
+    // one before a line feed; empty: written as it is.
+    std::string_view carriageReturn = {};
 };
 
 const DialectRules& RulesOf(Dialect dialect);

@@ -33,6 +33,20 @@ void AppendBackslashEscapedText(std::string& out, std::string_view text) {
     }
 }
 
+// The sqlite3 shell reads a script line by line and drops the CR of every CR LF, also
+// inside a literal: each CR is written as an expression the shell leaves alone.
+void AppendWithCarriageReturns(std::string& out, std::string_view text,
+                               std::string_view carriageReturn) {
+    std::size_t start = 0;
+    for (std::size_t at = text.find('\r'); at != std::string_view::npos;
+         at = text.find('\r', start)) {
+        AppendEscapedText(out, text.substr(start, at - start));
+        out += carriageReturn;
+        start = at + 1;
+    }
+    AppendEscapedText(out, text.substr(start));
+}
+
 void AppendTextLiteral(std::string& out, std::string_view text, const LoadOptions& load) {
     const DialectRules& rules = RulesOf(load.dialect);
     if (rules.unicodeLiterals)
@@ -40,6 +54,8 @@ void AppendTextLiteral(std::string& out, std::string_view text, const LoadOption
     out.push_back('\'');
     if (rules.backslashEscapes)
         AppendBackslashEscapedText(out, text);
+    else if (!rules.carriageReturn.empty() && text.find('\r') != std::string_view::npos)
+        AppendWithCarriageReturns(out, text, rules.carriageReturn);
     else
         AppendEscapedText(out, text);
     out.push_back('\'');

@@ -7,6 +7,7 @@
 #include "LoadedCells.h"
 #include "SqliteCells.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -33,6 +34,32 @@ private slots:
         const std::string error = db.runScript(result.script);
         QVERIFY2(error.empty(), error.c_str());
         checkCells(db, load);
+    }
+
+    // The sqlite3 shell reads scripts line by line, unlike the library: line breaks
+    // inside values must survive it too.
+    void scriptThroughTheShellLoads_data() {
+        QTest::addColumn<LoadOptions>("load");
+        LoadOptions plain;
+        plain.dialect = Dialect::Sqlite;
+        QTest::addRow("--dialect sqlite") << plain;
+        LoadOptions full = plain;
+        full.names = full.types = full.nulls = full.trim = full.transaction = true;
+        full.batch = 3;
+        QTest::addRow("a typed load in batches") << full;
+    }
+    void scriptThroughTheShellLoads() {
+        QFETCH(LoadOptions, load);
+        QTemporaryDir work;
+        const CompanionResult result = RunCompanionInto(work.path(), arguments(load));
+        checkReports(result, load);
+        QProcess shell;
+        shell.setStandardInputFile(work.filePath("out.sql"));
+        shell.setProcessChannelMode(QProcess::MergedChannels);
+        shell.start("sqlite3", {"-bail", work.filePath("loaded.db")});
+        QVERIFY(shell.waitForFinished(60000));
+        QVERIFY2(shell.exitCode() == 0, shell.readAll().constData());
+        checkCells(SqliteDatabase(work.filePath("loaded.db").toStdString()), load);
     }
 
     // Batches and transactions belong to scripts: the library path loads each table in
