@@ -65,7 +65,10 @@ void Compare(const std::string& title, const std::vector<Contender>& contenders,
 }
 
 std::string Quoted(const std::string& text) {
-    return "'" + text + "'";
+    std::string quoted(1, '\'');
+    quoted += text;
+    quoted += '\'';
+    return quoted;
 }
 
 void IntoSqlite(const Table& table, const fs::path& convert, const fs::path& dir,
@@ -85,10 +88,10 @@ void IntoPostgres(const Table& table, const fs::path& convert, const PostgresClu
                   const BenchOptions& options) {
     std::string psql = Quoted(cluster.tool("psql").toStdString()) + " -X -q -v ON_ERROR_STOP=1";
     for (const QString& word : cluster.clientArguments())
-        psql += " " + Quoted(word.toStdString());
+        (psql += ' ') += Quoted(word.toStdString());
     const std::string ours =
         Quoted(convert.string()) + " --dialect postgresql --names --types --null --trim --no-progress ";
-    const std::string memo = table.memo.empty() ? "" : "-m " + table.memo.string() + " ";
+    const std::string memo = table.memo.empty() ? "" : "-m " + Quoted(table.memo.string()) + " ";
     Compare(
         "Into PostgreSQL: " + table.title,
         {{"tabrivel-convert --copy | psql", ours + "--copy " + table.dbf.string() + " | " + psql},
