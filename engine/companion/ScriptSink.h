@@ -44,7 +44,9 @@ public:
     void commit();
 
 private:
-    static constexpr std::size_t kFlushAt = 1 << 20;
+    // Large enough that writes cost nothing, small enough that a reader at the other end
+    // of a pipe (psql, sqlite3) works while the next piece is made rather than after.
+    static constexpr std::size_t kFlushAt = 64 << 10;
     std::FILE* stream_ = nullptr;
     bool ownsStream_ = false;
     std::unique_ptr<QSaveFile> file_;
