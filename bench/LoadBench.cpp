@@ -74,7 +74,8 @@ std::string Quoted(const std::string& text) {
 void IntoSqlite(const Table& table, const fs::path& convert, const fs::path& dir,
                 const BenchOptions& options) {
     const std::string db = (dir / "bench.sqlite").string();
-    const std::string ours = Quoted(convert.string()) + " --names --types --null --trim --no-progress ";
+    const std::string ours =
+        Quoted(convert.string()) + " --names --types --null --trim --no-progress ";
     Compare(
         "Into SQLite: " + table.title,
         {{"tabrivel-convert --sqlite", ours + "--sqlite " + db + " " + table.dbf.string()},
@@ -89,8 +90,8 @@ void IntoPostgres(const Table& table, const fs::path& convert, const PostgresClu
     std::string psql = Quoted(cluster.tool("psql").toStdString()) + " -X -q -v ON_ERROR_STOP=1";
     for (const QString& word : cluster.clientArguments())
         (psql += ' ') += Quoted(word.toStdString());
-    const std::string ours =
-        Quoted(convert.string()) + " --dialect postgresql --names --types --null --trim --no-progress ";
+    const std::string ours = Quoted(convert.string()) +
+                             " --dialect postgresql --names --types --null --trim --no-progress ";
     const std::string memo = table.memo.empty() ? "" : "-m " + Quoted(table.memo.string()) + " ";
     Compare(
         "Into PostgreSQL: " + table.title,
