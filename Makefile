@@ -24,7 +24,9 @@ release: deps
 	cmake --build --preset release
 
 bench: release
+	./scripts/install-deps.sh --bench
 	./build/release/bin/tabrivel-convert-bench
+	./build/release/bin/tabrivel-load-bench
 
 format:
 	find app engine fs inputs results tests bench samples fuzz \( -name "*.cpp" -o -name "*.h" \) -print0 | xargs -0 clang-format -i

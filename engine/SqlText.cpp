@@ -80,6 +80,14 @@ std::string QualifiedTableName(std::string_view opening, std::string_view closin
     return name;
 }
 
+std::string QuotedName(std::string_view opening, std::string_view closing, std::string_view name) {
+    std::string quoted;
+    AppendWithoutNul(quoted, opening);
+    AppendNamePart(quoted, name, closing);
+    AppendWithoutNul(quoted, closing);
+    return quoted;
+}
+
 std::string CreateTableStatement(std::string_view opening, std::string_view closing,
                                  std::string_view tableName, std::string_view baseName,
                                  int fieldCount, bool semicolon) {
@@ -112,7 +120,7 @@ void AppendInsertStatement(std::string& out, std::string_view qualifiedName,
                            const ValueFormat& format) {
     out += "INSERT INTO ";
     out += qualifiedName;
-    out += " (";
+    out += " VALUES (";
     for (const Value& value : values) {
         out.push_back('\'');
         AppendValueText(out, value, format);

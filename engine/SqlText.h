@@ -19,6 +19,9 @@ std::string ClosingDelimiterFor(std::string_view openingDelimiter);
 std::string QualifiedTableName(std::string_view opening, std::string_view closing,
                                std::string_view tableName, std::string_view baseName);
 
+// A single name between the delimiters, quoted the same way.
+std::string QuotedName(std::string_view opening, std::string_view closing, std::string_view name);
+
 std::string CreateTableStatement(std::string_view opening, std::string_view closing,
                                  std::string_view tableName, std::string_view baseName,
                                  int fieldCount, bool semicolon);

@@ -3,6 +3,7 @@
 #include "TableWarning.h"
 #include "Value.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <span>
@@ -16,6 +17,27 @@ struct TableOpenOptions {
     std::string encoding;
 };
 
+// What a field holds, as its table's format defines it, for giving columns a type.
+enum class FieldKind : std::uint8_t {
+    Character, // text of at most `length` characters
+    Memo,      // text of any length
+    Numeric,   // a decimal of `length` characters with `decimals` after the point
+    Integer,   // a binary integer of `length` bytes
+    Double,    // a binary floating-point number
+    Currency,  // a binary integer scaled by 10,000
+    Date,
+    DateTime,
+    Logical,
+    Binary, // bytes, inline or in the memo file
+};
+
+struct FieldDescription {
+    std::string name; // UTF-8, as the table stores it
+    FieldKind kind = FieldKind::Character;
+    int length = 0;
+    int decimals = 0;
+};
+
 // Reads one DBF table: its field count, then its records in the table's order,
 // each as fieldCount() decoded values in field order. Deleted records are skipped.
 // A failure that stops the table is a TableError naming the file and what is wrong;
@@ -26,6 +48,12 @@ public:
     virtual ~TableSource() = default;
 
     virtual int fieldCount() const = 0;
+
+    // One description per field, in field order (the hidden _NullFlags is no field).
+    virtual std::span<const FieldDescription> fields() const = 0;
+
+    // The number of records the table says it holds, deleted ones included.
+    virtual std::uint64_t recordCount() const = 0;
 
     // Moves to the next record; false after the last one. The values of the
     // previous record are invalid afterwards.

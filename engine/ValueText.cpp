@@ -36,6 +36,8 @@ bool NeedsEscaping(std::uint64_t word) {
     return (((word - kOnes) & ~word) | ((apostrophes - kOnes) & ~apostrophes)) & kHighs;
 }
 
+} // namespace
+
 // Most text holds neither apostrophes nor NUL, so it is checked eight bytes at a time
 // and copied in one piece.
 void AppendEscapedText(std::string& out, std::string_view text) {
@@ -70,6 +72,8 @@ void AppendHex(std::string& out, std::string_view bytes) {
         out[at++] = kHex[byte & 0x0F];
     }
 }
+
+namespace {
 
 // Locale texts go into a quoted value too, so they are escaped like any value text.
 std::string Utf8(const QString& text) {

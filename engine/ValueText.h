@@ -55,6 +55,12 @@ private:
 // The text of one value between the apostrophes of an INSERT statement: apostrophes
 // doubled, NUL characters left out, binary data as uppercase hexadecimal.
 std::string ValueText(const Value& value, const ValueFormat& format);
+
+// The pieces of a value's text: a text with apostrophes doubled and NUL left out, and
+// bytes as uppercase hexadecimal.
+void AppendEscapedText(std::string& out, std::string_view text);
+void AppendHex(std::string& out, std::string_view bytes);
+
 void AppendValueText(std::string& out, const Value& value, const ValueFormat& format);
 
 } // namespace tabrivel

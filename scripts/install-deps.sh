@@ -4,11 +4,16 @@
 set -eu
 
 PACKAGES="cmake ninja-build g++ qt6-base-dev libicu-dev fonts-liberation2 ccache \
-libsqlite3-dev sqlite3 xvfb xauth imagemagick libgl-dev pgdbf clang libclang-rt-14-dev valgrind"
+libsqlite3-dev sqlite3 xvfb xauth imagemagick libgl-dev pgdbf clang libclang-rt-14-dev valgrind \
+postgresql libpq-dev mariadb-server mariadb-client help2man"
 
 # The packages and their checks: dpkg-deb and dpkg-shlibdeps for the Debian package, the
 # validators of the menu entry and of the software centre description.
 PACKAGES="$PACKAGES appstream desktop-file-utils dpkg-dev file"
+# The loading benchmark compares with ogr2ogr; nothing else needs it.
+if [ "${1:-}" = "--bench" ]; then
+    PACKAGES="$PACKAGES gdal-bin"
+fi
 
 missing=""
 for package in $PACKAGES; do

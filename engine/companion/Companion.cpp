@@ -1,88 +1,159 @@
 #include "Companion.h"
 
+#include "InputIdentity.h"
 #include "PathText.h"
+#include "ScriptTarget.h"
+#include "SqliteTarget.h"
 #include "TableError.h"
+#include "TableLoad.h"
 
 #include <QLocale>
 #include <QString>
 
-#include <cerrno>
-#include <cstring>
-#include <memory>
+#include <unistd.h>
 
 namespace tabrivel {
 namespace {
 
-// Gathers statements into large writes: one fwrite per statement costs more than
-// building the statement.
-class StatementWriter {
-public:
-    explicit StatementWriter(std::FILE* file) : file_(file) { buffer_.reserve(kFlushAt + 4096); }
-    ~StatementWriter() { flush(); }
+constexpr int kUsageError = 2;
 
-    void write(std::string_view statement) {
-        buffer_ += statement;
-        buffer_ += "\r\n";
-        if (buffer_.size() >= kFlushAt)
-            flush();
+void Report(std::FILE* errors, const std::string& file, const std::string& reason) {
+    std::fprintf(errors, "tabrivel-convert: %s: %s\n", file.c_str(), reason.c_str());
+}
+
+// The reader's messages begin with the name of the file they are about: the table or
+// its memo file. The report names that file once, as the user would find it.
+void ReportAbout(std::FILE* errors, const std::string& table, const std::string& file,
+                 std::string reason, const std::string& kind = {}) {
+    const std::string prefix = file + ": ";
+    if (reason.starts_with(prefix))
+        reason.erase(0, prefix.size());
+    const std::filesystem::path path(table);
+    const bool aboutTable = file.empty() || file == path.filename().string();
+    Report(errors, aboutTable ? table : (path.parent_path() / file).string(),
+           kind.empty() ? reason : kind + ": " + reason);
+}
+
+void ReportTableError(std::FILE* errors, const std::string& table, const TableError& error) {
+    ReportAbout(errors, table, error.file(), error.what());
+}
+
+void ReportWarning(std::FILE* errors, const std::string& table, const TableWarning& warning,
+                   const std::string& kind) {
+    ReportAbout(errors, table, warning.file, warning.message(), kind);
+}
+
+bool ShowsProgress(ProgressMode mode, std::FILE* errors) {
+    switch (mode) {
+    case ProgressMode::Always:
+        return true;
+    case ProgressMode::Never:
+        return false;
+    case ProgressMode::WhenTerminal:
+        break;
     }
+    return isatty(fileno(errors)) == 1;
+}
 
-    // False once any write failed.
-    bool flush() {
-        if (!buffer_.empty() &&
-            std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
-            failed_ = true;
-        buffer_.clear();
-        return !failed_ && std::fflush(file_) == 0;
+class Run {
+public:
+    Run(const CompanionArguments& arguments, const ValueFormat& localeFormat, std::FILE* errors)
+        : arguments_(arguments), cells_(arguments.load, localeFormat), errors_(errors),
+          progress_(errors) {}
+
+    // Every table into the target; true when every one converted.
+    bool loadAll(TableTarget& target) {
+        bool allConverted = true;
+        for (const std::string& table : arguments_.tables)
+            allConverted = loadOne(target, table) && allConverted;
+        return allConverted;
     }
 
 private:
-    static constexpr std::size_t kFlushAt = 1 << 20;
-    std::FILE* file_;
-    std::string buffer_;
-    bool failed_ = false;
-};
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-void PrintWarnings(const std::vector<TableWarning>& warnings, const std::string& table,
-                   const char* kind, std::FILE* errors) {
-    for (const auto& warning : warnings)
-        std::fprintf(errors, "tabrivel-convert: %s: %s: %s\n", table.c_str(), kind,
-                     warning.message().c_str());
-}
-
-// Under --strict a table that would lose anything is refused before any of its
-// statements is written: a first pass finds the losses, so memory stays bounded.
-bool RefusedAsLossy(const std::string& table, const CompanionArguments& arguments,
-                    std::FILE* errors) {
-    if (!arguments.strict)
+    bool loadOne(TableTarget& target, const std::string& table) {
+        bool clean = true;
+        const TableLoadContext context{
+            arguments_.options,
+            arguments_.load,
+            cells_,
+            target,
+            ShowsProgress(arguments_.progress, errors_) ? &progress_ : nullptr,
+            [&](std::uint64_t record, const PlannedColumn& column, std::string_view text) {
+                clean = false;
+                Report(errors_, table,
+                       "record " + std::to_string(record) + ", field " + column.plainName + ": \"" +
+                           std::string(text) + "\" is no " + column.type +
+                           " value; written as NULL");
+            }};
+        try {
+            if (refusedAsLossy(table))
+                return false;
+            const auto warnings =
+                LoadTable(std::filesystem::path(table), TableBaseName(table), context);
+            for (const TableWarning& warning : warnings)
+                ReportWarning(errors_, table, warning, "warning");
+            return clean && warnings.empty();
+        } catch (const TableError& error) {
+            ReportTableError(errors_, table, error);
+        } catch (const TargetError& error) {
+            Report(errors_, table, error.what());
+        }
         return false;
-    const auto warnings = CheckTable(std::filesystem::path(table), arguments.options.open);
-    PrintWarnings(warnings, table, "refused", errors);
-    return !warnings.empty();
+    }
+
+    // Under --strict a table that would lose anything is refused before any of its
+    // statements is written: a first pass finds the losses, so memory stays bounded.
+    bool refusedAsLossy(const std::string& table) {
+        if (!arguments_.strict)
+            return false;
+        const auto warnings = CheckTable(std::filesystem::path(table), arguments_.options.open);
+        for (const TableWarning& warning : warnings)
+            ReportWarning(errors_, table, warning, "refused");
+        return !warnings.empty();
+    }
+
+    const CompanionArguments& arguments_;
+    CellMaker cells_;
+    std::FILE* errors_;
+    ProgressLine progress_;
+};
+
+int LoadIntoSqlite(const CompanionArguments& arguments, Run& run, std::FILE* errors) {
+    try {
+        SqliteTarget target(arguments.sqliteFile, arguments.load, arguments.replace);
+        return run.loadAll(target) ? 0 : 1;
+    } catch (const TargetError& error) {
+        Report(errors, arguments.sqliteFile, error.what());
+        return 1;
+    }
 }
 
-// True when every value of the table arrived.
-bool ConvertInto(StatementWriter& writer, const std::string& table,
-                 const CompanionArguments& arguments, const ValueFormat& format,
-                 std::FILE* errors) {
+// The script goes to standard output as it is made, or into a file that replaces an
+// earlier one only when every statement is in it and some table gave statements (a
+// table cut short gives its complete records, reported).
+int WriteScript(const CompanionArguments& arguments, Run& run, std::FILE* out, std::FILE* errors) {
+    const bool toFile = !arguments.toStandardOutput();
+    const std::string& name = toFile ? arguments.outputFile : std::string("standard output");
+    std::error_code error;
+    const bool earlierFile = toFile && std::filesystem::exists(name, error);
     try {
-        if (RefusedAsLossy(table, arguments, errors))
-            return false;
-        const auto warnings = ConvertTable(
-            std::filesystem::path(table), TableBaseName(table), arguments.options, format,
-            [&writer](std::string_view statement) { writer.write(statement); });
-        PrintWarnings(warnings, table, "warning", errors);
-        return warnings.empty();
-    } catch (const TableError& e) {
-        std::fprintf(errors, "tabrivel-convert: %s: %s\n", table.c_str(), e.what());
-    } catch (const std::exception& e) {
-        std::fprintf(errors, "tabrivel-convert: %s: %s\n", table.c_str(), e.what());
+        std::unique_ptr<ScriptSink> sink =
+            toFile ? std::make_unique<ScriptSink>(name) : std::make_unique<ScriptSink>(out);
+        ScriptTarget target(*sink, arguments.options, arguments.load);
+        const bool allConverted = run.loadAll(target);
+        if (toFile && !target.anyTableBegun()) {
+            Report(errors, name,
+                   earlierFile ? "no table converted; the file is left as it was"
+                               : "no table converted; no file written");
+            return 1;
+        }
+        target.finish();
+        return allConverted ? 0 : 1;
+    } catch (const WriteFailed& failure) {
+        Report(errors, name,
+               std::string(failure.what()) + (earlierFile ? "; the file is left as it was" : ""));
+        return 1;
     }
-    return false;
 }
 
 } // namespace
@@ -91,28 +162,20 @@ std::string TableBaseName(const std::string& path) {
     return PathWithoutExtension(FileNameOfPath(QString::fromLocal8Bit(path))).toStdString();
 }
 
-int RunCompanion(const CompanionArguments& arguments, const ValueFormat& format, std::FILE* out,
-                 std::FILE* errors) {
-    std::unique_ptr<std::FILE, FileCloser> file;
-    if (!arguments.outputFile.empty()) {
-        file.reset(std::fopen(arguments.outputFile.c_str(), "wb"));
-        if (!file) {
-            std::fprintf(errors, "tabrivel-convert: cannot write %s: %s\n",
-                         arguments.outputFile.c_str(), std::strerror(errno));
-            return 1;
+int RunCompanion(const CompanionArguments& arguments, const ValueFormat& localeFormat,
+                 std::FILE* out, std::FILE* errors) {
+    const std::string& output =
+        arguments.sqliteFile.empty() ? arguments.outputFile : arguments.sqliteFile;
+    if (!output.empty() && output != "-") {
+        if (const auto input = InputFileAt(output, arguments.tables)) {
+            Report(errors, output, "is the input file " + *input + "; nothing was written");
+            return kUsageError;
         }
-        out = file.get();
     }
-    StatementWriter writer(out);
-    bool allConverted = true;
-    for (const std::string& table : arguments.tables)
-        allConverted = ConvertInto(writer, table, arguments, format, errors) && allConverted;
-    if (!writer.flush()) {
-        std::fprintf(errors, "tabrivel-convert: writing the statements failed: %s\n",
-                     std::strerror(errno));
-        return 1;
-    }
-    return allConverted ? 0 : 1;
+    Run run(arguments, localeFormat, errors);
+    if (!arguments.sqliteFile.empty())
+        return LoadIntoSqlite(arguments, run, errors);
+    return WriteScript(arguments, run, out, errors);
 }
 
 int CompanionMain(std::span<const std::string> arguments, std::FILE* out, std::FILE* errors) {
@@ -120,10 +183,14 @@ int CompanionMain(std::span<const std::string> arguments, std::FILE* out, std::F
     if (!parsed.error.empty()) {
         std::fprintf(errors, "tabrivel-convert: %s\nTry 'tabrivel-convert --help'.\n",
                      parsed.error.c_str());
-        return 2;
+        return kUsageError;
     }
     if (parsed.arguments.help) {
-        std::fputs(kCompanionUsage, out);
+        std::fputs(CompanionUsage().c_str(), out);
+        return 0;
+    }
+    if (parsed.arguments.version) {
+        std::fputs("tabrivel-convert " TABRIVEL_VERSION "\n", out);
         return 0;
     }
     return RunCompanion(parsed.arguments, ValueFormat::fromLocale(QLocale::system()), out, errors);

@@ -6,11 +6,13 @@
 
 namespace tabrivel {
 
-// Converts every table of the arguments into `out`, reporting failures on `errors`.
-// Numbers and dates take `format`. Returns the exit status: 0 when every value of every
-// table arrived, 1 when any table failed or lost values.
-int RunCompanion(const CompanionArguments& arguments, const ValueFormat& format, std::FILE* out,
-                 std::FILE* errors);
+// Converts every table of the arguments into the script (`out`, or the output file)
+// or the SQLite database, reporting failures on `errors`. Numbers and dates take
+// `localeFormat` unless the options ask for the C forms. Returns the exit status:
+// 0 when every value of every table arrived, 1 when any table failed or lost values,
+// 2 when the output would overwrite an input.
+int RunCompanion(const CompanionArguments& arguments, const ValueFormat& localeFormat,
+                 std::FILE* out, std::FILE* errors);
 
 // The whole program: parses, then runs; 2 for a usage error.
 int CompanionMain(std::span<const std::string> arguments, std::FILE* out, std::FILE* errors);

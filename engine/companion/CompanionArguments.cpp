@@ -1,90 +1,200 @@
 #include "CompanionArguments.h"
 
+#include <QCommandLineParser>
+#include <QStringList>
+
 namespace tabrivel {
-
-const char* const kCompanionUsage =
-    "Usage: tabrivel-convert [OPTION]... TABLE...\n"
-    "Converts dBase/FoxPro tables (.dbf, with their memo files) into SQL statements:\n"
-    "a CREATE TABLE statement per table, then one INSERT INTO statement per record,\n"
-    "exactly as the Tabrivel window writes them. Statements are written as UTF-8,\n"
-    "each followed by CR LF, in the order of the tables given.\n"
-    "\n"
-    "  --table-name T    table-name option (default Table1); tables are named T_base\n"
-    "  --delimiter D     character(s) around table and column names (default ');\n"
-    "                    ( [ { < are closed by ) ] } >, anything else by itself\n"
-    "  --no-semicolon    do not end each statement with ;\n"
-    "  --insert-only     no CREATE TABLE statements\n"
-    "  --encoding NAME   read text in this code page instead of the table's own\n"
-    "                    (cp1252, cp866, UTF-8, ...)\n"
-    "  -o FILE           write to FILE instead of standard output\n"
-    "  --strict          refuse a table that would lose anything (a memo, records\n"
-    "                    cut off, text read by a guess) instead of converting the rest\n"
-    "  --help            show this text\n"
-    "\n"
-    "Numbers and dates take the form of the current locale (LC_ALL, LANG).\n"
-    "A damaged table is converted as far as it can be read; each loss is reported on\n"
-    "standard error as a warning.\n"
-    "Exit status: 0 when every value of every table arrived, 1 when any table failed\n"
-    "or lost values (reported on standard error, the others still converted), 2 for a\n"
-    "usage error.\n";
-
 namespace {
 
-// Options that take a value; each names the field it fills.
-bool TakeValueOption(const std::string& name, const std::string& value, CompanionArguments& out) {
-    if (name == "--table-name")
-        out.options.tableName = value;
-    else if (name == "--delimiter")
-        out.options.delimiter = value;
-    else if (name == "--encoding")
-        out.options.open.encoding = value;
-    else if (name == "-o")
-        out.outputFile = value;
+const char* const kDescription =
+    "Converts dBase/FoxPro tables (.dbf, with their memo files) into SQL statements:\n"
+    "a CREATE TABLE statement per table, then one INSERT INTO statement per record,\n"
+    "exactly as the Tabrivel window writes them, as UTF-8, each followed by CR LF.\n"
+    "The options from --dialect on shape the script for one database, or load the\n"
+    "tables straight into an SQLite database (--sqlite).\n"
+    "\n"
+    "A damaged table is converted as far as it can be read; each loss is reported on\n"
+    "standard error as a warning.\n"
+    "\n"
+    "Exit status: 0 when every value of every table arrived, 1 when any table failed\n"
+    "or lost values (reported on standard error, the others still converted), 2 for a\n"
+    "usage error.";
+
+const char* const kEpilogue =
+    "\nNumbers and dates take the form of the current locale (LC_ALL, LANG) unless\n"
+    "--iso or --types is given.\n"
+    "\n"
+    "Examples:\n"
+    "  tabrivel-convert --dialect postgresql --names --types --null --copy *.dbf | psql mydb\n"
+    "  tabrivel-convert --names --types --null --sqlite my.db *.dbf\n";
+
+struct OptionSpec {
+    QStringList names;
+    const char* help;
+    const char* valueName; // nullptr for a flag
+};
+
+const OptionSpec kOptions[] = {
+    {{"table-name"}, "Table-name option (default Table1): tables are named T_base.", "T"},
+    {{"delimiter"},
+     "Character(s) around table and column names (default ', or the dialect's quote); "
+     "( [ { < are closed by ) ] } >, anything else by itself.",
+     "D"},
+    {{"no-semicolon"}, "Do not end each statement with ;.", nullptr},
+    {{"insert-only"}, "No CREATE TABLE statements.", nullptr},
+    {{"strict"},
+     "Refuse a table that would lose anything (a memo value, records cut off, text read by "
+     "a guess) instead of converting what can be read.",
+     nullptr},
+    {{"encoding"}, "Read text in this code page instead of the table's own (cp866, ...).", "NAME"},
+    {{"o", "output"}, "Write to FILE instead of standard output (- is standard output).", "FILE"},
+    {{"dialect"}, "Write for this database: sqlite, postgresql, mysql or sqlserver.", "NAME"},
+    {{"transaction"}, "Wrap each table in a transaction.", nullptr},
+    {{"batch"}, "N rows per INSERT statement (sqlserver: at most 1000).", "N"},
+    {{"null"}, "Write NULL for a null value instead of ''.", nullptr},
+    {{"names"}, "Use the table's own field names, and its base name as the table name.", nullptr},
+    {{"types"},
+     "Typed columns, with values in the forms those types take (implies --iso).",
+     nullptr},
+    {{"trim"}, "Remove trailing blanks of character values.", nullptr},
+    {{"iso"}, "Numbers and dates as 1234.5 and 2024-03-05, whatever the locale.", nullptr},
+    {{"copy"}, "PostgreSQL's COPY ... FROM stdin form (implies --dialect postgresql).", nullptr},
+    {{"sqlite"}, "Write the tables straight into the SQLite database FILE.", "FILE"},
+    {{"replace"}, "With --sqlite: replace a table of the same name.", nullptr},
+    {{"progress"}, "Show progress on standard error (the default when it is a terminal).", nullptr},
+    {{"no-progress"}, "Show no progress.", nullptr},
+    {{"h", "help"}, "Show this text.", nullptr},
+    {{"version"}, "Show the version.", nullptr},
+};
+
+void AddOptions(QCommandLineParser& parser) {
+    parser.setApplicationDescription(QString::fromUtf8(kDescription));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const OptionSpec& spec : kOptions) {
+        QCommandLineOption option(spec.names, QString::fromUtf8(spec.help));
+        if (spec.valueName)
+            option.setValueName(QString::fromUtf8(spec.valueName));
+        parser.addOption(option);
+    }
+    parser.addPositionalArgument("TABLE", "The tables to convert, in this order.", "TABLE...");
+}
+
+bool TakeDialect(const QString& name, LoadOptions& load) {
+    const QString lower = name.toLower();
+    if (lower == "sqlite")
+        load.dialect = Dialect::Sqlite;
+    else if (lower == "postgresql" || lower == "postgres")
+        load.dialect = Dialect::PostgreSql;
+    else if (lower == "mysql" || lower == "mariadb")
+        load.dialect = Dialect::MySql;
+    else if (lower == "sqlserver")
+        load.dialect = Dialect::SqlServer;
     else
         return false;
     return true;
 }
 
-bool TakeFlag(const std::string& name, CompanionArguments& out) {
-    if (name == "--no-semicolon")
-        out.options.semicolon = false;
-    else if (name == "--insert-only")
-        out.options.createTable = false;
-    else if (name == "--strict")
-        out.strict = true;
-    else if (name == "--help" || name == "-h")
-        out.help = true;
-    else
-        return false;
-    return true;
+std::string Local(const QString& text) {
+    return text.toLocal8Bit().toStdString();
+}
+
+// The options that shape the script; an error text, empty when they fit together.
+std::string TakeLoadOptions(const QCommandLineParser& parser, LoadOptions& load) {
+    if (parser.isSet("dialect") && !TakeDialect(parser.value("dialect"), load))
+        return "unknown dialect " + Local(parser.value("dialect")) +
+               " (sqlite, postgresql, mysql or sqlserver)";
+    load.delimiterGiven = parser.isSet("delimiter");
+    load.transaction = parser.isSet("transaction");
+    load.nulls = parser.isSet("null");
+    load.names = parser.isSet("names");
+    load.types = parser.isSet("types");
+    load.trim = parser.isSet("trim");
+    load.iso = parser.isSet("iso");
+    load.copy = parser.isSet("copy");
+    if (load.copy) {
+        if (parser.isSet("dialect") && load.dialect != Dialect::PostgreSql)
+            return "--copy is PostgreSQL's form: it needs --dialect postgresql";
+        load.dialect = Dialect::PostgreSql;
+    }
+    if (parser.isSet("batch")) {
+        bool number = false;
+        load.batch = parser.value("batch").toInt(&number);
+        if (!number || load.batch < 1)
+            return "--batch needs a whole number of at least 1";
+        if (load.copy)
+            return "--batch has no meaning with --copy";
+        if (load.dialect == Dialect::SqlServer && load.batch > 1000)
+            return "SQL Server takes at most 1000 rows in one INSERT: --batch 1000 or less";
+    }
+    return {};
+}
+
+std::string TakeArguments(const QCommandLineParser& parser, CompanionArguments& out) {
+    out.strict = parser.isSet("strict");
+    out.help = parser.isSet("help");
+    out.version = parser.isSet("version");
+    if (parser.isSet("table-name"))
+        out.options.tableName = Local(parser.value("table-name"));
+    if (parser.isSet("delimiter"))
+        out.options.delimiter = Local(parser.value("delimiter"));
+    out.options.semicolon = !parser.isSet("no-semicolon");
+    out.options.createTable = !parser.isSet("insert-only");
+    out.options.open.encoding = Local(parser.value("encoding"));
+    out.outputFile = Local(parser.value("output"));
+    out.sqliteFile = Local(parser.value("sqlite"));
+    out.replace = parser.isSet("replace");
+    if (parser.isSet("progress"))
+        out.progress = ProgressMode::Always;
+    if (parser.isSet("no-progress"))
+        out.progress = ProgressMode::Never;
+    for (const QString& table : parser.positionalArguments())
+        out.tables.push_back(Local(table));
+    if (out.help || out.version)
+        return {};
+    if (const std::string error = TakeLoadOptions(parser, out.load); !error.empty())
+        return error;
+    if (!out.sqliteFile.empty()) {
+        if (out.load.copy || !out.outputFile.empty() || !out.options.createTable)
+            return "--sqlite creates the tables in a database: no --copy, --output or "
+                   "--insert-only with it";
+        if (parser.isSet("dialect") && out.load.dialect != Dialect::Sqlite)
+            return "--sqlite writes for SQLite: no other --dialect with it";
+        out.load.dialect = Dialect::Sqlite;
+    }
+    if (out.replace && out.sqliteFile.empty())
+        return "--replace only applies to --sqlite";
+    if (out.tables.empty())
+        return "no table given";
+    return {};
 }
 
 } // namespace
 
 ParsedArguments ParseCompanionArguments(std::span<const std::string> arguments) {
+    QCommandLineParser parser;
+    AddOptions(parser);
+    QStringList words{"tabrivel-convert"};
+    for (const std::string& argument : arguments)
+        words << QString::fromLocal8Bit(argument);
     ParsedArguments parsed;
-    CompanionArguments& out = parsed.arguments;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
-            out.tables.push_back(argument);
-        } else if (argument == "--") {
-            optionsEnded = true;
-        } else if (TakeFlag(argument, out)) {
-        } else if (i + 1 < arguments.size() && TakeValueOption(argument, arguments[i + 1], out)) {
-            ++i;
-        } else if (TakeValueOption(argument, {}, out)) {
-            parsed.error = "option " + argument + " needs a value";
-            return parsed;
-        } else {
-            parsed.error = "unknown option " + argument;
-            return parsed;
-        }
+    if (!parser.parse(words)) {
+        parsed.error = Local(parser.errorText());
+        return parsed;
     }
-    if (!out.help && out.tables.empty())
-        parsed.error = "no table given";
+    parsed.error = TakeArguments(parser, parsed.arguments);
     return parsed;
+}
+
+std::string CompanionUsage() {
+    QCommandLineParser parser;
+    AddOptions(parser);
+    QString text = parser.helpText();
+    // The parser names the program after the running executable, or not at all without
+    // an application object.
+    const qsizetype options = text.indexOf(" [options]");
+    if (text.startsWith("Usage: ") && options > 0)
+        text.replace(7, options + 10 - 7, "tabrivel-convert [OPTION]...");
+    return text.toStdString() + kEpilogue;
 }
 
 } // namespace tabrivel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Conversion.h"
+#include "LoadOptions.h"
 
 #include <span>
 #include <string>
@@ -8,12 +9,21 @@
 
 namespace tabrivel {
 
+enum class ProgressMode : std::uint8_t { WhenTerminal, Always, Never };
+
 struct CompanionArguments {
     ConversionOptions options;
-    std::string outputFile; // empty: standard output
+    LoadOptions load;
+    std::string outputFile; // empty or "-": standard output
+    std::string sqliteFile; // tables go straight into this SQLite database
+    bool replace = false;   // an existing table of the same name is dropped first
+    ProgressMode progress = ProgressMode::WhenTerminal;
     std::vector<std::string> tables;
     bool help = false;
+    bool version = false;
     bool strict = false; // refuse a table that would lose anything
+
+    bool toStandardOutput() const { return outputFile.empty() || outputFile == "-"; }
 };
 
 struct ParsedArguments {
@@ -21,8 +31,10 @@ struct ParsedArguments {
     std::string error; // empty when the arguments were understood
 };
 
+// The words after the program's name.
 ParsedArguments ParseCompanionArguments(std::span<const std::string> arguments);
 
-extern const char* const kCompanionUsage;
+// The --help text.
+std::string CompanionUsage();
 
 } // namespace tabrivel

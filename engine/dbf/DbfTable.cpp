@@ -1,6 +1,7 @@
 #include "DbfTable.h"
 
 #include "CodePages.h"
+#include "FieldKinds.h"
 #include "TableError.h"
 #include "TableHeader.h"
 #include "TextScan.h"
@@ -28,7 +29,8 @@ DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& op
       text_(makeDecoder(path, options)), context_{layout_.family, *text_, *memo_, memoBytes_,
                                                   warnings_},
       records_(file_, layout_.headerLength, layout_.recordLength, available_),
-      buffers_(layout_.fields.size()), values_(layout_.fields.size()) {
+      buffers_(layout_.fields.size()), values_(layout_.fields.size()),
+      descriptions_(DescribeFields(layout_, *text_)) {
     if (!layout_.repair.empty())
         warnings_.note(TableErrorCode::RepairedHeader, file_.name(),
                        file_.name() + ": " + layout_.repair, {}, 0, 0);

@@ -18,6 +18,8 @@ public:
     DbfTable(const std::filesystem::path& path, const TableOpenOptions& options);
 
     int fieldCount() const override { return static_cast<int>(layout_.fields.size()); }
+    std::span<const FieldDescription> fields() const override { return descriptions_; }
+    std::uint64_t recordCount() const override { return layout_.recordCount; }
     bool next() override;
     std::span<const Value> values() const override { return values_; }
     std::span<const TableWarning> warnings() const override { return warnings_.all(); }
@@ -43,6 +45,7 @@ private:
     RecordStream records_;
     std::vector<std::string> buffers_;
     std::vector<Value> values_;
+    std::vector<FieldDescription> descriptions_;
 };
 
 } // namespace tabrivel::dbf

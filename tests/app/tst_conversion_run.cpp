@@ -58,7 +58,7 @@ void WriteTable(const QString& path, int records, int claimedRecords = -1) {
 }
 
 QString Insert(const QString& name, int k, bool semicolon = true) {
-    return QStringLiteral("INSERT INTO %1 ('%2','xy')%3")
+    return QStringLiteral("INSERT INTO %1 VALUES ('%2','xy')%3")
         .arg(name, QString::number(k).rightJustified(4, u'0'), semicolon ? ";" : "");
 }
 
@@ -442,9 +442,9 @@ void ConversionRunTest::lossyTableIsReportedOnceAfterItsRows() {
                                    "record 1)"));
     QCOMPARE(boxes[1].text, "Done.");
     QCOMPARE(resultsAtBox, (QList<int>{3, 5}));
-    QCOMPARE(
-        AllResults(*run.window).mid(1, 2),
-        (QStringList{"INSERT INTO [T_lossy] ('0001','');", "INSERT INTO [T_lossy] ('0002','');"}));
+    QCOMPARE(AllResults(*run.window).mid(1, 2),
+             (QStringList{"INSERT INTO [T_lossy] VALUES ('0001','');",
+                          "INSERT INTO [T_lossy] VALUES ('0002','');"}));
 }
 
 void ConversionRunTest::closingTheWindowEndsTheRun() {

@@ -19,21 +19,30 @@ class CompanionArgumentsTest : public QObject {
 private slots:
     void defaultsAreTheWindowsDefaults() {
         const ParsedArguments parsed = Parse({"a.dbf"});
-        QVERIFY(parsed.error.empty());
+        QVERIFY2(parsed.error.empty(), parsed.error.c_str());
         const ConversionOptions& options = parsed.arguments.options;
         QCOMPARE(options.tableName, std::string("Table1"));
         QCOMPARE(options.delimiter, std::string("'"));
         QVERIFY(options.semicolon);
         QVERIFY(options.createTable);
         QVERIFY(options.open.encoding.empty());
-        QVERIFY(parsed.arguments.outputFile.empty());
+        QVERIFY(parsed.arguments.toStandardOutput());
+        const LoadOptions& load = parsed.arguments.load;
+        QVERIFY(load.dialect == Dialect::Window);
+        QVERIFY(!load.transaction && !load.nulls && !load.names && !load.types && !load.trim &&
+                !load.iso && !load.copy && !load.delimiterGiven);
+        QCOMPARE(load.batch, 1);
+        QVERIFY(parsed.arguments.progress == ProgressMode::WhenTerminal);
     }
 
     void everyOptionIsTaken() {
         const ParsedArguments parsed =
-            Parse({"--table-name", "", "--delimiter", "[", "--no-semicolon", "--insert-only",
-                   "--encoding", "cp866", "-o", "out.sql", "a.dbf", "b.dbf"});
-        QVERIFY(parsed.error.empty());
+            Parse({"--table-name",  "",           "--delimiter",   "[",       "--no-semicolon",
+                   "--insert-only", "--encoding", "cp866",         "-o",      "out.sql",
+                   "--dialect",     "mysql",      "--transaction", "--batch", "500",
+                   "--null",        "--names",    "--types",       "--trim",  "--iso",
+                   "--no-progress", "a.dbf",      "b.dbf"});
+        QVERIFY2(parsed.error.empty(), parsed.error.c_str());
         const CompanionArguments& arguments = parsed.arguments;
         QCOMPARE(arguments.options.tableName, std::string());
         QCOMPARE(arguments.options.delimiter, std::string("["));
@@ -42,34 +51,101 @@ private slots:
         QCOMPARE(arguments.options.open.encoding, std::string("cp866"));
         QCOMPARE(arguments.outputFile, std::string("out.sql"));
         QCOMPARE(arguments.tables, (std::vector<std::string>{"a.dbf", "b.dbf"}));
+        const LoadOptions& load = arguments.load;
+        QVERIFY(load.dialect == Dialect::MySql);
+        QVERIFY(load.delimiterGiven && load.transaction && load.nulls && load.names && load.types &&
+                load.trim && load.iso);
+        QCOMPARE(load.batch, 500);
+        QVERIFY(arguments.progress == ProgressMode::Never);
+    }
+
+    // Both spellings of a value, the long name of -o, and "-" for standard output.
+    void valuesWithEqualsOrApart() {
+        const ParsedArguments joined =
+            Parse({"--delimiter=\"", "--output=x.sql", "--batch=7", "--dialect=sqlite", "t.dbf"});
+        QVERIFY2(joined.error.empty(), joined.error.c_str());
+        QCOMPARE(joined.arguments.options.delimiter, std::string("\""));
+        QCOMPARE(joined.arguments.outputFile, std::string("x.sql"));
+        QCOMPARE(joined.arguments.load.batch, 7);
+        const ParsedArguments empty = Parse({"--delimiter=", "-o", "-", "t.dbf"});
+        QVERIFY2(empty.error.empty(), empty.error.c_str());
+        QCOMPARE(empty.arguments.options.delimiter, std::string());
+        QVERIFY(empty.arguments.toStandardOutput());
+    }
+
+    void copyMeansPostgreSql() {
+        const ParsedArguments parsed = Parse({"--copy", "t.dbf"});
+        QVERIFY2(parsed.error.empty(), parsed.error.c_str());
+        QVERIFY(parsed.arguments.load.copy);
+        QVERIFY(parsed.arguments.load.dialect == Dialect::PostgreSql);
+    }
+
+    void sqliteTargetWritesForSqlite() {
+        const ParsedArguments parsed = Parse({"--sqlite", "my.db", "--replace", "t.dbf"});
+        QVERIFY2(parsed.error.empty(), parsed.error.c_str());
+        QCOMPARE(parsed.arguments.sqliteFile, std::string("my.db"));
+        QVERIFY(parsed.arguments.replace);
+        QVERIFY(parsed.arguments.load.dialect == Dialect::Sqlite);
     }
 
     void tablesAfterDoubleDashMayStartWithADash() {
         const ParsedArguments parsed = Parse({"--", "-odd.dbf", "--help"});
-        QVERIFY(parsed.error.empty());
+        QVERIFY2(parsed.error.empty(), parsed.error.c_str());
         QVERIFY(!parsed.arguments.help);
         QCOMPARE(parsed.arguments.tables, (std::vector<std::string>{"-odd.dbf", "--help"}));
     }
 
     void usageErrors_data() {
         QTest::addColumn<QStringList>("words");
-        QTest::addRow("no table") << QStringList{"--insert-only"};
-        QTest::addRow("unknown option") << QStringList{"--frobnicate", "a.dbf"};
-        QTest::addRow("value missing at the end") << QStringList{"a.dbf", "--delimiter"};
-        QTest::addRow("output missing") << QStringList{"a.dbf", "-o"};
+        QTest::addColumn<QString>("named");
+        QTest::addRow("no table") << QStringList{"--insert-only"} << "no table";
+        QTest::addRow("unknown option") << QStringList{"--frobnicate", "a.dbf"} << "frobnicate";
+        QTest::addRow("value missing at the end")
+            << QStringList{"a.dbf", "--delimiter"} << "delimiter";
+        QTest::addRow("output missing") << QStringList{"a.dbf", "-o"} << "o";
+        QTest::addRow("unknown dialect") << QStringList{"--dialect", "oracle", "a.dbf"} << "oracle";
+        QTest::addRow("batch of nothing") << QStringList{"--batch", "0", "a.dbf"} << "--batch";
+        QTest::addRow("batch not a number") << QStringList{"--batch", "ten", "a.dbf"} << "--batch";
+        QTest::addRow("batch past SQL Server's limit")
+            << QStringList{"--dialect", "sqlserver", "--batch", "1001", "a.dbf"} << "1000";
+        QTest::addRow("copy for another database")
+            << QStringList{"--dialect", "mysql", "--copy", "a.dbf"} << "--copy";
+        QTest::addRow("batch with copy")
+            << QStringList{"--copy", "--batch", "5", "a.dbf"} << "--batch";
+        QTest::addRow("replace without a database")
+            << QStringList{"--replace", "a.dbf"} << "--replace";
+        QTest::addRow("database and script file")
+            << QStringList{"--sqlite", "x.db", "-o", "x.sql", "a.dbf"} << "--sqlite";
+        QTest::addRow("database for another dialect")
+            << QStringList{"--sqlite", "x.db", "--dialect", "mysql", "a.dbf"} << "--sqlite";
     }
     void usageErrors() {
         QFETCH(QStringList, words);
+        QFETCH(QString, named);
         std::vector<std::string> arguments;
         for (const QString& word : words)
             arguments.push_back(word.toStdString());
-        QVERIFY(!ParseCompanionArguments(arguments).error.empty());
+        const std::string error = ParseCompanionArguments(arguments).error;
+        QVERIFY(!error.empty());
+        QVERIFY2(QString::fromStdString(error).contains(named), error.c_str());
     }
 
-    void helpNeedsNoTable() {
-        const ParsedArguments parsed = Parse({"--help"});
-        QVERIFY(parsed.error.empty());
-        QVERIFY(parsed.arguments.help);
+    void helpAndVersionNeedNoTable() {
+        QVERIFY(Parse({"--help"}).error.empty());
+        QVERIFY(Parse({"--help"}).arguments.help);
+        QVERIFY(Parse({"-h"}).arguments.help);
+        QVERIFY(Parse({"--version"}).error.empty());
+        QVERIFY(Parse({"--version"}).arguments.version);
+    }
+
+    void usageNamesEveryOption() {
+        const QString usage = QString::fromStdString(CompanionUsage());
+        for (const char* option :
+             {"--table-name", "--delimiter", "--no-semicolon", "--insert-only", "--encoding",
+              "--output", "--dialect", "--transaction", "--batch", "--null", "--names", "--types",
+              "--trim", "--iso", "--copy", "--sqlite", "--replace", "--progress"})
+            QVERIFY2(usage.contains(option), option);
+        QVERIFY(usage.startsWith("Usage: tabrivel-convert"));
     }
 };
 

@@ -1,24 +1,24 @@
 // Whole tables through the companion's code path, compared byte for byte.
 #include "Companion.h"
+#include "CompanionRunner.h"
 #include "DbfWriter.h"
+#include "FixtureTables.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 
 using namespace tabrivel;
 using namespace tabrivel::testing;
 
 namespace {
 
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
 }
 
 struct CompanionRun {
@@ -27,19 +27,10 @@ struct CompanionRun {
     std::string errors;
 };
 
-CompanionRun Run(const QTemporaryDir& dir, std::vector<std::string> arguments,
+CompanionRun Run(const QTemporaryDir& dir, const std::vector<std::string>& arguments,
                  const ValueFormat& format = ValueFormat()) {
-    const std::filesystem::path outPath = dir.filePath("out.sql").toStdString();
-    const std::filesystem::path errPath = dir.filePath("err.txt").toStdString();
-    arguments.insert(arguments.begin(), {"-o", outPath.string()});
-    const ParsedArguments parsed = ParseCompanionArguments(arguments);
-    std::FILE* errors = std::fopen(errPath.c_str(), "wb");
-    CompanionRun run;
-    run.status = RunCompanion(parsed.arguments, format, stdout, errors);
-    std::fclose(errors);
-    run.out = ReadFile(outPath);
-    run.errors = ReadFile(errPath);
-    return run;
+    const CompanionResult result = RunCompanionInto(dir.path(), arguments, format);
+    return {result.status, result.script, result.errors};
 }
 
 // A customers table as dBase III writes it: cp1252 text, numbers right-aligned,
@@ -91,12 +82,13 @@ private slots:
         QCOMPARE(run.status, 0);
         QCOMPARE(
             QByteArray::fromStdString(run.out),
-            QByteArray("CREATE TABLE 'Table1_customers' ('fld1' text,'fld2' text,"
-                       "'fld3' text,'fld4' text);\r\n"
-                       "INSERT INTO 'Table1_customers' ('O''Brien     ','120.5',"
-                       "'1999-12-31','True');\r\n"
-                       "INSERT INTO 'Table1_customers' ('M\xC3\xBCller      ','-0.75','','');\r\n"
-                       "INSERT INTO 'Table1_customers' ('            ','','','False');\r\n"));
+            QByteArray(
+                "CREATE TABLE 'Table1_customers' ('fld1' text,'fld2' text,"
+                "'fld3' text,'fld4' text);\r\n"
+                "INSERT INTO 'Table1_customers' VALUES ('O''Brien     ','120.5',"
+                "'1999-12-31','True');\r\n"
+                "INSERT INTO 'Table1_customers' VALUES ('M\xC3\xBCller      ','-0.75','','');\r\n"
+                "INSERT INTO 'Table1_customers' VALUES ('            ','','','False');\r\n"));
         QVERIFY(run.errors.empty());
     }
 
@@ -109,8 +101,9 @@ private slots:
         QCOMPARE(run.status, 0);
         const QByteArray out = QByteArray::fromStdString(run.out);
         QVERIFY(!out.contains("CREATE TABLE"));
-        QVERIFY(out.startsWith("INSERT INTO [t_customers] ('O''Brien     ','120,5','31.12.1999',"
-                               "'True')\r\n"));
+        QVERIFY(
+            out.startsWith("INSERT INTO [t_customers] VALUES ('O''Brien     ','120,5','31.12.1999',"
+                           "'True')\r\n"));
         QCOMPARE(out.count("\r\n"), 3);
     }
 
@@ -118,9 +111,10 @@ private slots:
         QTemporaryDir dir;
         const CompanionRun run = Run(dir, {"--insert-only", WriteNotes(dir)});
         QCOMPARE(run.status, 0);
-        QCOMPARE(QByteArray::fromStdString(run.out),
-                 QByteArray("INSERT INTO 'Table1_notes' ('1','first line\r\nit''s second');\r\n"
-                            "INSERT INTO 'Table1_notes' ('2','');\r\n"));
+        QCOMPARE(
+            QByteArray::fromStdString(run.out),
+            QByteArray("INSERT INTO 'Table1_notes' VALUES ('1','first line\r\nit''s second');\r\n"
+                       "INSERT INTO 'Table1_notes' VALUES ('2','');\r\n"));
     }
 
     // A broken table in the middle is reported and the tables around it still convert.
@@ -134,7 +128,8 @@ private slots:
         QCOMPARE(run.status, 1);
         const QByteArray out = QByteArray::fromStdString(run.out);
         QVERIFY(out.startsWith("INSERT INTO 'Table1_notes'"));
-        QVERIFY(out.endsWith("INSERT INTO 'Table1_customers' ('            ','','','False');\r\n"));
+        QVERIFY(out.endsWith(
+            "INSERT INTO 'Table1_customers' VALUES ('            ','','','False');\r\n"));
         const QByteArray errors = QByteArray::fromStdString(run.errors);
         QCOMPARE(errors.count('\n'), 2);
         QVERIFY(errors.contains("broken.dbf"));
@@ -148,12 +143,12 @@ private slots:
         const CompanionRun run = Run(dir, {"--insert-only", cut, WriteNotes(dir)});
         QCOMPARE(run.status, 1);
         const QByteArray out = QByteArray::fromStdString(run.out);
-        QVERIFY(out.startsWith("INSERT INTO 'Table1_cut' ('one ');\r\n"
-                               "INSERT INTO 'Table1_cut' ('two ');\r\n"
+        QVERIFY(out.startsWith("INSERT INTO 'Table1_cut' VALUES ('one ');\r\n"
+                               "INSERT INTO 'Table1_cut' VALUES ('two ');\r\n"
                                "INSERT INTO 'Table1_notes'"));
         QCOMPARE(QByteArray::fromStdString(run.errors),
                  QByteArray::fromStdString("tabrivel-convert: " + cut +
-                                           ": warning: cut.dbf: truncated after 2 of 4 records "
+                                           ": warning: truncated after 2 of 4 records "
                                            "(records lost: 2, the first in record 3)\n"));
     }
 
@@ -165,9 +160,34 @@ private slots:
         QCOMPARE(run.status, 1);
         QVERIFY(!QByteArray::fromStdString(run.out).contains("Table1_cut"));
         QVERIFY(QByteArray::fromStdString(run.out).startsWith("INSERT INTO 'Table1_notes'"));
-        QVERIFY2(run.errors.starts_with("tabrivel-convert: " + cut + ": refused: cut.dbf: "),
+        QVERIFY2(run.errors.starts_with("tabrivel-convert: " + cut + ": refused: truncated "),
                  run.errors.c_str());
         QCOMPARE(Run(dir, {"--strict", WriteNotes(dir)}).status, 0);
+    }
+
+    // Without the new options the companion is the window's text, byte for byte, for
+    // every fixture and sample table, whatever path each takes through the code.
+    void defaultsAreTheWindowsText() {
+        QTemporaryDir dir;
+        std::vector<std::string> tables;
+        for (const FixtureTable& table : WriteFixtureTables(dir.path().toStdString()))
+            tables.push_back(dir.filePath(QString::fromStdString(table.fileName)).toStdString());
+        const QString samples = QStringLiteral(TABRIVEL_SAMPLES_DIR);
+        for (const QString& name : QDir(samples).entryList({"*.DBF"}, QDir::Files))
+            tables.push_back((samples + "/" + name).toStdString());
+        const ValueFormat german = ValueFormat::fromLocale(QLocale("de_DE"));
+        for (const std::vector<std::string>& options :
+             {std::vector<std::string>{},
+              {"--delimiter", "[", "--no-semicolon", "--insert-only"}}) {
+            std::string window;
+            const ParsedArguments parsed = ParseCompanionArguments(options + tables);
+            for (const std::string& table : tables)
+                ConvertTable(table, TableBaseName(table), parsed.arguments.options, german,
+                             [&](std::string_view sql) { (window += sql) += "\r\n"; });
+            const CompanionRun run = Run(dir, options + tables, german);
+            QCOMPARE(run.status, 0);
+            QCOMPARE(QByteArray::fromStdString(run.out), QByteArray::fromStdString(window));
+        }
     }
 
     void usageErrorIsStatusTwo() {

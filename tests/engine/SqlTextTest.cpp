@@ -154,19 +154,22 @@ private slots:
         QTest::addColumn<bool>("semicolon");
         QTest::addColumn<QStringList>("values");
         QTest::addColumn<QString>("expected");
-        QTest::addRow("defaults") << "'" << true << QStringList{"1", "Smith", "London"}
-                                  << "INSERT INTO 'Table1_customers' ('1','Smith','London');";
+        QTest::addRow("defaults")
+            << "'" << true << QStringList{"1", "Smith", "London"}
+            << "INSERT INTO 'Table1_customers' VALUES ('1','Smith','London');";
         QTest::addRow("values keep apostrophes under brackets")
-            << "[" << true << QStringList{"a", "b"} << "INSERT INTO [Table1_customers] ('a','b');";
+            << "[" << true << QStringList{"a", "b"}
+            << "INSERT INTO [Table1_customers] VALUES ('a','b');";
         QTest::addRow("no semicolon")
-            << "'" << false << QStringList{"a"} << "INSERT INTO 'Table1_customers' ('a')";
-        QTest::addRow("apostrophe doubled") << "'" << true << QStringList{"O'Brien"}
-                                            << "INSERT INTO 'Table1_customers' ('O''Brien');";
+            << "'" << false << QStringList{"a"} << "INSERT INTO 'Table1_customers' VALUES ('a')";
+        QTest::addRow("apostrophe doubled")
+            << "'" << true << QStringList{"O'Brien"}
+            << "INSERT INTO 'Table1_customers' VALUES ('O''Brien');";
         QTest::addRow("padding and line breaks kept")
             << "'" << true << QStringList{"two\r\nlines  "}
-            << "INSERT INTO 'Table1_customers' ('two\r\nlines  ');";
+            << "INSERT INTO 'Table1_customers' VALUES ('two\r\nlines  ');";
         QTest::addRow("no fields")
-            << "'" << true << QStringList{} << "INSERT INTO 'Table1_customers' ();";
+            << "'" << true << QStringList{} << "INSERT INTO 'Table1_customers' VALUES ();";
     }
     void insert() {
         QFETCH(QString, delimiter);
@@ -189,7 +192,7 @@ private slots:
         const std::string withNul("a\0b", 3);
         const Value record[] = {Value::null(), Text(withNul)};
         QCOMPARE(Q(InsertStatement("'", "'", "T", "b", record, true, ValueFormat())),
-                 QString("INSERT INTO 'T_b' ('','ab');"));
+                 QString("INSERT INTO 'T_b' VALUES ('','ab');"));
     }
 };
 

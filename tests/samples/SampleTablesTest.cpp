@@ -72,7 +72,7 @@ private slots:
             << "";
         QTest::addRow("Visual FoxPro orders")
             << "ORDERS.DBF" << 8
-            << QStringList{"('10250','5','2024-03-05 16:05:00','','15499','12.5','False',",
+            << QStringList{"VALUES ('10250','5','2024-03-05 16:05:00','','15499','12.5','False',",
                            "'-45.5'", "'25999.99'", "'2024-03-15 23:59:00','','0',"}
             << "";
         QTest::addRow("dBase IV staff")

@@ -1,0 +1,152 @@
+#include "DialectRules.h"
+
+#include "ValueText.h"
+
+#include <algorithm>
+
+namespace tabrivel {
+namespace {
+
+constexpr DialectRules kWindow{"'", "'", "BEGIN", "text", false, false};
+constexpr DialectRules kSqlite{"\"", "\"", "BEGIN", "text", false, false, "'||char(13)||'"};
+constexpr DialectRules kPostgreSql{"\"", "\"", "BEGIN", "text", false, false};
+constexpr DialectRules kMySql{"`", "`", "START TRANSACTION", "longtext", true, false};
+constexpr DialectRules kSqlServer{"[", "]", "BEGIN TRANSACTION", "nvarchar(max)", false, true};
+
+// The names of one dialect's types, indexed by what a field holds.
+struct TypeNames {
+    std::string_view varchar; // followed by (n)
+    std::string_view longText;
+    std::string_view integer;
+    std::string_view bigInteger;
+    std::string_view floating;
+    std::string_view date;
+    std::string_view dateTime;
+    std::string_view logical;
+    std::string_view binary;
+    int maxVarchar;
+    int maxPrecision;
+};
+
+constexpr TypeNames kStandardTypes{"varchar", "text",      "integer", "bigint", "double precision",
+                                   "date",    "timestamp", "boolean", "blob",   10485760,
+                                   1000};
+constexpr TypeNames kSqliteTypes{"varchar",   "text",    "integer", "integer",  "real", "date",
+                                 "timestamp", "boolean", "blob",    1000000000, 1000};
+constexpr TypeNames kPostgreSqlTypes{
+    "varchar", "text",  "integer", "bigint", "double precision", "date", "timestamp",
+    "boolean", "bytea", 10485760,  1000};
+constexpr TypeNames kMySqlTypes{"varchar",  "longtext", "int",      "bigint", "double", "date",
+                                "datetime", "boolean",  "longblob", 16383,    65};
+constexpr TypeNames kSqlServerTypes{"nvarchar", "nvarchar(max)", "int", "bigint",         "float",
+                                    "date",     "datetime2",     "bit", "varbinary(max)", 4000,
+                                    38};
+
+const TypeNames& TypesOf(Dialect dialect) {
+    switch (dialect) {
+    case Dialect::Window:
+        break;
+    case Dialect::Sqlite:
+        return kSqliteTypes;
+    case Dialect::PostgreSql:
+        return kPostgreSqlTypes;
+    case Dialect::MySql:
+        return kMySqlTypes;
+    case Dialect::SqlServer:
+        return kSqlServerTypes;
+    }
+    return kStandardTypes;
+}
+
+} // namespace
+
+const DialectRules& RulesOf(Dialect dialect) {
+    switch (dialect) {
+    case Dialect::Window:
+        break;
+    case Dialect::Sqlite:
+        return kSqlite;
+    case Dialect::PostgreSql:
+        return kPostgreSql;
+    case Dialect::MySql:
+        return kMySql;
+    case Dialect::SqlServer:
+        return kSqlServer;
+    }
+    return kWindow;
+}
+
+Precision NumericPrecision(Dialect dialect, const FieldDescription& field) {
+    const int maxPrecision = TypesOf(dialect).maxPrecision;
+    const int scale = std::clamp(field.decimals, 0, maxPrecision - 1);
+    return {std::clamp(std::max(field.length, scale + 1), 1, maxPrecision), scale};
+}
+
+std::string ColumnType(Dialect dialect, const FieldDescription& field) {
+    const TypeNames& names = TypesOf(dialect);
+    switch (field.kind) {
+    case FieldKind::Character:
+        if (field.length < 1 || field.length > names.maxVarchar)
+            return std::string(names.longText);
+        return std::string(names.varchar) + "(" + std::to_string(field.length) + ")";
+    case FieldKind::Memo:
+        return std::string(names.longText);
+    case FieldKind::Numeric: {
+        const Precision precision = NumericPrecision(dialect, field);
+        return "numeric(" + std::to_string(precision.digits) + "," +
+               std::to_string(precision.scale) + ")";
+    }
+    case FieldKind::Integer:
+        return std::string(field.length > 4 ? names.bigInteger : names.integer);
+    case FieldKind::Double:
+        return std::string(names.floating);
+    case FieldKind::Currency:
+        return "numeric(19,4)";
+    case FieldKind::Date:
+        return std::string(names.date);
+    case FieldKind::DateTime:
+        return std::string(names.dateTime);
+    case FieldKind::Logical:
+        return std::string(names.logical);
+    case FieldKind::Binary:
+        return std::string(names.binary);
+    }
+    return std::string(names.longText);
+}
+
+void AppendBinaryLiteral(std::string& out, Dialect dialect, std::string_view bytes) {
+    switch (dialect) {
+    case Dialect::PostgreSql:
+        out += "'\\x";
+        AppendHex(out, bytes);
+        out.push_back('\'');
+        return;
+    case Dialect::SqlServer:
+        out += "0x";
+        AppendHex(out, bytes);
+        return;
+    case Dialect::Window:
+    case Dialect::Sqlite:
+    case Dialect::MySql:
+        break;
+    }
+    out += "X'";
+    AppendHex(out, bytes);
+    out.push_back('\'');
+}
+
+std::string_view BooleanLiteral(Dialect dialect, bool value) {
+    switch (dialect) {
+    case Dialect::Window:
+        return value ? "TRUE" : "FALSE";
+    case Dialect::PostgreSql:
+        return value ? "'true'" : "'false'";
+    case Dialect::Sqlite:
+    case Dialect::MySql:
+    case Dialect::SqlServer:
+        break;
+    }
+    return value ? "1" : "0";
+}
+
+} // namespace tabrivel

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "LoadOptions.h"
+#include "TableSource.h"
+
+#include <string>
+#include <string_view>
+
+namespace tabrivel {
+
+// What tells the databases apart in a script: their identifier quotes, transaction
+// words, column types and the literals of their values.
+struct DialectRules {
+    std::string_view opening; // identifier quotes when --delimiter is not given
+    std::string_view closing;
+    std::string_view begin;         // starts a transaction (without the semicolon)
+    std::string_view untypedColumn; // the column type without --types
+    bool backslashEscapes = false;  // a backslash inside '...' escapes the next character
+    bool unicodeLiterals = false;   // text literals need N'...' to keep every character
+    // A carriage return inside a literal, where the database's shell would drop a raw
+    // one before a line feed; empty: written as it is.
+    std::string_view carriageReturn = {};
+};
+
+const DialectRules& RulesOf(Dialect dialect);
+
+// The column type of a field under --types.
+std::string ColumnType(Dialect dialect, const FieldDescription& field);
+
+// A binary value as a literal of the dialect's binary type.
+void AppendBinaryLiteral(std::string& out, Dialect dialect, std::string_view bytes);
+
+// A logical value as a literal the dialect's boolean column takes.
+std::string_view BooleanLiteral(Dialect dialect, bool value);
+
+// Numeric precision and scale for a field: as wide as the field, within what the
+// dialect allows.
+struct Precision {
+    int digits = 0;
+    int scale = 0;
+};
+Precision NumericPrecision(Dialect dialect, const FieldDescription& field);
+
+} // namespace tabrivel

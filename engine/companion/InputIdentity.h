@@ -1,0 +1,15 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+
+namespace tabrivel {
+
+// The input file that `output` is, by file identity (another name, a link or a
+// different spelling of the same file counts): one of the tables, or a memo or code
+// page file beside one. Nothing when the output is none of them or does not exist yet.
+std::optional<std::string> InputFileAt(const std::string& output,
+                                       std::span<const std::string> tables);
+
+} // namespace tabrivel

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tabrivel {
+
+// The database a script is written for. Window is the window's own text.
+enum class Dialect : std::uint8_t { Window, Sqlite, PostgreSql, MySql, SqlServer };
+
+// How the companion shapes what it writes beyond the window's four options. The
+// defaults give the window's text byte for byte.
+struct LoadOptions {
+    Dialect dialect = Dialect::Window;
+    bool delimiterGiven = false; // --delimiter overrides the dialect's identifier quote
+    bool transaction = false;    // BEGIN ... COMMIT around each table
+    int batch = 1;               // rows per INSERT
+    bool nulls = false;          // NULL for a null value instead of ''
+    bool names = false;          // the table's field names and base name
+    bool types = false;          // typed columns, values in the forms those types take
+    bool trim = false;           // trailing blanks of character values removed
+    bool iso = false;            // numbers and dates in the C locale's forms
+    bool copy = false;           // PostgreSQL's COPY ... FROM stdin
+
+    // Numbers and dates in the C locale's forms, whatever the user's locale.
+    bool localeFree() const { return iso || types; }
+};
+
+} // namespace tabrivel

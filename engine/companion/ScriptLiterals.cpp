@@ -1,0 +1,147 @@
+#include "ScriptLiterals.h"
+
+#include "DialectRules.h"
+#include "ValueText.h"
+
+namespace tabrivel {
+namespace {
+
+// MySQL and MariaDB read a backslash inside '...' as an escape; doubled it arrives as
+// itself. Line breaks are escaped too: their command-line client drops the CR of a CR LF
+// even inside a literal, and Ctrl-Z ends a script on Windows.
+void AppendBackslashEscapedText(std::string& out, std::string_view text) {
+    for (char c : text) {
+        switch (c) {
+        case '\0':
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\x1A':
+            out += "\\Z";
+            break;
+        case '\'':
+        case '\\':
+            out.push_back(c);
+            [[fallthrough]];
+        default:
+            out.push_back(c);
+        }
+    }
+}
+
+// The sqlite3 shell reads a script line by line and drops the CR of every CR LF, also
+// inside a literal: each CR is written as an expression the shell leaves alone.
+void AppendWithCarriageReturns(std::string& out, std::string_view text,
+                               std::string_view carriageReturn) {
+    std::size_t start = 0;
+    for (std::size_t at = text.find('\r'); at != std::string_view::npos;
+         at = text.find('\r', start)) {
+        AppendEscapedText(out, text.substr(start, at - start));
+        out += carriageReturn;
+        start = at + 1;
+    }
+    AppendEscapedText(out, text.substr(start));
+}
+
+void AppendTextLiteral(std::string& out, std::string_view text, const LoadOptions& load) {
+    const DialectRules& rules = RulesOf(load.dialect);
+    if (rules.unicodeLiterals)
+        out.push_back('N');
+    out.push_back('\'');
+    if (rules.backslashEscapes)
+        AppendBackslashEscapedText(out, text);
+    else if (!rules.carriageReturn.empty() && text.find('\r') != std::string_view::npos)
+        AppendWithCarriageReturns(out, text, rules.carriageReturn);
+    else
+        AppendEscapedText(out, text);
+    out.push_back('\'');
+}
+
+void AppendQuoted(std::string& out, std::string_view text) {
+    out.push_back('\'');
+    out += text;
+    out.push_back('\'');
+}
+
+void AppendCopyText(std::string& out, std::string_view text) {
+    for (char c : text) {
+        switch (c) {
+        case '\0':
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out.push_back(c);
+        }
+    }
+}
+
+} // namespace
+
+void AppendSqlLiteral(std::string& out, const Cell& cell, const LoadOptions& load) {
+    switch (cell.kind) {
+    case Cell::Kind::Null:
+    case Cell::Kind::Mismatch:
+        out += "NULL";
+        return;
+    case Cell::Kind::Text:
+        AppendTextLiteral(out, cell.text, load);
+        return;
+    case Cell::Kind::Formed:
+        AppendQuoted(out, cell.text);
+        return;
+    case Cell::Kind::Logical:
+        if (load.types)
+            out += BooleanLiteral(load.dialect, cell.truth);
+        else
+            AppendQuoted(out, cell.text);
+        return;
+    case Cell::Kind::Binary:
+        if (load.types) {
+            AppendBinaryLiteral(out, load.dialect, cell.text);
+        } else {
+            out.push_back('\'');
+            AppendHex(out, cell.text);
+            out.push_back('\'');
+        }
+        return;
+    }
+}
+
+void AppendCopyField(std::string& out, const Cell& cell, const LoadOptions& load) {
+    switch (cell.kind) {
+    case Cell::Kind::Null:
+    case Cell::Kind::Mismatch:
+        out += "\\N";
+        return;
+    case Cell::Kind::Text:
+    case Cell::Kind::Formed:
+        AppendCopyText(out, cell.text);
+        return;
+    case Cell::Kind::Logical:
+        out += load.types ? (cell.truth ? "t" : "f") : cell.text;
+        return;
+    case Cell::Kind::Binary:
+        // bytea's hex input form; its backslash is itself escaped in the COPY text.
+        if (load.types)
+            out += "\\\\x";
+        AppendHex(out, cell.text);
+        return;
+    }
+}
+
+} // namespace tabrivel

@@ -1,0 +1,62 @@
+#include "ScriptSink.h"
+
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+namespace tabrivel {
+
+ScriptSink::ScriptSink(std::FILE* stream) : stream_(stream) {
+    buffer_.reserve(kFlushAt + 65536);
+}
+
+ScriptSink::ScriptSink(const std::string& path) {
+    buffer_.reserve(kFlushAt + 65536);
+    // A device or a pipe (/dev/stdout, a FIFO) has no earlier content to keep and no
+    // folder to put a temporary file in: it is written directly.
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        stream_ = std::fopen(path.c_str(), "wb");
+        if (!stream_)
+            throw WriteFailed(std::strerror(errno));
+        ownsStream_ = true;
+        return;
+    }
+    file_ = std::make_unique<QSaveFile>(QString::fromLocal8Bit(path));
+    if (!file_->open(QIODevice::WriteOnly))
+        throw WriteFailed(file_->errorString().toStdString());
+}
+
+// An uncommitted file is discarded with its temporary file; the earlier file stays.
+ScriptSink::~ScriptSink() {
+    if (ownsStream_)
+        std::fclose(stream_);
+}
+
+void ScriptSink::flush() {
+    if (buffer_.empty())
+        return;
+    if (file_) {
+        const auto size = static_cast<qint64>(buffer_.size());
+        if (file_->write(buffer_.data(), size) != size)
+            throw WriteFailed(file_->errorString().toStdString());
+    } else if (std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size()) {
+        throw WriteFailed(std::strerror(errno));
+    }
+    buffer_.clear();
+}
+
+void ScriptSink::commit() {
+    flush();
+    if (file_) {
+        if (!file_->commit())
+            throw WriteFailed(file_->errorString().toStdString());
+    } else if (std::fflush(stream_) != 0) {
+        throw WriteFailed(std::strerror(errno));
+    }
+}
+
+} // namespace tabrivel

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+class QSaveFile;
+
+namespace tabrivel {
+
+// A write of the statements failed (a full disk, a closed pipe): nothing more can be
+// written, so the whole run stops.
+class WriteFailed : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Where a script goes: standard output as it is written, or a named file that is
+// replaced only once every statement is in it.
+class ScriptSink {
+public:
+    // Standard output (or any open stream).
+    explicit ScriptSink(std::FILE* stream);
+    // A file beside `path` that takes its place on commit() (a device or a pipe is written
+    // directly). Throws WriteFailed when it cannot be created.
+    explicit ScriptSink(const std::string& path);
+    ~ScriptSink();
+    ScriptSink(const ScriptSink&) = delete;
+    ScriptSink& operator=(const ScriptSink&) = delete;
+
+    // The buffer the writers append to; written out in large pieces.
+    std::string& buffer() { return buffer_; }
+    // Writes the buffer out once it is large. Throws WriteFailed.
+    void maybeFlush() {
+        if (buffer_.size() >= kFlushAt)
+            flush();
+    }
+    void flush();
+
+    // Writes the rest and, for a file, puts it in place of the earlier one. Throws
+    // WriteFailed. Without a commit, a file's earlier content stays as it was.
+    void commit();
+
+private:
+    // Large enough that writes cost nothing, small enough that a reader at the other end
+    // of a pipe (psql, sqlite3) works while the next piece is made rather than after.
+    static constexpr std::size_t kFlushAt = 64 << 10;
+    std::FILE* stream_ = nullptr;
+    bool ownsStream_ = false;
+    std::unique_ptr<QSaveFile> file_;
+    std::string buffer_;
+};
+
+} // namespace tabrivel

@@ -1,0 +1,87 @@
+#include "ScriptTarget.h"
+
+#include "DialectRules.h"
+#include "ScriptLiterals.h"
+
+namespace tabrivel {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+} // namespace
+
+ScriptTarget::ScriptTarget(ScriptSink& sink, const ConversionOptions& options,
+                           const LoadOptions& load)
+    : sink_(sink), options_(options), load_(load), terminator_(options.semicolon ? ";" : "") {}
+
+void ScriptTarget::writeStatement(std::string_view text) {
+    std::string& out = sink_.buffer();
+    out += text;
+    out += terminator_;
+    out += kLineEnd;
+}
+
+void ScriptTarget::beginTable(const TablePlan& plan) {
+    ++tablesBegun_;
+    if (load_.transaction)
+        writeStatement(RulesOf(load_.dialect).begin);
+    if (options_.createTable)
+        writeStatement(CreateTableText(plan));
+    if (load_.copy) {
+        writeStatement("COPY " + plan.name + " FROM stdin");
+    } else {
+        insertPrefix_ = "INSERT INTO " + plan.name + " VALUES ";
+    }
+    pendingRows_ = 0;
+}
+
+void ScriptTarget::addRow(std::span<const Cell> cells) {
+    std::string& out = sink_.buffer();
+    if (load_.copy) {
+        for (const Cell& cell : cells) {
+            AppendCopyField(out, cell, load_);
+            out.push_back('\t');
+        }
+        if (!cells.empty())
+            out.pop_back();
+        out += kLineEnd;
+        sink_.maybeFlush();
+        return;
+    }
+    out += pendingRows_ == 0 ? std::string_view(insertPrefix_) : std::string_view(",");
+    out.push_back('(');
+    for (const Cell& cell : cells) {
+        AppendSqlLiteral(out, cell, load_);
+        out.push_back(',');
+    }
+    if (out.back() == ',')
+        out.pop_back();
+    out.push_back(')');
+    if (++pendingRows_ == load_.batch)
+        flushRows();
+}
+
+void ScriptTarget::flushRows() {
+    if (pendingRows_ == 0)
+        return;
+    std::string& out = sink_.buffer();
+    out += terminator_;
+    out += kLineEnd;
+    pendingRows_ = 0;
+    sink_.maybeFlush();
+}
+
+void ScriptTarget::endTable() {
+    if (load_.copy)
+        sink_.buffer().append("\\.").append(kLineEnd);
+    flushRows();
+    if (load_.transaction)
+        writeStatement("COMMIT");
+    sink_.maybeFlush();
+}
+
+void ScriptTarget::finish() {
+    sink_.commit();
+}
+
+} // namespace tabrivel

@@ -1,0 +1,150 @@
+#include "SqliteTarget.h"
+
+#include "ValueText.h"
+
+#include <sqlite3.h>
+
+namespace tabrivel {
+namespace {
+
+std::string InsertText(const TablePlan& plan) {
+    std::string sql = "INSERT INTO " + plan.name + " VALUES (";
+    for (std::size_t i = 0; i < plan.columns.size(); ++i)
+        sql += i == 0 ? "?" : ",?";
+    return sql + ")";
+}
+
+int Size(std::string_view text) {
+    return static_cast<int>(text.size());
+}
+
+// SQLite binds NULL for a null pointer, and an empty view may well have one.
+void BindText(sqlite3_stmt* statement, int index, std::string_view text, void (*lifetime)(void*)) {
+    sqlite3_bind_text(statement, index, text.empty() ? "" : text.data(), Size(text), lifetime);
+}
+
+} // namespace
+
+void SqliteTarget::Closer::operator()(sqlite3* db) const {
+    sqlite3_close(db);
+}
+
+void SqliteTarget::Closer::operator()(sqlite3_stmt* statement) const {
+    sqlite3_finalize(statement);
+}
+
+SqliteTarget::SqliteTarget(const std::string& path, const LoadOptions& load, bool replace)
+    : load_(load), replace_(replace) {
+    sqlite3* db = nullptr;
+    const int status = sqlite3_open(path.c_str(), &db);
+    db_.reset(db);
+    if (status != SQLITE_OK)
+        throw TargetError(db ? sqlite3_errmsg(db) : "cannot open the database");
+    // A file that is no database shows here, not half way through the first table.
+    execute("PRAGMA schema_version");
+}
+
+SqliteTarget::~SqliteTarget() {
+    rollBack();
+}
+
+void SqliteTarget::rollBack() {
+    insert_.reset();
+    if (db_ && sqlite3_get_autocommit(db_.get()) == 0)
+        sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void SqliteTarget::fail(const std::string& doing) {
+    const std::string message = doing + ": " + sqlite3_errmsg(db_.get());
+    rollBack();
+    throw TargetError(message);
+}
+
+void SqliteTarget::execute(const std::string& sql) {
+    if (sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail(sql.substr(0, sql.find(' ')));
+}
+
+bool SqliteTarget::tableExists(const std::string& name) {
+    sqlite3_stmt* raw = nullptr;
+    const char* query = "SELECT 1 FROM sqlite_master WHERE name = ?1 COLLATE NOCASE";
+    if (sqlite3_prepare_v2(db_.get(), query, -1, &raw, nullptr) != SQLITE_OK)
+        fail("looking the table up");
+    std::unique_ptr<sqlite3_stmt, Closer> statement(raw);
+    sqlite3_bind_text(raw, 1, name.data(), Size(name), SQLITE_TRANSIENT);
+    return sqlite3_step(raw) == SQLITE_ROW;
+}
+
+void SqliteTarget::beginTable(const TablePlan& plan) {
+    const bool exists = tableExists(plan.plainName);
+    if (exists && !replace_)
+        throw TargetError("the database already has a table " + plan.plainName +
+                          " (--replace replaces it)");
+    execute("BEGIN");
+    if (exists)
+        execute("DROP TABLE " + plan.name);
+    execute(CreateTableText(plan));
+    sqlite3_stmt* raw = nullptr;
+    const std::string sql = InsertText(plan);
+    if (sqlite3_prepare_v2(db_.get(), sql.c_str(), Size(sql), &raw, nullptr) != SQLITE_OK)
+        fail("INSERT");
+    insert_.reset(raw);
+}
+
+void SqliteTarget::bind(int index, const Cell& cell) {
+    sqlite3_stmt* statement = insert_.get();
+    switch (cell.kind) {
+    case Cell::Kind::Null:
+    case Cell::Kind::Mismatch:
+        sqlite3_bind_null(statement, index);
+        return;
+    case Cell::Kind::Text:
+        if (cell.text.find('\0') != std::string_view::npos) {
+            // A script cannot carry NUL, so the database gets the same text without it.
+            scratch_.clear();
+            for (char c : cell.text)
+                if (c != '\0')
+                    scratch_.push_back(c);
+            BindText(statement, index, scratch_, SQLITE_TRANSIENT);
+            return;
+        }
+        [[fallthrough]];
+    case Cell::Kind::Formed:
+        BindText(statement, index, cell.text, SQLITE_STATIC);
+        return;
+    case Cell::Kind::Logical:
+        if (load_.types)
+            sqlite3_bind_int(statement, index, cell.truth ? 1 : 0);
+        else
+            BindText(statement, index, cell.text, SQLITE_STATIC);
+        return;
+    case Cell::Kind::Binary:
+        if (load_.types) {
+            sqlite3_bind_blob(statement, index, cell.text.empty() ? "" : cell.text.data(),
+                              Size(cell.text), SQLITE_STATIC);
+        } else {
+            scratch_.clear();
+            AppendHex(scratch_, cell.text);
+            BindText(statement, index, scratch_, SQLITE_TRANSIENT);
+        }
+        return;
+    }
+}
+
+void SqliteTarget::addRow(std::span<const Cell> cells) {
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        bind(static_cast<int>(i + 1), cells[i]);
+    if (sqlite3_step(insert_.get()) != SQLITE_DONE)
+        fail("INSERT");
+    sqlite3_reset(insert_.get());
+}
+
+void SqliteTarget::endTable() {
+    insert_.reset();
+    if (sqlite3_get_autocommit(db_.get()) == 0)
+        execute("COMMIT");
+}
+
+void SqliteTarget::finish() {}
+
+} // namespace tabrivel

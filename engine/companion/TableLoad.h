@@ -1,0 +1,36 @@
+#pragma once
+
+#include "CellValue.h"
+#include "Conversion.h"
+#include "ProgressLine.h"
+#include "TableTarget.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+namespace tabrivel {
+
+// A value that its typed column cannot hold: the record (counted from 1), the column
+// and the value's text.
+using MismatchReport =
+    std::function<void(std::uint64_t record, const PlannedColumn& column, std::string_view text)>;
+
+struct TableLoadContext {
+    const ConversionOptions& options;
+    const LoadOptions& load;
+    const CellMaker& cells;
+    TableTarget& target;
+    ProgressLine* progress; // nullptr: no progress shown
+    MismatchReport mismatch;
+};
+
+// Reads one table into the target and returns what the table lost on the way. A
+// TableError escapes after the records read before it were handed over and the table
+// was ended.
+std::vector<TableWarning> LoadTable(const std::filesystem::path& path, std::string_view baseName,
+                                    const TableLoadContext& context);
+
+} // namespace tabrivel

@@ -1,0 +1,102 @@
+#include "TablePlan.h"
+
+#include "DialectRules.h"
+#include "SqlText.h"
+
+#include <algorithm>
+#include <set>
+
+namespace tabrivel {
+namespace {
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// Field names made unique without regard to case (most databases ignore it): a second
+// NAME becomes NAME_2, a third NAME_3, skipping any that the table already uses.
+std::vector<std::string> UniqueNames(std::span<const FieldDescription> fields) {
+    std::vector<std::string> names;
+    std::set<std::string> taken;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::string wanted =
+            fields[i].name.empty() ? "fld" + std::to_string(i + 1) : fields[i].name;
+        std::string name = wanted;
+        for (int suffix = 2; taken.contains(Lower(name)); ++suffix)
+            name = wanted + "_" + std::to_string(suffix);
+        taken.insert(Lower(name));
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
+struct Quotes {
+    std::string opening;
+    std::string closing;
+};
+
+Quotes QuotesFor(const ConversionOptions& options, const LoadOptions& load) {
+    if (load.delimiterGiven || load.dialect == Dialect::Window)
+        return {options.delimiter, ClosingDelimiterFor(options.delimiter)};
+    const DialectRules& rules = RulesOf(load.dialect);
+    return {std::string(rules.opening), std::string(rules.closing)};
+}
+
+// MySQL keeps a row's varchar columns within 65,535 bytes, at four bytes a character: a
+// table too wide for that keeps its character fields in longtext columns instead.
+void FitMySqlRow(std::vector<PlannedColumn>& columns) {
+    constexpr long kRowLimit = 65'535 - 1'024; // room for the other columns
+    long bytes = 0;
+    for (const PlannedColumn& column : columns)
+        if (column.field.kind == FieldKind::Character)
+            bytes += 4L * column.field.length + 2;
+    if (bytes <= kRowLimit)
+        return;
+    for (PlannedColumn& column : columns)
+        if (column.field.kind == FieldKind::Character)
+            column.type = "longtext";
+}
+
+} // namespace
+
+TablePlan PlanTable(std::string_view baseName, std::span<const FieldDescription> fields,
+                    const ConversionOptions& options, const LoadOptions& load) {
+    const Quotes quotes = QuotesFor(options, load);
+    TablePlan plan;
+    if (load.names) {
+        plan.plainName = std::string(baseName);
+        plan.name = QuotedName(quotes.opening, quotes.closing, baseName);
+    } else {
+        plan.plainName = options.tableName + "_" + std::string(baseName);
+        plan.name = QualifiedTableName(quotes.opening, quotes.closing, options.tableName, baseName);
+    }
+    const std::vector<std::string> names = UniqueNames(fields);
+    const std::string_view untyped = RulesOf(load.dialect).untypedColumn;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        PlannedColumn column;
+        column.plainName = load.names ? names[i] : "fld" + std::to_string(i + 1);
+        // Generated names hold nothing to escape: the window writes them as they are.
+        column.name = load.names ? QuotedName(quotes.opening, quotes.closing, column.plainName)
+                                 : quotes.opening + column.plainName + quotes.closing;
+        column.type = load.types ? ColumnType(load.dialect, fields[i]) : std::string(untyped);
+        column.field = fields[i];
+        plan.columns.push_back(std::move(column));
+    }
+    if (load.types && load.dialect == Dialect::MySql)
+        FitMySqlRow(plan.columns);
+    return plan;
+}
+
+std::string CreateTableText(const TablePlan& plan) {
+    std::string out = "CREATE TABLE " + plan.name + " (";
+    for (const PlannedColumn& column : plan.columns)
+        out += column.name + " " + column.type + ",";
+    if (out.back() == ',')
+        out.pop_back();
+    out.push_back(')');
+    return out;
+}
+
+} // namespace tabrivel

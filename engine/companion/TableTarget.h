@@ -1,0 +1,33 @@
+#pragma once
+
+#include "CellValue.h"
+#include "TablePlan.h"
+
+#include <span>
+#include <stdexcept>
+
+namespace tabrivel {
+
+// A table could not be written into the target (it exists already, the database
+// refused it); the run goes on with the next table.
+class TargetError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Takes the converted tables one after another: a script's statements, or a database.
+class TableTarget {
+public:
+    virtual ~TableTarget() = default;
+
+    virtual void beginTable(const TablePlan& plan) = 0;
+    // One record's cells, one per column; never Mismatch.
+    virtual void addRow(std::span<const Cell> cells) = 0;
+    // Ends the table; also after a table that failed part way, so that its complete
+    // records are delivered as they are everywhere else.
+    virtual void endTable() = 0;
+    // Everything is written: a file takes its place.
+    virtual void finish() = 0;
+};
+
+} // namespace tabrivel

@@ -1,0 +1,156 @@
+// The script options, each shaping exact text: dialect quoting and literals, transaction
+// words, batches, NULL, field names, types, trimming, the C forms and COPY.
+#include "CompanionRunner.h"
+#include "DbfWriter.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tabrivel;
+using namespace tabrivel::testing;
+
+namespace {
+
+// A dBase III table "t": a name with an apostrophe and a backslash, a second field
+// whose name differs only in case, an amount, a date and a logical; then a record of
+// blanks, which reads as padding and nulls.
+QString WriteTable(const QTemporaryDir& dir) {
+    DbfWriter w(0x03, 0x03);
+    w.addField("NAME", 'C', 6).addField("name", 'C', 2).addField("AMOUNT", 'N', 6, 2);
+    w.addField("DAY", 'D', 8).addField("OK", 'L', 1);
+    w.addRecord({"O'B\\", "x", " 12.50", "20240305", "T"});
+    w.addRecord({"", "", "", "        ", "?"});
+    const QString path = dir.filePath("t.dbf");
+    w.write(path.toStdString());
+    return path;
+}
+
+struct Script {
+    int status = -1;
+    QByteArray text;
+    QByteArray errors;
+};
+
+Script Convert(const QStringList& words, const ValueFormat& locale = ValueFormat()) {
+    QTemporaryDir dir;
+    std::vector<std::string> arguments;
+    for (const QString& word : words)
+        arguments.push_back(word.toStdString());
+    arguments.push_back(WriteTable(dir).toStdString());
+    const CompanionResult result = RunCompanionInto(dir.path(), arguments, locale);
+    return {result.status, QByteArray::fromStdString(result.script),
+            QByteArray::fromStdString(result.errors)};
+}
+
+QByteArray Lines(std::initializer_list<const char*> lines) {
+    QByteArray text;
+    for (const char* line : lines)
+        text += QByteArray(line) + "\r\n";
+    return text;
+}
+
+} // namespace
+
+class DialectScriptTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void scripts_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addRow("the window's text")
+            << QStringList{}
+            << Lines({"CREATE TABLE 'Table1_t' ('fld1' text,'fld2' text,'fld3' text,'fld4' "
+                      "text,'fld5' text);",
+                      "INSERT INTO 'Table1_t' VALUES ('O''B\\  ','x ','12.5','2024-03-05','True');",
+                      "INSERT INTO 'Table1_t' VALUES ('      ','  ','','','');"});
+        QTest::addRow("PostgreSQL quotes names, not values")
+            << QStringList{"--dialect", "postgresql", "--insert-only"}
+            << Lines({"INSERT INTO \"Table1_t\" VALUES ('O''B\\  ','x ','12.5','2024-03-05',"
+                      "'True');",
+                      "INSERT INTO \"Table1_t\" VALUES ('      ','  ','','','');"});
+        QTest::addRow("the delimiter wins over the dialect's quote")
+            << QStringList{"--dialect", "mysql",         "--delimiter",
+                           "[",         "--insert-only", "--no-semicolon"}
+            << Lines({"INSERT INTO [Table1_t] VALUES ('O''B\\\\  ','x ','12.5','2024-03-05',"
+                      "'True')",
+                      "INSERT INTO [Table1_t] VALUES ('      ','  ','','','')"});
+        QTest::addRow("MySQL: names, NULL, trimmed text, backslashes doubled")
+            << QStringList{"--dialect", "mysql", "--names", "--null", "--trim"}
+            << Lines({"CREATE TABLE `t` (`NAME` longtext,`name_2` longtext,`AMOUNT` "
+                      "longtext,`DAY` longtext,`OK` longtext);",
+                      "INSERT INTO `t` VALUES ('O''B\\\\','x','12.5','2024-03-05','True');",
+                      "INSERT INTO `t` VALUES ('','',NULL,NULL,NULL);"});
+        QTest::addRow("SQL Server: a transaction, one batch, typed columns")
+            << QStringList{"--dialect", "sqlserver", "--transaction", "--batch", "3", "--types"}
+            << Lines({"BEGIN TRANSACTION;",
+                      "CREATE TABLE [Table1_t] ([fld1] nvarchar(6),[fld2] nvarchar(2),[fld3] "
+                      "numeric(6,2),[fld4] date,[fld5] bit);",
+                      "INSERT INTO [Table1_t] VALUES (N'O''B\\  ',N'x ','12.5','2024-03-05',1),"
+                      "(N'      ',N'  ',NULL,NULL,NULL);",
+                      "COMMIT;"});
+        QTest::addRow("batches of one row are single INSERTs")
+            << QStringList{"--dialect", "sqlite", "--batch", "1", "--insert-only", "--types"}
+            << Lines({"INSERT INTO \"Table1_t\" VALUES ('O''B\\  ','x ','12.5','2024-03-05',1);",
+                      "INSERT INTO \"Table1_t\" VALUES ('      ','  ',NULL,NULL,NULL);"});
+        QTest::addRow("PostgreSQL types")
+            << QStringList{"--dialect", "postgresql", "--types", "--names", "--transaction"}
+            << Lines({"BEGIN;",
+                      "CREATE TABLE \"t\" (\"NAME\" varchar(6),\"name_2\" varchar(2),\"AMOUNT\" "
+                      "numeric(6,2),\"DAY\" date,\"OK\" boolean);",
+                      "INSERT INTO \"t\" VALUES ('O''B\\  ','x ','12.5','2024-03-05','true');",
+                      "INSERT INTO \"t\" VALUES ('      ','  ',NULL,NULL,NULL);", "COMMIT;"});
+        QTest::addRow("COPY escapes backslashes and writes \\N")
+            << QStringList{"--copy", "--names", "--null"}
+            << Lines({"CREATE TABLE \"t\" (\"NAME\" text,\"name_2\" text,\"AMOUNT\" text,\"DAY\" "
+                      "text,\"OK\" text);",
+                      "COPY \"t\" FROM stdin;", "O'B\\\\  \tx \t12.5\t2024-03-05\tTrue",
+                      "      \t  \t\\N\t\\N\t\\N", "\\."});
+    }
+    void scripts() {
+        QFETCH(QStringList, options);
+        QFETCH(QByteArray, expected);
+        const Script script = Convert(options);
+        QVERIFY2(script.errors.isEmpty(), script.errors.constData());
+        QCOMPARE(script.status, 0);
+        QCOMPARE(script.text, expected);
+    }
+
+    // MySQL refuses a row whose varchar columns need more than 65,535 bytes; such a
+    // table gets longtext columns, a narrow one keeps its varchar.
+    void wideTablesFitMySqlsRowLimit() {
+        for (const int fields : {2, 70}) {
+            QTemporaryDir dir;
+            DbfWriter w(0x03, 0x03);
+            for (int k = 1; k <= fields; ++k)
+                w.addField("F" + std::to_string(k), 'C', 254);
+            w.addRecord(std::vector<std::string>(fields, "x"));
+            w.write(dir.filePath("wide.dbf").toStdString());
+            const CompanionResult result =
+                RunCompanionInto(dir.path(), {"--dialect", "mysql", "--types",
+                                              dir.filePath("wide.dbf").toStdString()});
+            QCOMPARE(result.status, 0);
+            const QString script = QString::fromStdString(result.script);
+            QCOMPARE(script.count("varchar(254)"), fields == 2 ? 2 : 0);
+            QCOMPARE(script.count("longtext"), fields == 2 ? 0 : fields);
+        }
+    }
+
+    // The user's locale shapes numbers and dates unless --iso or --types says otherwise.
+    void localeFormsAndTheCForms() {
+        const ValueFormat german = ValueFormat::fromLocale(QLocale("de_DE"));
+        const QStringList options{"--dialect", "postgresql", "--insert-only"};
+        QVERIFY(Convert(options, german)
+                    .text.startsWith("INSERT INTO \"Table1_t\" VALUES ('O''B\\  ','x "
+                                     "','12,5','05.03.2024','True');"));
+        QVERIFY(Convert(options + QStringList{"--iso"}, german)
+                    .text.startsWith("INSERT INTO \"Table1_t\" VALUES ('O''B\\  ','x ','12.5',"
+                                     "'2024-03-05','True');"));
+        QVERIFY(Convert(options + QStringList{"--types"}, german)
+                    .text.startsWith("INSERT INTO \"Table1_t\" VALUES ('O''B\\  ','x ','12.5',"
+                                     "'2024-03-05','true');"));
+    }
+};
+
+QTEST_GUILESS_MAIN(DialectScriptTest)
+#include "DialectScriptTest.moc"

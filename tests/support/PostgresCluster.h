@@ -1,0 +1,61 @@
+#pragma once
+
+#include "ServerFolder.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct pg_conn;
+
+namespace tabrivel::testing {
+
+// A throw-away PostgreSQL cluster: initdb into a temporary folder, started on a private
+// Unix socket in that folder (no TCP), stopped and removed again by the destructor. As
+// root it runs as the unprivileged user "nobody", as the server insists.
+class PostgresCluster {
+public:
+    PostgresCluster();
+    ~PostgresCluster();
+    PostgresCluster(const PostgresCluster&) = delete;
+    PostgresCluster& operator=(const PostgresCluster&) = delete;
+
+    // Empty when the cluster runs; otherwise what went wrong.
+    const QString& failure() const { return failure_; }
+
+    // Runs a script through psql, stopping at the first error; psql's messages, empty
+    // when every statement ran.
+    QString runScript(const QString& scriptFile) const;
+
+    // psql's options that reach the cluster: its socket folder, user and database.
+    QStringList clientArguments() const;
+    // One of the server's programs (psql, pg_ctl, ...).
+    QString tool(const QString& name) const;
+
+    // Runs one statement over the connection; the error text, empty on success.
+    std::string execute(const std::string& sql) const;
+
+    // Every row of a query, each cell as PostgreSQL's text form; nullopt for NULL.
+    struct Result {
+        std::string error;
+        std::vector<std::vector<std::optional<std::string>>> rows;
+    };
+    Result query(const std::string& sql) const;
+
+private:
+    bool run(const QString& program, const QStringList& arguments);
+
+    QTemporaryDir dir_;
+    ServerFolder folder_;
+    QString binDir_;
+    QString failure_;
+    bool started_ = false;
+    std::unique_ptr<pg_conn, void (*)(pg_conn*)> connection_;
+};
+
+} // namespace tabrivel::testing
