@@ -43,6 +43,7 @@ private:
     RecordStream records_;
     std::vector<std::string> buffers_;
     std::vector<Value> values_;
+    bool textOnly_ = false; // every field is stored as text
 };
 
 } // namespace tabrivel::dbf
