@@ -1,6 +1,7 @@
 #include "ControlTable.h"
 
 #include "CaptionedProgressBar.h"
+#include "WholeRectButtons.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -111,9 +112,9 @@ QWidget* MakeControl(const ControlSpec& row) {
     case K::TextBox:
         return new QLineEdit(caption);
     case K::OptionButton:
-        return new QRadioButton(caption);
+        return new WholeRectRadioButton(caption);
     case K::CheckBox:
-        return new QCheckBox(caption);
+        return new WholeRectCheckBox(caption);
     case K::ProgressBar:
         return MakeProgressBar(caption);
     }

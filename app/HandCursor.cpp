@@ -1,11 +1,14 @@
 #include "HandCursor.h"
 
+#include "FileFailure.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 #include <QPixmap>
 #include <QtEndian>
 
+#include <cerrno>
 #include <stdexcept>
 
 namespace tabrivel {
@@ -52,8 +55,12 @@ QImage ReadPicture(QByteArray bytes, const QString& path) {
 
 QCursor LoadCursorFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error(("File not found: " + path).toStdString());
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly)) {
+        const FileFailure failure{errno, file.error(), file.errorString()};
+        throw std::runtime_error(
+            FileFailureText(QStringLiteral("Cannot open"), path, failure).toStdString());
+    }
     const QByteArray bytes = file.readAll();
     const CursorHeader header = ReadCursorHeader(bytes);
     const QImage image = ReadPicture(bytes, path);

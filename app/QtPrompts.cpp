@@ -1,5 +1,7 @@
 #include "QtPrompts.h"
 
+#include "BoxTextWrap.h"
+
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
@@ -28,7 +30,31 @@ QMessageBox::Icon ToQtIcon(BoxIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// A box that comes up in the middle of a long command wants an answer: it gets the
+// arrow, not the busy pointer that covers the rest of the program meanwhile.
+class ArrowWhileAsking {
+public:
+    ArrowWhileAsking() : pushed_(QGuiApplication::overrideCursor() != nullptr) {
+        if (pushed_)
+            QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~ArrowWhileAsking() {
+        if (pushed_)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    ArrowWhileAsking(const ArrowWhileAsking&) = delete;
+    ArrowWhileAsking& operator=(const ArrowWhileAsking&) = delete;
+
+private:
+    bool pushed_;
+};
+
 } // namespace
+
+QString BoxText(const QString& text, const QWidget& box) {
+    return WrapBetweenWords(DisplayLineBreaks(text), box.fontMetrics(),
+                            MessageLineWidth(box.screen()));
+}
 
 QString DisplayLineBreaks(const QString& text) {
     QString shown = text;
@@ -39,8 +65,10 @@ QString DisplayLineBreaks(const QString& text) {
 
 BoxAnswer QtPrompts::messageBox(const QString& title, const QString& text, BoxIcon icon,
                                 BoxButtons buttons) {
-    QMessageBox box(ToQtIcon(icon), title, DisplayLineBreaks(text), QMessageBox::NoButton, parent_);
+    const ArrowWhileAsking arrow;
+    QMessageBox box(ToQtIcon(icon), title, QString(), QMessageBox::NoButton, parent_);
     box.setTextFormat(Qt::PlainText);
+    box.setText(BoxText(text, box));
     if (buttons == BoxButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
@@ -55,6 +83,7 @@ BoxAnswer QtPrompts::messageBox(const QString& title, const QString& text, BoxIc
 
 std::optional<QString> QtPrompts::inputBox(const QString& title, const QString& prompt,
                                            const QString& defaultText) {
+    const ArrowWhileAsking arrow;
     bool accepted = false;
     QString answer = QInputDialog::getText(parent_, title, DisplayLineBreaks(prompt),
                                            QLineEdit::Normal, defaultText, &accepted);
@@ -64,6 +93,7 @@ std::optional<QString> QtPrompts::inputBox(const QString& title, const QString& 
 }
 
 QStringList QtPrompts::openFiles(const QString& title, const QString& filter, bool multiSelect) {
+    const ArrowWhileAsking arrow;
     QStringList chosen;
     if (multiSelect) {
         chosen = QFileDialog::getOpenFileNames(parent_, title, QString(), filter);
@@ -78,6 +108,7 @@ QStringList QtPrompts::openFiles(const QString& title, const QString& filter, bo
 }
 
 QString QtPrompts::existingDirectory(const QString& title, const QString& startFolder) {
+    const ArrowWhileAsking arrow;
     return QDir::toNativeSeparators(QFileDialog::getExistingDirectory(parent_, title, startFolder));
 }
 

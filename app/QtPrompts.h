@@ -31,4 +31,8 @@ private:
 // quoted them; a box on this platform only breaks lines on LF.
 QString DisplayLineBreaks(const QString& text);
 
+// The text as a box shows it: its own line breaks, and lines broken at blanks to fit
+// the box, so that no address is ever split.
+QString BoxText(const QString& text, const QWidget& box);
+
 } // namespace tabrivel

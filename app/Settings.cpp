@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -63,10 +64,15 @@ QString SettingDefault(Setting setting) {
 }
 
 QString DesktopFolder() {
+    // Minimal and server desktops often have no Desktop folder, though its name is known;
+    // a default the first save must refuse ("Folder does not exist") helps nobody.
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    if (folder.isEmpty())
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QDir::homePath();
-    return QDir::toNativeSeparators(folder) + QDir::separator();
+    folder = QDir::toNativeSeparators(folder);
+    if (!folder.endsWith(QDir::separator()))
+        folder += QDir::separator();
+    return folder;
 }
 
 QString Settings::ReadSetting(const QString& key, const QString& defaultValue) const {

@@ -29,7 +29,8 @@ QString SettingKey(Setting setting);
 // default is the user's Desktop, looked up anew each time.
 QString SettingDefault(Setting setting);
 
-// The user's Desktop folder with a trailing separator.
+// The user's Desktop folder with a trailing separator; the home folder when there is no
+// Desktop folder.
 QString DesktopFolder();
 
 // The per-user store: one section of text values. Nothing is cached here and nothing is

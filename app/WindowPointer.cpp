@@ -3,14 +3,29 @@
 #include "EventBoundary.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 
 namespace tabrivel {
 
+WindowPointer::~WindowPointer() {
+    showBusyEverywhere(false);
+}
+
 void WindowPointer::setBusy(bool busy) {
+    window_.setCursor(busy ? Qt::WaitCursor : Qt::ArrowCursor);
+    showBusyEverywhere(busy);
+}
+
+// Setting busy twice and clearing it once ends the busy stretch, as the flag it is, so
+// the application's pointer is taken at most once.
+void WindowPointer::showBusyEverywhere(bool busy) {
+    if (busy == busyEverywhere_)
+        return;
+    busyEverywhere_ = busy;
     if (busy)
-        window_.setCursor(Qt::WaitCursor);
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     else
-        window_.setCursor(Qt::ArrowCursor);
+        QGuiApplication::restoreOverrideCursor();
 }
 
 bool WindowPointer::isBusy() const {

@@ -9,10 +9,16 @@
 namespace tabrivel {
 
 // The window's one pointer: arrow, hand or busy. The busy pointer doubles as the flag
-// that a long command is running, so it is set and cleared only here.
+// that a long command is running, so it is set and cleared only here. While busy, it
+// shows over every control too, not only over the window's own background: each list
+// and text box has a pointer of its own that would otherwise win.
 class WindowPointer {
 public:
     explicit WindowPointer(QWidget& window) : window_(window) {}
+    // A window closed in the middle of a long command leaves no busy pointer behind.
+    ~WindowPointer();
+    WindowPointer(const WindowPointer&) = delete;
+    WindowPointer& operator=(const WindowPointer&) = delete;
 
     void setBusy(bool busy);
     bool isBusy() const;
@@ -25,8 +31,11 @@ public:
     void showArrow();
 
 private:
+    void showBusyEverywhere(bool busy);
+
     QWidget& window_;
     QCursor hand_{Qt::ArrowCursor};
+    bool busyEverywhere_ = false;
 };
 
 // Sets the window's pointer as the mouse moves over the watched controls; never while

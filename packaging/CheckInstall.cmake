@@ -1,6 +1,8 @@
 # Run by ctest: installs the build tree into PREFIX and checks that the program, the
 # companion, the pictures and the example tables land side by side, that the links in
-# the bin folder reach them, and that the installed companion converts a sample.
+# the bin folder reach them, that the menu entry, its icons and the software centre
+# description are there, that nothing was written into the build tree, and that the
+# installed companion converts a sample.
 cmake_minimum_required(VERSION 3.25)
 
 # require("<if() condition>" message): the condition is evaluated as written.
@@ -12,9 +14,23 @@ function(require condition message)
 endfunction()
 
 file(REMOVE_RECURSE "${PREFIX}")
+set(marker "${PREFIX}.started")
+file(TOUCH "${marker}")
 execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
 require("result EQUAL 0" "cmake --install failed:\n${output}")
+
+# Installing writes into its destination only (CMake's own list of installed files
+# aside): a read-only or shared build tree must install as well as any other.
+find_program(find_tool find)
+if(find_tool)
+    execute_process(COMMAND ${find_tool} "${BUILD_DIR}" -newer "${marker}" -type f
+                            -not -path "${PREFIX}/*" -not -path "${BUILD_DIR}/Testing/*"
+                            -not -name "install_manifest*.txt"
+                    OUTPUT_VARIABLE written OUTPUT_STRIP_TRAILING_WHITESPACE)
+    require("written STREQUAL \"\"" "the install step wrote into the build tree:\n${written}")
+endif()
+file(REMOVE "${marker}")
 
 set(program_dir "${PREFIX}/${PROGRAM_DIR}")
 foreach(file tabrivel tabrivel-convert HAND-M.CUR drag.ico)
@@ -44,8 +60,14 @@ if(NOT PROGRAM_DIR STREQUAL BIN_DIR)
     require("at GREATER -1" "the menu entry does not start the installed program:\n${entry}")
     string(FIND "${entry}" "\nIcon=tabrivel\n" at)
     require("at GREATER -1" "the menu entry names no icon")
-    require("EXISTS \"${PREFIX}/${DATA_DIR}/icons/hicolor/32x32/apps/tabrivel.png\""
-            "the menu icon was not installed")
+    foreach(size 16 24 32 48 64 128 256)
+        set(icon "${PREFIX}/${DATA_DIR}/icons/hicolor/${size}x${size}/apps/tabrivel.png")
+        require("EXISTS \"${icon}\"" "the ${size} pixel menu icon was not installed")
+    endforeach()
+    require("EXISTS \"${PREFIX}/${DATA_DIR}/icons/hicolor/scalable/apps/tabrivel.svg\""
+            "the scalable menu icon was not installed")
+    require("EXISTS \"${PREFIX}/${DATA_DIR}/metainfo/com.marlquist.Tabrivel.metainfo.xml\""
+            "the software centre description was not installed")
     find_program(validate desktop-file-validate)
     if(validate)
         execute_process(COMMAND ${validate} "${desktop}" RESULT_VARIABLE result

@@ -1,7 +1,8 @@
 #include "ResultsFile.h"
 
-#include <QDir>
+#include "FileFailure.h"
 
+#include <cerrno>
 #include <stdexcept>
 
 namespace tabrivel {
@@ -24,6 +25,7 @@ ResultsFile::~ResultsFile() {
 }
 
 void ResultsFile::create() {
+    errno = 0;
     // Rows are gathered here already; a second buffer in the device would only copy them.
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         fail(QStringLiteral("Cannot create"));
@@ -31,8 +33,10 @@ void ResultsFile::create() {
 }
 
 void ResultsFile::writeRow(std::string_view utf8) {
-    if (!file_.isOpen())
+    if (!file_.isOpen()) {
+        errno = 0; // whatever the system last said belongs to another call
         fail(QStringLiteral("Cannot write to"));
+    }
     buffer_.append(utf8);
     buffer_.append("\r\n");
     if (buffer_.size() >= kBufferBytes)
@@ -40,29 +44,40 @@ void ResultsFile::writeRow(std::string_view utf8) {
 }
 
 void ResultsFile::commit() {
-    if (!file_.isOpen())
+    if (!file_.isOpen()) {
+        errno = 0; // whatever the system last said belongs to another call
         fail(QStringLiteral("Cannot write to"));
+    }
     flushBuffer();
+    errno = 0;
     if (!file_.commit())
         fail(QStringLiteral("Cannot finish writing"));
     committed_ = true;
 }
 
 void ResultsFile::flushBuffer() {
-    if (buffer_.empty())
-        return;
-    const auto size = static_cast<qint64>(buffer_.size());
-    if (file_.write(buffer_.data(), size) != size)
-        fail(QStringLiteral("Cannot write to"));
+    // A disk that fills up mid-write takes part of the bytes without an error; only the
+    // next attempt learns why, so the rest is offered again until the system says no.
+    std::size_t done = 0;
+    while (done < buffer_.size()) {
+        errno = 0;
+        const qint64 wrote =
+            file_.write(buffer_.data() + done, static_cast<qint64>(buffer_.size() - done));
+        if (wrote <= 0)
+            fail(QStringLiteral("Cannot write to"));
+        done += static_cast<std::size_t>(wrote);
+    }
     buffer_.clear();
 }
 
-void ResultsFile::fail(const QString& what) {
-    const QString reason = file_.errorString();
+void ResultsFile::fail(const QString& action) {
+    // errno first: anything called after the failure may overwrite it.
+    const FileFailure failure{errno, file_.error(), file_.errorString()};
     file_.cancelWriting();
-    throw std::runtime_error((what + QLatin1Char(' ') + QDir::toNativeSeparators(file_.fileName()) +
-                              QStringLiteral(": ") + reason)
-                                 .toStdString());
+    const QString text = FileFailureText(action, file_.fileName(), failure) +
+                         WriteFailureAdvice(failure) +
+                         QStringLiteral(" Any earlier file of that name is unchanged.");
+    throw std::runtime_error(text.toStdString());
 }
 
 } // namespace tabrivel

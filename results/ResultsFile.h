@@ -26,7 +26,7 @@ public:
 
 private:
     void flushBuffer();
-    [[noreturn]] void fail(const QString& what);
+    [[noreturn]] void fail(const QString& action);
 
     QSaveFile file_;
     std::string buffer_;

@@ -10,46 +10,52 @@ void StatementStore::append(std::string_view text) {
     if (text.size() > UINT32_MAX)
         throw std::length_error("A statement is too long to keep in the results list.");
     reserveRow();
-    const std::uint32_t block = placeText(text);
-    Block& target = blocks_[block];
-    const std::uint32_t offset = target.used;
+    Block& target = lastBlockFor(text.size());
     if (!text.empty())
-        std::memcpy(target.data.get() + offset, text.data(), text.size());
+        std::memcpy(target.data.get() + target.used, text.data(), text.size());
     target.used += static_cast<std::uint32_t>(text.size());
-    rows_.push_back({block, offset, static_cast<std::uint32_t>(text.size())});
-    textBytes_ += text.size();
+    ends_.push_back(textBytes() + text.size());
 }
 
 std::string_view StatementStore::at(std::size_t row) const {
-    const Row& r = rows_.at(row);
-    if (r.length == 0)
+    const std::uint64_t end = ends_.at(row);
+    const std::uint64_t begin = row == 0 ? 0 : ends_[row - 1];
+    if (begin == end)
         return {};
-    return {blocks_[r.block].data.get() + r.offset, r.length};
+    const Block& block = blockHolding(begin);
+    return {block.data.get() + (begin - block.start), static_cast<std::size_t>(end - begin)};
+}
+
+const StatementStore::Block& StatementStore::blockHolding(std::uint64_t position) const {
+    // The last block starting at or before the position: blocks emptied by removals
+    // share their start with the next block and are passed over.
+    const auto after =
+        std::upper_bound(blocks_.begin(), blocks_.end(), position,
+                         [](std::uint64_t at, const Block& block) { return at < block.start; });
+    return *(after - 1);
 }
 
 void StatementStore::erase(std::size_t row) {
-    const Row gone = rows_.at(row);
-    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
-    textBytes_ -= gone.length;
-    Block& block = blocks_[gone.block];
-    const std::uint32_t tail = gone.offset + gone.length;
-    std::memmove(block.data.get() + gone.offset, block.data.get() + tail, block.used - tail);
-    block.used -= gone.length;
-    // Statements are placed in order, so only later rows can sit behind the gap.
-    for (auto it = rows_.begin() + static_cast<std::ptrdiff_t>(row); it != rows_.end(); ++it) {
-        if (it->block == gone.block && it->offset > gone.offset)
-            it->offset -= gone.length;
-    }
-    if (gone.block != openBlock_)
+    const std::uint64_t end = ends_.at(row);
+    const std::uint64_t begin = row == 0 ? 0 : ends_[row - 1];
+    const std::uint64_t length = end - begin;
+    ends_.erase(ends_.begin() + static_cast<std::ptrdiff_t>(row));
+    if (length == 0)
+        return;
+    auto& block = const_cast<Block&>(blockHolding(begin));
+    const auto offset = static_cast<std::size_t>(begin - block.start);
+    std::memmove(block.data.get() + offset, block.data.get() + offset + length,
+                 block.used - offset - length);
+    block.used -= static_cast<std::uint32_t>(length);
+    for (auto it = ends_.begin() + static_cast<std::ptrdiff_t>(row); it != ends_.end(); ++it)
+        *it -= length;
+    for (Block* later = &block + 1; later != blocks_.data() + blocks_.size(); ++later)
+        later->start -= length;
+    if (&block != &blocks_.back())
         shrinkIfSparse(block);
 }
 
-void StatementStore::shrinkIfSparse(Block& block) {
-    // A block that takes no more statements is cut down to its text once a fifth of it
-    // is free, so removing many rows gives their memory back and the list stays within
-    // a quarter of its text size.
-    if (std::uint64_t(block.used) * 5 > std::uint64_t(block.capacity) * 4)
-        return;
+void StatementStore::shrink(Block& block) {
     std::unique_ptr<char[]> smaller;
     if (block.used > 0) {
         smaller = std::make_unique_for_overwrite<char[]>(block.used);
@@ -59,52 +65,59 @@ void StatementStore::shrinkIfSparse(Block& block) {
     block.capacity = block.used;
 }
 
+void StatementStore::shrinkIfSparse(Block& block) {
+    // A block that takes no more statements is cut down to its text once a fifth of it
+    // is free, so removing many rows gives their memory back.
+    if (std::uint64_t(block.used) * 5 > std::uint64_t(block.capacity) * 4)
+        return;
+    shrink(block);
+}
+
 void StatementStore::clear() {
     // Swapped out rather than cleared, so the memory is given back at once.
     std::vector<Block>().swap(blocks_);
-    std::vector<Row>().swap(rows_);
-    openBlock_ = UINT32_MAX;
-    textBytes_ = 0;
+    std::vector<std::uint64_t>().swap(ends_);
 }
 
 std::size_t StatementStore::memoryBytes() const {
-    std::size_t bytes =
-        sizeof(*this) + blocks_.capacity() * sizeof(Block) + rows_.capacity() * sizeof(Row);
+    std::size_t bytes = sizeof(*this) + blocks_.capacity() * sizeof(Block) +
+                        ends_.capacity() * sizeof(std::uint64_t);
     for (const Block& block : blocks_)
         bytes += block.capacity;
     return bytes;
 }
 
-std::uint32_t StatementStore::placeText(std::string_view text) {
-    if (text.size() > kOwnBlockFrom)
-        return addBlock(text.size());
-    const bool fits = openBlock_ != UINT32_MAX &&
-                      blocks_[openBlock_].capacity - blocks_[openBlock_].used >= text.size();
-    if (!fits)
-        openBlock_ = addBlock(nextBlockCapacity());
-    return openBlock_;
+StatementStore::Block& StatementStore::lastBlockFor(std::size_t length) {
+    if (!blocks_.empty() && blocks_.back().capacity - blocks_.back().used >= length)
+        return blocks_.back();
+    // Texts stay in list order, so a block that cannot take the next statement takes
+    // no more: a large unused tail is given back before the next block is made.
+    if (!blocks_.empty() && blocks_.back().capacity - blocks_.back().used > kOwnBlockFrom)
+        shrink(blocks_.back());
+    addBlock(length > kOwnBlockFrom ? length : nextBlockCapacity());
+    return blocks_.back();
 }
 
-std::uint32_t StatementStore::addBlock(std::size_t capacity) {
+void StatementStore::addBlock(std::size_t capacity) {
     if (blocks_.size() == blocks_.capacity())
         blocks_.reserve(blocks_.size() + blocks_.size() / 4 + 16);
     Block block;
     block.data = std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(capacity, 1));
     block.capacity = static_cast<std::uint32_t>(capacity);
+    block.start = textBytes();
     blocks_.push_back(std::move(block));
-    return static_cast<std::uint32_t>(blocks_.size() - 1);
 }
 
 std::size_t StatementStore::nextBlockCapacity() const {
     // Blocks grow with the list, so the one still being filled is never a large share.
-    return std::clamp(textBytes_ / 16, kMinBlock, kMaxBlock);
+    return std::clamp(textBytes() / 32, kMinBlock, kMaxBlock);
 }
 
 void StatementStore::reserveRow() {
-    // A quarter more at a time rather than the usual doubling keeps the records near
+    // A quarter more at a time rather than the usual doubling keeps the positions near
     // their real size for very long lists.
-    if (rows_.size() == rows_.capacity())
-        rows_.reserve(rows_.size() + rows_.size() / 4 + 1024);
+    if (ends_.size() == ends_.capacity())
+        ends_.reserve(ends_.size() + ends_.size() / 4 + 1024);
 }
 
 } // namespace tabrivel

@@ -6,6 +6,10 @@ set -eu
 PACKAGES="cmake ninja-build g++ qt6-base-dev libicu-dev fonts-liberation2 ccache \
 libsqlite3-dev sqlite3 xvfb xauth imagemagick libgl-dev pgdbf clang libclang-rt-14-dev valgrind"
 
+# The packages and their checks: dpkg-deb and dpkg-shlibdeps for the Debian package, the
+# validators of the menu entry and of the software centre description.
+PACKAGES="$PACKAGES appstream desktop-file-utils dpkg-dev file"
+
 missing=""
 for package in $PACKAGES; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Writes the program's own pictures: the hand pointer HAND-M.CUR, the window icon
-tabrivel.ico and the same icon as tabrivel.png for desktop menus, all 32 x 32 with an
-alpha channel, into app/assets/.
+"""Writes the program's own pictures: the hand pointer HAND-M.CUR and the window icon
+tabrivel.ico, 32 x 32 with an alpha channel, into app/assets/; and the menu icon for
+the desktop's icon theme into packaging/icons/hicolor/: the same drawing as a scalable
+SVG and as PNGs of every size the theme asks for, drawn from the one shape list.
 
 Run it again after changing a picture; the outputs are committed so that a build needs
 no Python. Only the standard library is used.
@@ -79,6 +80,73 @@ def icon_pixels():
     return pixels
 
 
+# The menu icon's drawing on a 32 x 32 grid: (colour, polygon) in painting order.
+FRAME, HEADING, RULE, ARROW = (32, 48, 96, 255), (52, 101, 164, 255), (170, 180, 200, 255), \
+    (230, 120, 20, 255)
+
+
+def rect(x0, y0, x1, y1):
+    return [(x0, y0), (x1, y0), (x1, y1), (x0, y1)]
+
+
+SHAPES = [
+    (FRAME, rect(2, 3, 26, 27)),
+    (WHITE, rect(3, 4, 25, 26)),
+    (HEADING, rect(3, 4, 25, 9)),
+    (RULE, rect(11, 9, 12, 26)),
+] + [(RULE, rect(3, y, 25, y + 1)) for y in (12, 16, 20, 24)] + [
+    (ARROW, rect(20, 21, 25.5, 26)),
+    (ARROW, [(25, 16), (32, 23.5), (25, 31)]),
+]
+THEME_SIZES = (16, 24, 32, 48, 64, 128, 256)
+
+
+def inside(polygon, x, y):
+    """Even-odd rule: does the point lie inside the polygon?"""
+    hit = False
+    for (x0, y0), (x1, y1) in zip(polygon, polygon[1:] + polygon[:1]):
+        if (y0 > y) != (y1 > y) and x < x0 + (y - y0) * (x1 - x0) / (y1 - y0):
+            hit = not hit
+    return hit
+
+
+def rendered_icon(size, samples=4):
+    """The drawing at size x size pixels, each pixel the mean of samples^2 points."""
+    scale = 32.0 / size
+    pixels = []
+    for py in range(size):
+        row = []
+        for px in range(size):
+            total = [0, 0, 0, 0]
+            for sy in range(samples):
+                for sx in range(samples):
+                    x = (px + (sx + 0.5) / samples) * scale
+                    y = (py + (sy + 0.5) / samples) * scale
+                    colour = CLEAR
+                    for fill, polygon in SHAPES:
+                        if inside(polygon, x, y):
+                            colour = fill
+                    alpha = colour[3]
+                    for k in range(3):
+                        total[k] += colour[k] * alpha
+                    total[3] += alpha
+            count = samples * samples
+            alpha = total[3]
+            row.append(tuple(round(total[k] / alpha) if alpha else 0 for k in range(3)) +
+                       (round(alpha / count),))
+        pixels.append(row)
+    return pixels
+
+
+def svg_file():
+    body = []
+    for (r, g, b, _), polygon in SHAPES:
+        points = " ".join("%g,%g" % point for point in polygon)
+        body.append('  <polygon fill="#%02x%02x%02x" points="%s"/>' % (r, g, b, points))
+    return ('<svg xmlns="http://www.w3.org/2000/svg" width="32" height="32" '
+            'viewBox="0 0 32 32">\n' + "\n".join(body) + "\n</svg>\n")
+
+
 def dib(pixels):
     """A 32-bit bottom-up bitmap followed by its one-bit AND mask, as .ico/.cur hold them."""
     size = len(pixels)
@@ -133,8 +201,16 @@ def main():
         f.write(icon_file(hand_pixels(), 2, hot))
     with open(os.path.join(out, "tabrivel.ico"), "wb") as f:
         f.write(icon_file(icon_pixels(), 1))
-    with open(os.path.join(out, "tabrivel.png"), "wb") as f:
-        f.write(png_file(icon_pixels()))
+    theme = os.path.join(root, "packaging", "icons", "hicolor")
+    scalable = os.path.join(theme, "scalable", "apps")
+    os.makedirs(scalable, exist_ok=True)
+    with open(os.path.join(scalable, "tabrivel.svg"), "w") as f:
+        f.write(svg_file())
+    for size in THEME_SIZES:
+        folder = os.path.join(theme, "%dx%d" % (size, size), "apps")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "tabrivel.png"), "wb") as f:
+            f.write(png_file(rendered_icon(size)))
     return 0
 
 

@@ -14,6 +14,13 @@ const QString kOpenFolderQuestion = QStringLiteral(
     "Would you like this software to open the folder where these sample files are stored (so "
     "that you can view them before working with them)?");
 
+// Shown when no file manager took the folder, so the user can still find the tables.
+QString FolderNotOpenedText(const QString& folder) {
+    return QStringLiteral("The sample folder could not be opened here. The sample files are "
+                          "in this folder:\r\n") +
+           folder + NativeSeparator();
+}
+
 // A memo or code-page file whose table (same name, .dbf) stands in the same listing.
 bool BelongsToTable(const QString& name, const QStringList& names) {
     static const QStringList kCompanions = {QStringLiteral("dbt"), QStringLiteral("fpt"),
@@ -51,8 +58,8 @@ void LoadSampleFiles(InputListModel& list, const QString& programFolder, Prompts
     }
     const BoxAnswer answer =
         prompts.messageBox(title, kOpenFolderQuestion, BoxIcon::None, BoxButtons::YesNo);
-    if (answer == BoxAnswer::Yes)
-        prompts.openUrl(QUrl::fromLocalFile(folder));
+    if (answer == BoxAnswer::Yes && !prompts.openUrl(QUrl::fromLocalFile(folder)))
+        prompts.messageBox(title, FolderNotOpenedText(folder), BoxIcon::None, BoxButtons::Ok);
 }
 
 } // namespace tabrivel

@@ -17,8 +17,9 @@ QString SampleFolder(const QString& programFolder);
 QStringList SampleFileNames(const QString& sampleFolder);
 
 // Appends the sample files not yet in the list, then asks (every time) whether to open
-// the sample folder on the desktop; the desktop's answer is not examined. A missing or
-// empty folder adds nothing and is no failure.
+// the sample folder on the desktop. When nothing on the desktop opens folders, a box
+// names the folder's full path instead. A missing or empty folder adds nothing and is no
+// failure.
 void LoadSampleFiles(InputListModel& list, const QString& programFolder, Prompts& prompts,
                      const QString& title);
 

@@ -1,5 +1,7 @@
 #include "TextDecoder.h"
 
+#include "SingleByteTable.h"
+
 #include <unicode/ucnv.h>
 #include <unicode/ustring.h>
 
@@ -156,36 +158,14 @@ TextDecoder::TextDecoder(const std::string& codePage, bool acceptUtf8)
     if (!converter_)
         throw std::invalid_argument("unknown code page " + codePage);
     singleByte_ = ucnv_getMaxCharSize(converter_.get()) == 1;
-    if (singleByte_)
-        buildTable();
-    else
+    if (singleByte_) {
+        table_ = SharedSingleByteTable(converter_.get());
+        asciiIsIdentity_ = table_->asciiIsIdentity;
+    } else
         asciiIsIdentity_ = DecodesAsciiAsItself(converter_.get());
 }
 
 TextDecoder::~TextDecoder() = default;
-
-void TextDecoder::buildTable() {
-    asciiIsIdentity_ = true;
-    for (int byte = 0; byte < 256; ++byte) {
-        const char in = static_cast<char>(byte);
-        UChar wide[4];
-        UErrorCode status = U_ZERO_ERROR;
-        ucnv_reset(converter_.get());
-        const int32_t units = ucnv_toUChars(converter_.get(), wide, 4, &in, 1, &status);
-        auto& entry = table_[static_cast<std::size_t>(byte)];
-        int32_t length = 0;
-        UErrorCode utf8Status = U_ZERO_ERROR;
-        if (U_SUCCESS(status))
-            u_strToUTF8(entry.bytes.data(), 4, &length, wide, units, &utf8Status);
-        if (U_FAILURE(status) || U_FAILURE(utf8Status) || length > 3 || length == 0) {
-            entry.bytes = {'\xEF', '\xBF', '\xBD', '\0'}; // U+FFFD
-            length = 3;
-        }
-        entry.length = static_cast<std::uint8_t>(length);
-        if (byte < 0x80 && (length != 1 || entry.bytes[0] != in))
-            asciiIsIdentity_ = false;
-    }
-}
 
 void TextDecoder::append(std::string_view bytes, std::string& out) {
     if (acceptUtf8_ && !IsAscii(bytes) && IsUtf8(bytes))
@@ -207,7 +187,7 @@ void TextDecoder::appendSingleByte(std::string_view bytes, std::string& out) con
     out.resize(start + bytes.size() * 3 + 1);
     char* write = out.data() + start;
     for (const char c : bytes) {
-        const auto& entry = table_[static_cast<unsigned char>(c)];
+        const auto& entry = table_->entries[static_cast<unsigned char>(c)];
         std::memcpy(write, entry.bytes.data(), 4);
         write += entry.length;
     }
@@ -243,14 +223,7 @@ void TextDecoder::appendMultiByte(std::string_view bytes, std::string& out) {
 }
 
 void TextDecoder::replaceUpperHalf(const std::array<char16_t, 128>& upper) {
-    for (std::size_t i = 0; i < upper.size(); ++i) {
-        auto& entry = table_[0x80 + i];
-        int32_t length = 0;
-        UErrorCode status = U_ZERO_ERROR;
-        u_strToUTF8(entry.bytes.data(), 4, &length, reinterpret_cast<const UChar*>(&upper[i]), 1,
-                    &status);
-        entry.length = static_cast<std::uint8_t>(U_SUCCESS(status) ? length : 0);
-    }
+    table_ = WithUpperHalf(*table_, upper);
 }
 
 } // namespace tabrivel::dbf

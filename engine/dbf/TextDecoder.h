@@ -11,6 +11,8 @@ struct UConverter;
 
 namespace tabrivel::dbf {
 
+struct SingleByteTable;
+
 bool IsKnownCodePage(const std::string& name);
 
 // Whether tables can be stored in the code page: ICU knows it and it decodes each
@@ -19,7 +21,8 @@ bool IsKnownCodePage(const std::string& name);
 bool IsTableCodePage(const std::string& name);
 
 // Turns a table's bytes into UTF-8. Single-byte code pages are decoded through a
-// 256-entry table built once per table; multi-byte ones go through ICU. Bytes a code
+// 256-entry table shared by every table of that code page; multi-byte ones go through
+// ICU. Bytes a code
 // page does not define become U+FFFD, so a value is never dropped.
 class TextDecoder {
 public:
@@ -39,11 +42,6 @@ public:
     void replaceUpperHalf(const std::array<char16_t, 128>& upper);
 
 private:
-    struct Utf8Char {
-        std::array<char, 4> bytes{};
-        std::uint8_t length = 0;
-    };
-    void buildTable();
     void appendSingleByte(std::string_view bytes, std::string& out) const;
     void appendMultiByte(std::string_view bytes, std::string& out);
 
@@ -54,8 +52,8 @@ private:
     bool singleByte_ = false;
     bool acceptUtf8_ = false;
     bool asciiIsIdentity_ = false;
-    std::array<Utf8Char, 256> table_{};
-    std::vector<char16_t> wide_; // reused between calls on the multi-byte path
+    std::shared_ptr<const SingleByteTable> table_; // single-byte code pages only
+    std::vector<char16_t> wide_;                   // reused between calls on the multi-byte path
 };
 
 } // namespace tabrivel::dbf

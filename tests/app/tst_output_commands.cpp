@@ -10,6 +10,7 @@
 #include "ResultsListModel.h"
 
 #include "FileBytes.h"
+#include "SmallDisk.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -19,6 +20,7 @@
 using namespace tabrivel;
 using tabrivel::testing::ReadFileBytes;
 using tabrivel::testing::ShownBox;
+using tabrivel::testing::SmallDisk;
 using tabrivel::testing::WindowFixture;
 using tabrivel::testing::WriteFileBytes;
 
@@ -132,6 +134,7 @@ private slots:
     void overwriteQuestion();
     void emptyResultsWriteAnEmptyFile();
     void unwritableFolderIsReportedOnce();
+    void fullDiskIsReportedWithItsCause();
     void failedSaveBesideOriginalsIsReportedOnce();
     void resultsChangingDuringTheSaveAreReportedOnce_data();
     void resultsChangingDuringTheSaveAreReportedOnce();
@@ -274,6 +277,32 @@ void OutputCommandsTest::unwritableFolderIsReportedOnce() {
     QFile::setPermissions(f.out.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     f.expectOneFailedSave(124);
+    QCOMPARE(f.prompts.messages().last().text.section("\r\n", 0, 0),
+             "Cannot create " + Native(f.target()) +
+                 ": Permission denied. Choose a folder you may write to. Any earlier file of "
+                 "that name is unchanged.");
+}
+
+void OutputCommandsTest::fullDiskIsReportedWithItsCause() {
+    SaveFixture f;
+    SmallDisk disk(f.out.path(), 64);
+    if (!disk.mounted())
+        QSKIP("mounting a small file system needs root or a user namespace");
+    QVERIFY(WriteFileBytes(f.target(), kEarlierFile));
+    WriteFileBytes(f.out.filePath("filler"), QByteArray(128 << 10, 'f')); // fills the disk
+    f.prompts.messageAnswers.enqueue(BoxAnswer::Yes);
+
+    f.saveTo(f.out.path());
+
+    QCOMPARE(f.prompts.messages().size(), 2);
+    QCOMPARE(ErrorReports(f.prompts, Location::PushButton8, 128), 1);
+    QCOMPARE(f.prompts.messages().last().text.section("\r\n", 0, 0),
+             "Cannot write to " + Native(f.target()) +
+                 ": No space left on device. Free some space on that disk or choose another "
+                 "folder. Any earlier file of that name is unchanged.");
+    QCOMPARE(ReadFileBytes(f.target()), kEarlierFile);
+    QCOMPARE(Entries(f.out.path()), (QStringList{"filler", "Tabrivel.txt"}));
+    QVERIFY(!f.window->pointer().isBusy());
 }
 
 void OutputCommandsTest::failedSaveBesideOriginalsIsReportedOnce() {
@@ -314,10 +343,17 @@ void OutputCommandsTest::resultsChangingDuringTheSaveAreReportedOnce() {
 void OutputCommandsTest::saveShowsTheBusyPointerWhileWriting() {
     SaveFixture f;
     bool busyDuringSave = false;
-    AtFirstYield(*f.window, [&] { busyDuringSave = f.window->pointer().isBusy(); });
+    Qt::CursorShape everywhere = Qt::ArrowCursor;
+    AtFirstYield(*f.window, [&] {
+        busyDuringSave = f.window->pointer().isBusy();
+        if (const QCursor* shown = QGuiApplication::overrideCursor())
+            everywhere = shown->shape();
+    });
     f.saveTo(f.out.path());
     QVERIFY(busyDuringSave);
+    QCOMPARE(everywhere, Qt::WaitCursor);
     QVERIFY(!f.window->pointer().isBusy());
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     QCOMPARE(ReadFileBytes(f.target()), kThreeRowsFile);
 }
 

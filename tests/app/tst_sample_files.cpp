@@ -138,6 +138,38 @@ private slots:
         QVERIFY(opened.isLocalFile());
         QCOMPARE(QFileInfo(opened.toLocalFile()).canonicalFilePath(),
                  QFileInfo(fixture.programDir.path() + "/Samples").canonicalFilePath());
+        QCOMPARE(fixture.prompts.messages().size(), 1); // opened: nothing more to say
+    }
+
+    void aFolderNoFileManagerOpensIsNamedInABox() {
+        WindowFixture fixture;
+        PutSamples(fixture);
+        fixture.prompts.desktopOpensUrls = false;
+        const auto window = fixture.open();
+        fixture.prompts.messageAnswers.enqueue(BoxAnswer::Yes);
+        ClickButton(*window, "PushButton3");
+        QCOMPARE(fixture.prompts.openedUrls.size(), 1);
+        const QList<ShownBox> boxes = fixture.prompts.messages();
+        QCOMPARE(boxes.size(), 2);
+        const ShownBox& told = boxes.at(1);
+        QCOMPARE(told.title, window->applicationTitle());
+        QCOMPARE(told.icon, BoxIcon::None);
+        QCOMPARE(told.buttons, BoxButtons::Ok);
+        const QString folder = SamplePath(fixture, QString());
+        QVERIFY2(told.text.endsWith("\n" + folder), qPrintable(told.text));
+        QVERIFY(QFileInfo(told.text.section('\n', -1)).isDir());
+        QCOMPARE(window->inputList().count(), 3); // the rows stay
+    }
+
+    void answeringNoNeverReachesTheDesktop() {
+        WindowFixture fixture;
+        PutSamples(fixture);
+        fixture.prompts.desktopOpensUrls = false;
+        const auto window = fixture.open();
+        fixture.prompts.messageAnswers.enqueue(BoxAnswer::No);
+        ClickButton(*window, "PushButton3");
+        QVERIFY(fixture.prompts.openedUrls.isEmpty());
+        QCOMPARE(fixture.prompts.messages().size(), 1);
     }
 };
 

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace tabrivel;
@@ -21,6 +22,7 @@ private slots:
     void valuesRoundTripUnchanged_data();
     void valuesRoundTripUnchanged();
     void writesReachTheStoreAtOnceUnderTheExactKey();
+    void outputFolderDefaultsToTheDesktopWithASeparator_data();
     void outputFolderDefaultsToTheDesktopWithASeparator();
     void numbersFromText_data();
     void numbersFromText();
@@ -102,12 +104,38 @@ void SettingsTest::writesReachTheStoreAtOnceUnderTheExactKey() {
     QCOMPARE(other->value("Table Delimited").toString(), QString("\""));
 }
 
+void SettingsTest::outputFolderDefaultsToTheDesktopWithASeparator_data() {
+    QTest::addColumn<QString>("desktop"); // what the home folder holds under "Desktop"
+    QTest::addColumn<QString>("expected");
+    QTest::addRow("Desktop folder") << "folder"
+                                    << "<home>/Desktop/";
+    QTest::addRow("no Desktop folder") << "nothing"
+                                       << "<home>/";
+    QTest::addRow("Desktop is a file") << "file"
+                                       << "<home>/";
+}
+
+// A home folder of the test's own, where the Desktop is what the row says.
 void SettingsTest::outputFolderDefaultsToTheDesktopWithASeparator() {
+    QFETCH(QString, desktop);
+    QFETCH(QString, expected);
+    QTemporaryDir home;
+    const QString desktopPath = home.filePath("Desktop");
+    if (desktop == "folder")
+        QVERIFY(QDir().mkdir(desktopPath));
+    if (desktop == "file")
+        QVERIFY(QFile(desktopPath).open(QIODevice::WriteOnly));
+    const QByteArray savedHome = qgetenv("HOME");
+    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(".config")));
     TempSettings temp;
     const QString folder = temp.settings().read(Setting::OutputFolder);
-    QVERIFY(folder.endsWith(QDir::separator()));
-    QCOMPARE(QDir::cleanPath(QDir::fromNativeSeparators(folder)),
-             QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)));
+    qputenv("HOME", savedHome);
+    qputenv("XDG_CONFIG_HOME", savedConfig);
+
+    expected.replace("<home>", home.path());
+    QCOMPARE(folder, QDir::toNativeSeparators(expected));
 }
 
 void SettingsTest::numbersFromText_data() {

@@ -3,11 +3,16 @@
 #include "WindowFixture.h"
 #include "WindowLook.h"
 
+#include "../fs/AccessOverride.h"
+
 #include "InputListModel.h"
 #include "ResultsListModel.h"
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionButton>
 #include <QTreeView>
 #include <QtTest>
 
@@ -64,7 +69,12 @@ private slots:
     void handCursorFileKeepsItsPictureAndHotspot();
     void pointerFollowsTheMouse_data();
     void pointerFollowsTheMouse();
+    void optionsTakeClicksAnywhereInTheirRectangle_data();
+    void optionsTakeClicksAnywhereInTheirRectangle();
+    void busyPointerCoversEveryControl();
+    void closingWhileBusyLeavesNoBusyPointer();
     void withoutTheHandFileTheHandIsAnArrow();
+    void unreadableHandFileIsReportedAndStartUpGoesOn_data();
     void unreadableHandFileIsReportedAndStartUpGoesOn();
     void skinFileGivesTheButtonFace_data();
     void skinFileGivesTheButtonFace();
@@ -131,6 +141,81 @@ void WindowBehaviourTest::pointerFollowsTheMouse() {
     QVERIFY(!window->pointer().isBusy());
 }
 
+void WindowBehaviourTest::optionsTakeClicksAnywhereInTheirRectangle_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    QTest::addRow("Option6") << "Option6"
+                             << "Option"
+                             << "1";
+    QTest::addRow("Option2") << "Option2"
+                             << "Option2"
+                             << "True";
+    QTest::addRow("Check3 clears") << "Check3"
+                                   << "Include"
+                                   << "False";
+}
+
+// A click in the empty part right of the caption, which the style alone would ignore.
+void WindowBehaviourTest::optionsTakeClicksAnywhereInTheirRectangle() {
+    QFETCH(QString, control);
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    WindowFixture fixture;
+    const auto window = fixture.open();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    auto* button = qobject_cast<QAbstractButton*>(window->control(control));
+    const bool wasChecked = button->isChecked();
+    const QPoint besideCaption(button->width() - 3, button->height() / 2);
+
+    QStyleOptionButton look;
+    look.initFrom(button);
+    look.text = button->text();
+    const auto clickArea = qobject_cast<QCheckBox*>(button) ? QStyle::SE_CheckBoxClickRect
+                                                            : QStyle::SE_RadioButtonClickRect;
+    QVERIFY(!button->style()->subElementRect(clickArea, &look, button).contains(besideCaption));
+
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, besideCaption);
+    QCOMPARE(button->isChecked(), !wasChecked);
+    QCOMPARE(fixture.stored(key), stored);
+    // Just outside the rectangle the click belongs to the frame, not to the control.
+    QWidget* frame = button->parentWidget();
+    QTest::mouseClick(frame, Qt::LeftButton, Qt::NoModifier,
+                      button->geometry().bottomRight() + QPoint(1, 1));
+    QCOMPARE(button->isChecked(), !wasChecked);
+}
+
+// Lists and text boxes have pointers of their own (arrow, I-beam); while busy, the busy
+// pointer is shown over them all, and moving over them changes nothing.
+void WindowBehaviourTest::busyPointerCoversEveryControl() {
+    WindowFixture fixture;
+    QVERIFY(fixture.putBesideProgram("HAND-M.CUR", AssetBytes("HAND-M.CUR")));
+    const auto window = fixture.open();
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    window->pointer().setBusy(true);
+    window->pointer().setBusy(true); // a second long command inside the first
+    for (const char* name :
+         {"ListView1", "ListView2", "Text1", "Text3", "PushButton2", "Option6"}) {
+        MoveMouseOver(MouseTarget(*window, name));
+        QVERIFY2(QGuiApplication::overrideCursor() != nullptr, name);
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QCOMPARE(window->cursor().shape(), Qt::WaitCursor);
+    }
+    window->pointer().setBusy(false);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    MoveMouseOver(MouseTarget(*window, "PushButton2"));
+    QCOMPARE(window->cursor().shape(), Qt::BitmapCursor); // the hand is back
+}
+
+void WindowBehaviourTest::closingWhileBusyLeavesNoBusyPointer() {
+    WindowFixture fixture;
+    auto window = fixture.open();
+    window->pointer().setBusy(true);
+    window.reset();
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+}
+
 void WindowBehaviourTest::withoutTheHandFileTheHandIsAnArrow() {
     WindowFixture fixture;
     const auto window = fixture.open();
@@ -139,14 +224,35 @@ void WindowBehaviourTest::withoutTheHandFileTheHandIsAnArrow() {
     QVERIFY(fixture.prompts.shown.isEmpty());
 }
 
+void WindowBehaviourTest::unreadableHandFileIsReportedAndStartUpGoesOn_data() {
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<QString>("description");
+    QTest::addRow("not a picture") << "garbage"
+                                   << "Invalid picture: <path>";
+    QTest::addRow("no read permission") << "locked"
+                                        << "Cannot open <path>: Permission denied.";
+}
+
 void WindowBehaviourTest::unreadableHandFileIsReportedAndStartUpGoesOn() {
+    QFETCH(QString, problem);
+    QFETCH(QString, description);
     WindowFixture fixture;
-    QVERIFY(fixture.putBesideProgram("HAND-M.CUR", "not a picture at all"));
+    QVERIFY(fixture.putBesideProgram("HAND-M.CUR", problem == "garbage"
+                                                       ? QByteArray("not a picture at all")
+                                                       : AssetBytes("HAND-M.CUR")));
+    const QString handFile = QDir::toNativeSeparators(fixture.programDir.filePath("HAND-M.CUR"));
+    if (problem == "locked")
+        QVERIFY(QFile::setPermissions(handFile, QFileDevice::Permissions()));
     fixture.seed("Table Name", "Orders");
-    const auto window = fixture.open();
+    std::unique_ptr<MainWindow> window;
+    {
+        const WithoutAccessOverride asAnyUser;
+        window = fixture.open();
+    }
     const auto boxes = fixture.prompts.messages();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes[0].title, QString("Application Error"));
+    QCOMPARE(boxes[0].text.section("\r\n", 0, 0), description.replace("<path>", handFile));
     QVERIFY(boxes[0].text.contains("Form_Load at line 104\r\r"));
     QCOMPARE(window->tableName(), QString("Orders"));
     MoveMouseOver(window->control("PushButton2"));

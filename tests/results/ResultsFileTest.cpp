@@ -3,6 +3,7 @@
 #include "../fs/AccessOverride.h"
 
 #include "FileBytes.h"
+#include "SmallDisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 
 using namespace tabrivel;
 using tabrivel::testing::ReadFileBytes;
+using tabrivel::testing::SmallDisk;
 using tabrivel::testing::WriteFileBytes;
 
 namespace {
@@ -30,6 +32,16 @@ void WriteRows(const QString& path, const QList<QByteArray>& rows) {
     file.commit();
 }
 
+// The description a failed save of these rows gives; empty when the save succeeded.
+QString FailureOfSave(const QString& path, const QList<QByteArray>& rows) {
+    try {
+        WriteRows(path, rows);
+    } catch (const std::runtime_error& e) {
+        return QString::fromUtf8(e.what());
+    }
+    return QString();
+}
+
 } // namespace
 
 class ResultsFileTest : public QObject {
@@ -42,6 +54,8 @@ private slots:
     void replacesAnEarlierFileOnlyOnCommit();
     void unwritableFolderFailsAndKeepsTheOldFile();
     void missingFolderFails();
+    void failuresSayTheirCause_data();
+    void failuresSayTheirCause();
 };
 
 void ResultsFileTest::writesEachRowWithCrLf_data() {
@@ -118,7 +132,10 @@ void ResultsFileTest::unwritableFolderFailsAndKeepsTheOldFile() {
             file.commit();
             QFAIL("a save into a read-only folder succeeded");
         } catch (const std::runtime_error& e) {
-            QVERIFY2(QString(e.what()).contains(QDir::toNativeSeparators(path)), e.what());
+            QCOMPARE(QString(e.what()),
+                     "Cannot create " + QDir::toNativeSeparators(path) +
+                         ": Permission denied. Choose a folder you may write to. Any earlier "
+                         "file of that name is unchanged.");
         }
     }
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -133,6 +150,48 @@ void ResultsFileTest::missingFolderFails() {
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, file.writeRow("row"));
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, file.commit());
     QVERIFY(!QFileInfo::exists(dir.filePath("gone")));
+}
+
+// On a real small disk: a save that fills it, a read-only one with and without an
+// earlier file. Each names the cause and the path, and nothing earlier is lost.
+void ResultsFileTest::failuresSayTheirCause_data() {
+    QTest::addColumn<QString>("disk");
+    QTest::addColumn<QByteArray>("earlier");
+    QTest::addColumn<QString>("expected");
+    QTest::addRow("disk fills up")
+        << "full" << QByteArray("earlier results\r\n")
+        << "Cannot write to <path>: No space left on device. Free some space on that disk or "
+           "choose another folder.";
+    QTest::addRow("read-only, no earlier file")
+        << "read-only" << QByteArray()
+        << "Cannot create <path>: Read-only file system. Choose a folder you may write to.";
+    QTest::addRow("read-only, earlier file")
+        << "read-only" << QByteArray("earlier results\r\n")
+        << "Cannot create <path>: Read-only file system. Choose a folder you may write to.";
+}
+
+void ResultsFileTest::failuresSayTheirCause() {
+    QFETCH(QString, disk);
+    QFETCH(QByteArray, earlier);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    SmallDisk small(dir.path(), 256);
+    if (!small.mounted())
+        QSKIP("mounting a small file system needs root or a user namespace");
+    const QString path = dir.filePath("Tabrivel.txt");
+    if (!earlier.isEmpty())
+        QVERIFY(WriteFileBytes(path, earlier));
+    if (disk == "read-only")
+        QVERIFY(small.makeReadOnly());
+    QList<QByteArray> rows(40, QByteArray(16 << 10, 'r')); // 640 KiB onto 256 KiB
+
+    const QString failure = FailureOfSave(path, rows);
+
+    expected.replace("<path>", QDir::toNativeSeparators(path));
+    QCOMPARE(failure, expected + " Any earlier file of that name is unchanged.");
+    QCOMPARE(ReadFileBytes(path), earlier.isEmpty() ? QByteArray("<no file>") : earlier);
+    QCOMPARE(FolderEntries(dir.path()),
+             earlier.isEmpty() ? QStringList() : QStringList{"Tabrivel.txt"});
 }
 
 QTEST_GUILESS_MAIN(ResultsFileTest)

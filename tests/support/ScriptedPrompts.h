@@ -38,6 +38,7 @@ public:
     std::optional<QString> clipboard; // nullopt: never touched
     int clipboardClears = 0;
     int unscripted = 0;
+    bool desktopOpensUrls = true; // false: as on a desktop without a file manager
 
     BoxAnswer messageBox(const QString& title, const QString& text, BoxIcon icon,
                          BoxButtons buttons) override {
@@ -75,7 +76,7 @@ public:
     void setClipboardText(const QString& text) override { clipboard = text; }
     bool openUrl(const QUrl& url) override {
         openedUrls.append(url);
-        return true;
+        return desktopOpensUrls;
     }
 
     // The message boxes only, in the order shown.
