@@ -56,6 +56,11 @@ void ConvertAll(const fs::path& table, const ValueFormat& format) {
         for (const Value& value : values)
             Check(HasPromisedForm(value));
     }
+    // Every loss names what is wrong and, when it counts values, where the first was.
+    for (const TableWarning& warning : source->warnings()) {
+        Check(!warning.message().empty() && IsUtf8(warning.message()));
+        Check(warning.count == 0 || !warning.lost.empty());
+    }
 }
 
 } // namespace

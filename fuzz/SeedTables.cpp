@@ -150,6 +150,50 @@ std::vector<Seed> CutMemos() {
     };
 }
 
+// What the reader delivers from damaged tables and how it reads values it once got
+// wrong: memo files missing, unusable or short of a block, a Visual FoxPro header with no
+// room for its back-link, a cut table whose record length is one short, and text whose
+// code page is unnamed, unknown to ICU or mixed.
+std::vector<Seed> SalvageSeeds() {
+    DbfWriter fox(0x30, 0x03);
+    fox.setMemoFormat(MemoFormat::FoxPro, 64);
+    fox.addField("NAME", 'C', 6).addField("NOTE", 'M', 4).addField("WIDE", 'W', 12);
+    fox.addField("ODD", 'X', 3).addField("VAR", 'V', 6, 0, 0x02).addField("_NullFlags", '0', 1);
+    const std::string wide("w\0i\0d\0e\0\0\0\0\0", 12);
+    fox.addRecord({std::string("ab\0old", 6), MemoPointer(fox.addMemo("kept"), 4), wide,
+                   "\x01\x02\x03", std::string("ab\0\0\0\x02", 6), "\x01"});
+    fox.addRecord({"second", MemoPointer(900, 4), wide, "xyz", "varchr", "\x02"});
+    std::string badHeader = fox.memoBytes();
+    badHeader[6] = badHeader[7] = '\0';
+    DbfWriter shortHeader = fox;
+    shortHeader.setHeaderLength(32 + 6 * 32 + 1);
+    const std::string noBackLink = shortHeader.tableBytes();
+    const std::string withBackLink =
+        std::string(noBackLink).insert(32 + 6 * 32 + 1, std::string(263, '\0'));
+
+    DbfWriter cut(0x03, 0x00);
+    cut.addField("TEXT", 'C', 8).setRecordLength(8).setRecordCount(4);
+    cut.addRecord({"\xD0\x9C\xD0\xB8\xD1\x80"}).addRecord({"caf\xE9"});
+    std::vector<Seed> seeds = {
+        FromWriter("salvage-memo-missing", fox),
+        {"salvage-memo-header-unusable",
+         tabrivel::fuzz::JoinInput(fox.tableBytes(), badHeader, ".fpt")},
+        FromWriter("salvage-memo-out-of-range", fox, ".fpt"),
+        {"repair-no-backlink", tabrivel::fuzz::JoinInput(withBackLink, fox.memoBytes(), ".fpt")},
+        {"repair-backlink-left-out",
+         tabrivel::fuzz::JoinInput(noBackLink, fox.memoBytes(), ".fpt")},
+        {"repair-short-record-cut", tabrivel::fuzz::JoinInput(cut.tableBytes() + "half", {}, {})},
+    };
+    for (const std::uint8_t driver : {0x00, 0x68, 0x69, 0xF0}) {
+        DbfWriter text(0x83, driver);
+        text.addField("TEXT", 'C', 8).addField("NOTE", 'M', 10);
+        text.addRecord({"\xD0\x9C\xD0\xB8\xD1\x80", ""});
+        text.addRecord({"\x80\x87\x9E\xA9", MemoPointer(text.addMemo("caf\xE9"), 10)});
+        seeds.push_back(FromWriter("driver-" + std::to_string(driver), text, ".dbt"));
+    }
+    return seeds;
+}
+
 // One table for every converter ICU offers, named in its .cpg by the canonical name and
 // by one alias: text and memo bytes that mean something different in each.
 std::vector<Seed> IcuCodePages() {
@@ -173,7 +217,7 @@ std::vector<Seed> IcuCodePages() {
 std::vector<Seed> WriterSeeds() {
     std::vector<Seed> seeds = {DBase3Plain(), DBase3Memo(),   DBase4Memo(), DBase7(),
                                FoxPro(),      VisualFoxPro(), DBase2(),     Broken()};
-    for (auto* more : {CutMemos, IcuCodePages}) {
+    for (auto* more : {CutMemos, SalvageSeeds, IcuCodePages}) {
         auto extra = more();
         seeds.insert(seeds.end(), extra.begin(), extra.end());
     }

@@ -11,6 +11,7 @@
 #include "TableSource.h"
 
 #include <QLocale>
+#include <QStringList>
 
 #include <algorithm>
 #include <cmath>
@@ -164,12 +165,17 @@ void ConversionRun::noteWarnings(Pass& pass, int statement) {
 }
 
 // A table that lost values is reported once, after its rows, as any failure of the run
-// is: the box names the run's location and the statement where the loss was found.
+// is: one box names every loss, the run's location and the statement where the first
+// loss was found.
 void ConversionRun::reportWarnings(Pass& pass) {
     const auto warnings = pass.table->warnings();
-    for (std::size_t i = 0; i < warnings.size() && i < pass.warningStatements.size(); ++i)
-        ReportApplicationError(window_.prompts(), pass.trap.location(), pass.warningStatements[i],
-                               QString::fromStdString(warnings[i].message()));
+    if (warnings.empty() || pass.warningStatements.empty())
+        return;
+    QStringList losses;
+    for (const auto& warning : warnings)
+        losses << QString::fromStdString(warning.message());
+    ReportApplicationError(window_.prompts(), pass.trap.location(), pass.warningStatements.front(),
+                           losses.join(QLatin1Char('\n')));
 }
 
 void ConversionRun::appendCreateTable(Pass& pass) {

@@ -7,6 +7,7 @@
 #include "TextScan.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 namespace tabrivel::dbf {
@@ -21,6 +22,25 @@ std::uint64_t CompleteRecords(const BinaryFile& file, const TableLayout& layout)
     return std::min(fit, layout.recordCount);
 }
 
+// Whether every field keeps its value as text, so that a NUL byte is a rare sight.
+bool StoredAsText(const TableLayout& layout) {
+    return !layout.hasNullFlags &&
+           std::all_of(layout.fields.begin(), layout.fields.end(), [&](const FieldInfo& field) {
+               switch (field.type) {
+               case FieldType::Character:
+               case FieldType::Numeric:
+               case FieldType::Float:
+               case FieldType::Date:
+               case FieldType::Logical:
+                   return true;
+               case FieldType::Memo:
+                   return field.length != 4;
+               default:
+                   return false;
+               }
+           });
+}
+
 } // namespace
 
 DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& options)
@@ -30,7 +50,7 @@ DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& op
                                                   warnings_},
       records_(file_, layout_.headerLength, layout_.recordLength, available_),
       buffers_(layout_.fields.size()), values_(layout_.fields.size()),
-      descriptions_(DescribeFields(layout_, *text_)) {
+      descriptions_(DescribeFields(layout_, *text_)), textOnly_(StoredAsText(layout_)) {
     if (!layout_.repair.empty())
         warnings_.note(TableErrorCode::RepairedHeader, file_.name(),
                        file_.name() + ": " + layout_.repair, {}, 0, 0);
@@ -95,6 +115,10 @@ void DbfTable::noteTruncation() {
 }
 
 void DbfTable::decodeRecord(const char* record) {
+    // Where every field is stored as text, most records hold no NUL at all: one look at
+    // the whole record spares every text field its own.
+    context_.recordHasNul =
+        !textOnly_ || std::memchr(record, '\0', layout_.recordLength) != nullptr;
     for (std::size_t i = 0; i < layout_.fields.size(); ++i) {
         const auto& field = layout_.fields[i];
         auto& out = buffers_[i];

@@ -46,6 +46,7 @@ private:
     std::vector<std::string> buffers_;
     std::vector<Value> values_;
     std::vector<FieldDescription> descriptions_;
+    bool textOnly_ = false; // every field is stored as text
 };
 
 } // namespace tabrivel::dbf

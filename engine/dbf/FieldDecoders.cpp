@@ -205,7 +205,7 @@ Value DecodeField(const FieldInfo& field, std::string_view raw, std::string& out
     switch (field.type) {
     case FieldType::Character:
     case FieldType::Varchar:
-        return DecodedText(UpToNul(raw), out, context);
+        return DecodedText(context.recordHasNul ? UpToNul(raw) : raw, out, context);
     case FieldType::Varbinary:
         return Binary(raw);
     case FieldType::Numeric:

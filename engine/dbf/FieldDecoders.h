@@ -19,6 +19,7 @@ struct DecodeContext {
     std::string& memoBytes; // scratch for a memo's raw bytes, reused between records
     TableWarnings& warnings;
     std::uint64_t record = 0; // the record being decoded, counted from 1 as stored
+    bool recordHasNul = true; // false lets text skip looking for a NUL field by field
 };
 
 // Decodes one field. `raw` holds the field's bytes (already shortened for a short

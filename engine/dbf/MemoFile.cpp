@@ -102,11 +102,12 @@ std::unique_ptr<MemoFile> OpenMemoFile(const std::filesystem::path& table,
             try {
                 return OpenFound(*found, layout.family);
             } catch (const TableError& error) {
-                return std::make_unique<UnreadableMemoFile>(error);
+                return std::make_unique<UnreadableMemoFile>(error, layout.family);
             }
         }
     }
-    return std::make_unique<UnreadableMemoFile>(MissingMemo(table, extensions.front()));
+    return std::make_unique<UnreadableMemoFile>(MissingMemo(table, extensions.front()),
+                                                layout.family);
 }
 
 } // namespace tabrivel::dbf

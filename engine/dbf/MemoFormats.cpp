@@ -14,7 +14,23 @@ constexpr std::uint32_t kDBase3BlockSize = 512;
 constexpr char kMemoEnd = 0x1A;
 constexpr std::uint64_t kMemoHeaderSize = 8;
 
+// Ten bytes: a type, the memo's length and its first block, all little-endian.
+MemoFile::Pointer ParseHiPerSixPointer(std::string_view field, MemoFile::Ref& ref) {
+    if (TrimPadding(field).empty())
+        return MemoFile::Pointer::None;
+    const auto* bytes = Bytes(field.data());
+    ref.length = ReadLittle32(bytes + 2);
+    ref.block = ReadLittle32(bytes + 6);
+    return ref.length == 0 ? MemoFile::Pointer::None : MemoFile::Pointer::Memo;
+}
+
 } // namespace
+
+MemoFile::Pointer UnreadableMemoFile::parsePointer(std::string_view field, Ref& ref) const {
+    if (family_ == TableFamily::HiPerSix && field.size() == 10)
+        return ParseHiPerSixPointer(field, ref);
+    return MemoFile::parsePointer(field, ref);
+}
 
 BlockMemoFile::BlockMemoFile(const std::filesystem::path& path, std::uint32_t blockSize)
     : file_(path), blockSize_(blockSize) {}
@@ -125,12 +141,7 @@ HiPerSixMemoFile::HiPerSixMemoFile(const std::filesystem::path& path, std::uint3
 MemoFile::Pointer HiPerSixMemoFile::parsePointer(std::string_view field, Ref& ref) const {
     if (field.size() != 10)
         return MemoFile::parsePointer(field, ref);
-    if (TrimPadding(field).empty())
-        return Pointer::None;
-    const auto* bytes = Bytes(field.data());
-    ref.length = ReadLittle32(bytes + 2);
-    ref.block = ReadLittle32(bytes + 6);
-    return ref.length == 0 ? Pointer::None : Pointer::Memo;
+    return ParseHiPerSixPointer(field, ref);
 }
 
 MemoFile::Read HiPerSixMemoFile::read(const Ref& ref, std::string& out) {

@@ -36,12 +36,17 @@ public:
 // are blank need nothing from it.
 class UnreadableMemoFile final : public MemoFile {
 public:
-    explicit UnreadableMemoFile(TableError error) : error_(std::move(error)) {}
+    UnreadableMemoFile(TableError error, TableFamily family)
+        : error_(std::move(error)), family_(family) {}
+    // Pointers are told apart as the family's own memo file would, so a lost memo is
+    // counted as lost and a blank pointer stays blank.
+    Pointer parsePointer(std::string_view field, Ref& ref) const override;
     Read read(const Ref&, std::string&) override { throw error_; }
     std::string name() const override { return error_.file(); }
 
 private:
     TableError error_;
+    TableFamily family_;
 };
 
 // dBase III: 512-byte blocks, a memo's text ends at the first 0x1A.

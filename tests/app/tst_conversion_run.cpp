@@ -415,12 +415,13 @@ void ConversionRunTest::unreadableTableIsReportedOnceAndSkipped() {
         QCOMPARE(rows[3 + rowsKept - 1], Insert("[T_broken]", 3));
 }
 
-// A Visual FoxPro table whose memo file is gone: its rows arrive with empty memos, one
-// box after them names the loss and the statement that met it, and the run goes on.
+// A Visual FoxPro table whose memo file is gone and whose records are cut short: its
+// rows arrive with empty memos, one box after them names both losses and the statement
+// that met the first, and the run goes on.
 void ConversionRunTest::lossyTableIsReportedOnceAfterItsRows() {
     RunFixture run;
     DbfWriter writer(0x30);
-    writer.addField("NUM", 'C', 4).addField("NOTE", 'M', 4);
+    writer.addField("NUM", 'C', 4).addField("NOTE", 'M', 4).setRecordCount(3);
     writer.addRecord({"0001", testing::Little32(8)}).addRecord({"0002", testing::Little32(9)});
     const QString lossy = run.tables.filePath("lossy.dbf");
     writer.write(lossy.toStdString());
@@ -439,7 +440,7 @@ void ConversionRunTest::lossyTableIsReportedOnceAfterItsRows() {
     QVERIFY2(boxes[0].text.contains(Location::PushButton2 + "at line 174\r\r"),
              qPrintable(boxes[0].text));
     QVERIFY(boxes[0].text.contains("lossy.fpt not found (memo values lost: 2, the first in "
-                                   "record 1)"));
+                                   "record 1)\nlossy.dbf: truncated after 2 of 3 records"));
     QCOMPARE(boxes[1].text, "Done.");
     QCOMPARE(resultsAtBox, (QList<int>{3, 5}));
     QCOMPARE(AllResults(*run.window).mid(1, 2),

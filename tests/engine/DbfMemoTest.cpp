@@ -145,6 +145,16 @@ void DbfMemoTest::hiPerSixMemos() {
     QCOMPARE(table->values()[0].type, ValueType::Null);
     QCOMPARE(table->warnings().size(), 1u);
     QCOMPARE(table->warnings()[0].code, TableErrorCode::MemoOutOfRange);
+
+    // Without its memo file the binary pointers still read as pointers: two memos lost.
+    std::filesystem::remove(PathIn(dir_, "six.SMT"));
+    const auto reading = ReadTable(path);
+    QCOMPARE(reading.records.size(), 3u);
+    QCOMPARE(reading.records[0][0].type, ValueType::Null);
+    QCOMPARE(reading.records[1][0], (OwnedValue{ValueType::Text, ""}));
+    QCOMPARE(reading.warnings.size(), 1u);
+    QCOMPARE(reading.warnings[0].code, TableErrorCode::MissingMemo);
+    QCOMPARE(reading.warnings[0].count, 2u);
 }
 
 void DbfMemoTest::dBase3MemoCutShortKeepsItsText() {
