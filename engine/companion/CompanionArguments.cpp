@@ -28,13 +28,13 @@ const char* const kEpilogue =
     "  tabrivel-convert --dialect postgresql --names --types --null --copy *.dbf | psql mydb\n"
     "  tabrivel-convert --names --types --null --sqlite my.db *.dbf\n";
 
-struct OptionSpec {
+struct OptionEntry {
     QStringList names;
     const char* help;
     const char* valueName; // nullptr for a flag
 };
 
-const OptionSpec kOptions[] = {
+const OptionEntry kOptions[] = {
     {{"table-name"}, "Table-name option (default Table1): tables are named T_base.", "T"},
     {{"delimiter"},
      "Character(s) around table and column names (default ', or the dialect's quote); "
@@ -70,10 +70,10 @@ const OptionSpec kOptions[] = {
 void AddOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(QString::fromUtf8(kDescription));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const OptionSpec& spec : kOptions) {
-        QCommandLineOption option(spec.names, QString::fromUtf8(spec.help));
-        if (spec.valueName)
-            option.setValueName(QString::fromUtf8(spec.valueName));
+    for (const OptionEntry& entry : kOptions) {
+        QCommandLineOption option(entry.names, QString::fromUtf8(entry.help));
+        if (entry.valueName)
+            option.setValueName(QString::fromUtf8(entry.valueName));
         parser.addOption(option);
     }
     parser.addPositionalArgument("TABLE", "The tables to convert, in this order.", "TABLE...");
