@@ -21,6 +21,7 @@ private slots:
     void brokenMemoLosesOnlyItsValues_data();
     void brokenMemoLosesOnlyItsValues();
     void blankPointersNeedNoMemoFile();
+    void sparseMemoFileClaimIsALoss();
 
 private:
     QTemporaryDir dir_;
@@ -271,6 +272,38 @@ void DbfMemoTest::blankPointersNeedNoMemoFile() {
     QCOMPARE(reading.error, std::string());
     QCOMPARE(Column(reading.records, 1), (std::vector<std::string>{"one", "two"}));
     QVERIFY(reading.warnings.empty());
+}
+
+// A sparse memo file is gigabytes long on paper and a few kilobytes on disk: a length
+// that the file's size allows but its stored bytes do not is a loss, not a read of a hole.
+void DbfMemoTest::sparseMemoFileClaimIsALoss() {
+    constexpr std::uint32_t kBlockSize = 64;
+    DbfWriter writer(0x30);
+    writer.setMemoFormat(MemoFormat::FoxPro, kBlockSize);
+    writer.addField("NOTES", 'M', 4).addField("NAME", 'C', 3);
+    const auto huge = writer.addMemo("claims far more");
+    writer.addRecord({MemoPointer(huge, 4), "one"});
+    writer.addRecord({MemoPointer(writer.addMemo("kept"), 4), "two"});
+    writer.addRecord({MemoPointer(huge, 4), "six"});
+    QTemporaryDir dir;
+    const auto path = PathIn(dir, "bigmemo.dbf");
+    writer.write(path, ".fpt");
+    const auto memoPath = PathIn(dir, "bigmemo.fpt");
+    WriteFile(memoPath, Patched(writer.memoBytes(), huge * kBlockSize + 4, Big32(2'900'000'000u)));
+    std::filesystem::resize_file(memoPath, 3'000'000'000u);
+
+    const auto reading = ReadTable(path);
+    QCOMPARE(reading.error, std::string());
+    QCOMPARE(Column(reading.records, 1), (std::vector<std::string>{"one", "two", "six"}));
+    QCOMPARE(reading.records[0][0].type, ValueType::Null);
+    QCOMPARE(reading.records[1][0], (OwnedValue{ValueType::Text, "kept"}));
+    QCOMPARE(reading.records[2][0].type, ValueType::Null);
+    QCOMPARE(reading.warnings.size(), 1u);
+    QCOMPARE(reading.warnings[0].code, TableErrorCode::MemoOutOfRange);
+    QCOMPARE(reading.warnings[0].count, 2u);
+    QCOMPARE(reading.warnings[0].firstRecord, 1u);
+    QVERIFY2(reading.warnings[0].message().find("not stored") != std::string::npos,
+             reading.warnings[0].message().c_str());
 }
 
 QTEST_GUILESS_MAIN(DbfMemoTest)
