@@ -2,6 +2,8 @@
 
 #include "SqlText.h"
 
+#include <new>
+
 namespace tabrivel {
 
 namespace {
@@ -27,7 +29,11 @@ std::vector<TableWarning> ConvertTable(const std::filesystem::path& path, std::s
     std::string statement;
     while (table->next()) {
         statement.clear();
-        AppendInsertStatement(statement, name, table->values(), options.semicolon, format);
+        try {
+            AppendInsertStatement(statement, name, table->values(), options.semicolon, format);
+        } catch (const std::bad_alloc&) {
+            throw OutOfMemoryError(table->name(), table->recordNumber());
+        }
         sink(statement);
     }
     return WarningsOf(*table);

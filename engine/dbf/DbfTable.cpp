@@ -6,6 +6,7 @@
 #include "TextScan.h"
 
 #include <algorithm>
+#include <new>
 #include <stdexcept>
 
 namespace tabrivel::dbf {
@@ -22,9 +23,10 @@ std::uint64_t CompleteRecords(const BinaryFile& file, const TableLayout& layout)
 
 } // namespace
 
-DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& options)
+DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& options,
+                   const MemoOpener& openMemo)
     : file_(path), layout_(ReadTableLayout(file_)), available_(CompleteRecords(file_, layout_)),
-      memo_(OpenMemoFile(path, layout_)),
+      memo_(openMemo(path, layout_)),
       text_(makeDecoder(path, options)), context_{layout_.family, *text_, *memo_, memoBytes_,
                                                   warnings_},
       records_(file_, layout_.headerLength, layout_.recordLength, available_),
@@ -75,7 +77,11 @@ bool DbfTable::next() {
         ++context_.record;
         if (record[0] == kDeleted)
             continue;
-        decodeRecord(record);
+        try {
+            decodeRecord(record);
+        } catch (const std::bad_alloc&) {
+            throw OutOfMemoryError(file_.name(), context_.record);
+        }
         return true;
     }
     finished_ = true;

@@ -6,6 +6,7 @@
 #include <unicode/ustring.h>
 
 #include <algorithm>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,6 +71,8 @@ private:
             memo_.read(ref, bytes_);
         } catch (const TableError&) {
             return;
+        } catch (const std::bad_alloc&) {
+            return; // the record's own reading reports it; the guess goes on without it
         }
         add(bytes_);
     }

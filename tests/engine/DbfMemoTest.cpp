@@ -1,5 +1,6 @@
 // Memo files: the dBase III, dBase IV and FoxPro formats, found beside the table in
 // any letter case, and every way a memo pointer or length can be broken.
+#include "DbfTable.h"
 #include "DbfTestSupport.h"
 #include "DbfWriter.h"
 
@@ -22,6 +23,7 @@ private slots:
     void brokenMemoLosesOnlyItsValues();
     void blankPointersNeedNoMemoFile();
     void sparseMemoFileClaimIsALoss();
+    void outOfMemoryStopsTheTableWithItsRecord();
 
 private:
     QTemporaryDir dir_;
@@ -304,6 +306,57 @@ void DbfMemoTest::sparseMemoFileClaimIsALoss() {
     QCOMPARE(reading.warnings[0].firstRecord, 1u);
     QVERIFY2(reading.warnings[0].message().find("not stored") != std::string::npos,
              reading.warnings[0].message().c_str());
+}
+
+namespace {
+
+// The memo file of a table, except that one block needs more memory than there is.
+class StarvedMemoFile final : public dbf::MemoFile {
+public:
+    StarvedMemoFile(std::unique_ptr<dbf::MemoFile> real, std::uint64_t starvedBlock)
+        : real_(std::move(real)), starvedBlock_(starvedBlock) {}
+    Extent locate(const Ref& ref) override {
+        if (ref.block == starvedBlock_)
+            throw std::bad_alloc();
+        return real_->locate(ref);
+    }
+    void readPart(const Extent& extent, std::uint64_t from, char* into,
+                  std::size_t count) override {
+        real_->readPart(extent, from, into, count);
+    }
+    std::string name() const override { return real_->name(); }
+
+private:
+    std::unique_ptr<dbf::MemoFile> real_;
+    std::uint64_t starvedBlock_;
+};
+
+} // namespace
+
+void DbfMemoTest::outOfMemoryStopsTheTableWithItsRecord() {
+    DbfWriter writer(0x30);
+    writer.setMemoFormat(MemoFormat::FoxPro, 64);
+    writer.addField("NOTES", 'M', 4);
+    writer.addRecord({MemoPointer(writer.addMemo("fits"), 4)});
+    writer.addRecord({Little32(0)}, true); // deleted: still counts as a record of the file
+    const auto starved = writer.addMemo("too much");
+    writer.addRecord({MemoPointer(starved, 4)});
+    const auto path = PathIn(dir_, "oom.dbf");
+    writer.write(path, ".fpt");
+
+    dbf::DbfTable table(path, {}, [starved](const auto& file, const auto& layout) {
+        return std::make_unique<StarvedMemoFile>(dbf::OpenMemoFile(file, layout), starved);
+    });
+    QVERIFY(table.next());
+    QCOMPARE(table.values()[0].text, std::string_view("fits"));
+    try {
+        table.next();
+        QFAIL("the starved record was delivered");
+    } catch (const TableError& error) {
+        QCOMPARE(error.code(), TableErrorCode::OutOfMemory);
+        QCOMPARE(std::string(error.what()),
+                 std::string("out of memory while reading record 3 of oom.dbf"));
+    }
 }
 
 QTEST_GUILESS_MAIN(DbfMemoTest)
