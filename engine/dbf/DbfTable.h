@@ -44,6 +44,7 @@ private:
     TableWarnings warnings_;
     std::unique_ptr<TextDecoder> text_;
     std::string memoBytes_;
+    LastMemo lastMemo_;
     DecodeContext context_;
     bool finished_ = false;
     RecordStream records_;

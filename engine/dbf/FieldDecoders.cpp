@@ -167,17 +167,37 @@ Value decodeTimestamp(std::string_view raw, std::string& out) {
     return decodeDateTime(raw, out);
 }
 
+// Memos longer than this are decoded again rather than kept twice in memory.
+constexpr std::size_t kRememberedMemoLength = 1024 * 1024;
+
+void NoteCutShort(DecodeContext& context) {
+    context.warnings.note(TableErrorCode::TruncatedMemo, context.memo.name(),
+                          context.memo.name() + ": the memo file ends inside a memo",
+                          "memo values cut short", 1, context.record);
+}
+
+Value MemoValue(bool binary, std::string_view bytes) {
+    return binary ? Binary(bytes) : Text(bytes);
+}
+
 Value decodeMemo(const FieldInfo& field, std::string_view raw, std::string& out,
                  DecodeContext& context) {
     const bool binary = field.type != FieldType::Memo || (field.flags & kFieldBinary) != 0;
     MemoFile::Ref ref;
     switch (context.memo.parsePointer(raw, ref)) {
     case MemoFile::Pointer::None:
-        return binary ? Binary({}) : Text({});
+        return MemoValue(binary, {});
     case MemoFile::Pointer::NotANumber:
         return RawText(raw, out, context);
     case MemoFile::Pointer::Memo:
         break;
+    }
+    LastMemo& last = context.lastMemo;
+    if (last.holds(ref, binary)) {
+        if (last.read == MemoFile::Read::CutShort)
+            NoteCutShort(context);
+        out.assign(last.value);
+        return MemoValue(binary, out);
     }
     std::string& bytes = binary ? out : context.memoBytes;
     bytes.clear();
@@ -192,10 +212,17 @@ Value decodeMemo(const FieldInfo& field, std::string_view raw, std::string& out,
         return Value::null();
     }
     if (read == MemoFile::Read::CutShort)
-        context.warnings.note(TableErrorCode::TruncatedMemo, context.memo.name(),
-                              context.memo.name() + ": the memo file ends inside a memo",
-                              "memo values cut short", 1, context.record);
-    return binary ? Binary(out) : DecodedText(context.memoBytes, out, context);
+        NoteCutShort(context);
+    if (!binary)
+        context.text.append(context.memoBytes, out);
+    last.valid = out.size() <= kRememberedMemoLength;
+    if (last.valid) {
+        last.ref = ref;
+        last.binary = binary;
+        last.read = read;
+        last.value.assign(out);
+    }
+    return MemoValue(binary, out);
 }
 
 } // namespace

@@ -11,6 +11,22 @@
 
 namespace tabrivel::dbf {
 
+// The last memo decoded. Consecutive records often point at one memo (a shared default
+// text), and a dBase III memo without its terminator runs to the end of the file: each
+// would otherwise be read and decoded again for every record.
+struct LastMemo {
+    bool valid = false;
+    MemoFile::Ref ref;
+    bool binary = false;
+    MemoFile::Read read = MemoFile::Read::Whole;
+    std::string value;
+
+    bool holds(const MemoFile::Ref& other, bool otherBinary) const {
+        return valid && ref.block == other.block && ref.length == other.length &&
+               binary == otherBinary;
+    }
+};
+
 // What a decoder needs beyond the field's bytes.
 struct DecodeContext {
     TableFamily family;
@@ -18,6 +34,7 @@ struct DecodeContext {
     MemoFile& memo;
     std::string& memoBytes; // scratch for a memo's raw bytes, reused between records
     TableWarnings& warnings;
+    LastMemo& lastMemo;
     std::uint64_t record = 0; // the record being decoded, counted from 1 as stored
 };
 

@@ -66,6 +66,11 @@ private:
         MemoFile::Ref ref;
         if (memo_.parsePointer(pointer, ref) != MemoFile::Pointer::Memo)
             return;
+        // The same memo gives the same answer; records that share one need one look.
+        if (scanned_ && ref.block == lastRef_.block && ref.length == lastRef_.length)
+            return;
+        scanned_ = true;
+        lastRef_ = ref;
         bytes_.clear();
         try {
             memo_.read(ref, bytes_);
@@ -81,6 +86,8 @@ private:
     MemoFile& memo_;
     StoredText kind_ = StoredText::Ascii;
     std::string bytes_;
+    bool scanned_ = false;
+    MemoFile::Ref lastRef_;
 };
 
 } // namespace

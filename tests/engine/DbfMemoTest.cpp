@@ -24,6 +24,7 @@ private slots:
     void blankPointersNeedNoMemoFile();
     void sparseMemoFileClaimIsALoss();
     void outOfMemoryStopsTheTableWithItsRecord();
+    void sharedUnterminatedMemoIsReadOnce();
 
 private:
     QTemporaryDir dir_;
@@ -357,6 +358,52 @@ void DbfMemoTest::outOfMemoryStopsTheTableWithItsRecord() {
         QCOMPARE(std::string(error.what()),
                  std::string("out of memory while reading record 3 of oom.dbf"));
     }
+}
+
+namespace {
+
+// Bytes this process has read through system calls so far, or none where the system
+// does not say.
+std::optional<std::uint64_t> BytesReadSoFar() {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    std::uint64_t value = 0;
+    while (io >> key >> value)
+        if (key == "rchar:")
+            return value;
+    return std::nullopt;
+}
+
+} // namespace
+
+void DbfMemoTest::sharedUnterminatedMemoIsReadOnce() {
+    constexpr std::uint64_t kRecords = 300;
+    DbfWriter writer(0x83);
+    writer.addField("NOTES", 'M', 10);
+    const std::string text(600 * 1024, 'u'); // beyond the reader's read-ahead window
+    const auto block = writer.addMemo(text);
+    for (std::uint64_t i = 0; i < kRecords; ++i)
+        writer.addRecord({MemoPointer(block, 10)});
+    const auto path = PathIn(dir_, "shared.dbf");
+    writer.write(path);
+    const std::string memo = writer.memoBytes().substr(0, block * 512 + text.size());
+    WriteFile(PathIn(dir_, "shared.dbt"), memo);
+
+    const auto before = BytesReadSoFar();
+    if (!before)
+        QSKIP("this system does not count the bytes a process reads");
+    auto table = OpenTable(path);
+    std::uint64_t whole = 0;
+    while (table->next())
+        whole += table->values()[0].text == text;
+    const auto read = *BytesReadSoFar() - *before;
+    QCOMPARE(whole, kRecords);
+    QCOMPARE(table->warnings().size(), 1u);
+    QCOMPARE(table->warnings()[0].code, TableErrorCode::TruncatedMemo);
+    QCOMPARE(table->warnings()[0].count, kRecords);
+    QCOMPARE(table->warnings()[0].firstRecord, 1u);
+    // Once to choose the decoding, once to deliver: never once per record.
+    QVERIFY2(read < 3 * memo.size(), std::to_string(read).c_str());
 }
 
 QTEST_GUILESS_MAIN(DbfMemoTest)
