@@ -8,6 +8,8 @@ namespace tabrivel {
 
 namespace {
 
+constexpr std::size_t kKeptStatementRoom = 16 * 1024 * 1024;
+
 std::vector<TableWarning> WarningsOf(const TableSource& table) {
     const auto warnings = table.warnings();
     return {warnings.begin(), warnings.end()};
@@ -35,6 +37,10 @@ std::vector<TableWarning> ConvertTable(const std::filesystem::path& path, std::s
             throw OutOfMemoryError(table->name(), table->recordNumber());
         }
         sink(statement);
+        // A statement that carried a long memo leaves its room behind; the next long
+        // one sizes its own.
+        if (statement.capacity() > kKeptStatementRoom)
+            std::string().swap(statement);
     }
     return WarningsOf(*table);
 }

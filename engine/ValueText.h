@@ -55,6 +55,10 @@ private:
 // The text of one value between the apostrophes of an INSERT statement: apostrophes
 // doubled, NUL characters left out, binary data as uppercase hexadecimal.
 std::string ValueText(const Value& value, const ValueFormat& format);
+
+// At least the length AppendValueText adds for `value`: exact for a value in pieces
+// (which it reads once to count), a generous bound for any other.
+std::size_t ValueTextLengthBound(const Value& value);
 void AppendValueText(std::string& out, const Value& value, const ValueFormat& format);
 
 } // namespace tabrivel

@@ -21,6 +21,13 @@ public:
     ~StatementWriter() { flush(); }
 
     void write(std::string_view statement) {
+        if (statement.size() >= kFlushAt) {
+            // A statement with a long memo goes out as it is, not copied into the buffer.
+            flush();
+            writeOut(statement);
+            writeOut("\r\n");
+            return;
+        }
         buffer_ += statement;
         buffer_ += "\r\n";
         if (buffer_.size() >= kFlushAt)
@@ -29,14 +36,17 @@ public:
 
     // False once any write failed.
     bool flush() {
-        if (!buffer_.empty() &&
-            std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
-            failed_ = true;
+        writeOut(buffer_);
         buffer_.clear();
         return !failed_ && std::fflush(file_) == 0;
     }
 
 private:
+    void writeOut(std::string_view bytes) {
+        if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+            failed_ = true;
+    }
+
     static constexpr std::size_t kFlushAt = 1 << 20;
     std::FILE* file_;
     std::string buffer_;

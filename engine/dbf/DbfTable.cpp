@@ -30,7 +30,8 @@ DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& op
       text_(makeDecoder(path, options)), context_{layout_.family, *text_,    *memo_,
                                                   memoBytes_,     warnings_, lastMemo_},
       records_(file_, layout_.headerLength, layout_.recordLength, available_),
-      buffers_(layout_.fields.size()), values_(layout_.fields.size()) {
+      buffers_(layout_.fields.size()), pieces_(layout_.fields.size()),
+      values_(layout_.fields.size()) {
     if (!layout_.repair.empty())
         warnings_.note(TableErrorCode::RepairedHeader, file_.name(),
                        file_.name() + ": " + layout_.repair, {}, 0, 0);
@@ -103,6 +104,7 @@ void DbfTable::decodeRecord(const char* record) {
         const auto& field = layout_.fields[i];
         auto& out = buffers_[i];
         out.clear();
+        context_.pieces = &pieces_[i];
         if (field.nullBit >= 0 && nullFlagSet(record, field.nullBit))
             values_[i] = Value::null();
         else

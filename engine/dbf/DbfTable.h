@@ -49,6 +49,7 @@ private:
     bool finished_ = false;
     RecordStream records_;
     std::vector<std::string> buffers_;
+    std::vector<MemoPieces> pieces_;
     std::vector<Value> values_;
 };
 

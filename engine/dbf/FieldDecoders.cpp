@@ -2,6 +2,7 @@
 
 #include "ByteOrder.h"
 #include "DateText.h"
+#include "MemoPieces.h"
 #include "NumberText.h"
 #include "TableError.h"
 #include "WideText.h"
@@ -167,8 +168,9 @@ Value decodeTimestamp(std::string_view raw, std::string& out) {
     return decodeDateTime(raw, out);
 }
 
-// Memos longer than this are decoded again rather than kept twice in memory.
-constexpr std::size_t kRememberedMemoLength = 1024 * 1024;
+// Memos longer than this go to their statement in pieces; they are never held whole
+// here, and so never kept for the next record either.
+constexpr std::size_t kWholeMemoLength = MemoPieces::kPieceLength;
 
 void NoteCutShort(DecodeContext& context) {
     context.warnings.note(TableErrorCode::TruncatedMemo, context.memo.name(),
@@ -200,10 +202,11 @@ Value decodeMemo(const FieldInfo& field, std::string_view raw, std::string& out,
         return MemoValue(binary, out);
     }
     std::string& bytes = binary ? out : context.memoBytes;
-    bytes.clear();
-    MemoFile::Read read = MemoFile::Read::Whole;
+    MemoFile::Extent extent;
     try {
-        read = context.memo.read(ref, bytes);
+        extent = context.memo.locate(ref);
+        bytes.resize(extent.length <= kWholeMemoLength ? extent.length : 0);
+        context.memo.readPart(extent, 0, bytes.data(), bytes.size());
     } catch (const TableError& error) {
         // One memo out of reach costs that value, not the table.
         context.warnings.note(error.code(), error.file(), error.what(), "memo values lost", 1,
@@ -211,17 +214,19 @@ Value decodeMemo(const FieldInfo& field, std::string_view raw, std::string& out,
         bytes.clear();
         return Value::null();
     }
-    if (read == MemoFile::Read::CutShort)
+    if (extent.read == MemoFile::Read::CutShort)
         NoteCutShort(context);
+    last.valid = extent.length <= kWholeMemoLength;
+    if (!last.valid) {
+        context.pieces->point(context.memo, extent, binary ? nullptr : &context.text);
+        return Value::inPieces(binary ? ValueType::Binary : ValueType::Text, *context.pieces);
+    }
     if (!binary)
         context.text.append(context.memoBytes, out);
-    last.valid = out.size() <= kRememberedMemoLength;
-    if (last.valid) {
-        last.ref = ref;
-        last.binary = binary;
-        last.read = read;
-        last.value.assign(out);
-    }
+    last.ref = ref;
+    last.binary = binary;
+    last.read = extent.read;
+    last.value.assign(out);
     return MemoValue(binary, out);
 }
 

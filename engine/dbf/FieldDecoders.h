@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MemoFile.h"
+#include "MemoPieces.h"
 #include "TableLayout.h"
 #include "TableWarning.h"
 #include "TextDecoder.h"
@@ -35,7 +36,8 @@ struct DecodeContext {
     std::string& memoBytes; // scratch for a memo's raw bytes, reused between records
     TableWarnings& warnings;
     LastMemo& lastMemo;
-    std::uint64_t record = 0; // the record being decoded, counted from 1 as stored
+    MemoPieces* pieces = nullptr; // the field's own, for a memo too long to hold whole
+    std::uint64_t record = 0;     // the record being decoded, counted from 1 as stored
 };
 
 // Decodes one field. `raw` holds the field's bytes (already shortened for a short

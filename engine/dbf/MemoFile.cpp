@@ -92,14 +92,6 @@ TableError MissingMemo(const std::filesystem::path& table, const char* extension
 
 } // namespace
 
-MemoFile::Read MemoFile::read(const Ref& ref, std::string& out) {
-    const Extent extent = locate(ref);
-    const std::size_t start = out.size();
-    out.resize(start + static_cast<std::size_t>(extent.length));
-    readPart(extent, 0, out.data() + start, static_cast<std::size_t>(extent.length));
-    return extent.read;
-}
-
 std::unique_ptr<MemoFile> OpenMemoFile(const std::filesystem::path& table,
                                        const TableLayout& layout) {
     if (!layout.needsMemoFile())

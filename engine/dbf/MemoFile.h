@@ -44,9 +44,6 @@ public:
     virtual void readPart(const Extent& extent, std::uint64_t from, char* into,
                           std::size_t count) = 0;
 
-    // Appends the raw bytes of the memo at `ref` to `out`.
-    virtual Read read(const Ref& ref, std::string& out);
-
     // The memo file's name for messages.
     virtual std::string name() const = 0;
 };

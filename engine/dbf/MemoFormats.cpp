@@ -66,35 +66,22 @@ DBase3MemoFile::DBase3MemoFile(const std::filesystem::path& path, std::uint32_t 
     : BlockMemoFile(path, blockSize) {}
 
 MemoFile::Extent DBase3MemoFile::locate(const Ref& ref) {
-    return terminatedAt(offsetOf(ref.block, 1), nullptr);
+    return terminatedAt(offsetOf(ref.block, 1));
 }
 
-MemoFile::Read DBase3MemoFile::read(const Ref& ref, std::string& out) {
-    return terminatedAt(offsetOf(ref.block, 1), &out).read;
-}
-
-// Reads block after block until the terminator, appending to `out` when given. A memo
-// without one ends with the file, and then nothing tells how much of it is missing: the
-// text there is kept, and the caller learns that it was cut short.
-MemoFile::Extent DBase3MemoFile::terminatedAt(std::uint64_t offset, std::string* out) {
-    if (lastFound_ && lastFound_->offset == offset) {
-        if (out) {
-            const std::size_t start = out->size();
-            out->resize(start + static_cast<std::size_t>(lastFound_->length));
-            readPart(*lastFound_, 0, out->data() + start, out->size() - start);
-        }
+// Looks block after block for the terminator. A memo without one ends with the file,
+// and then nothing tells how much of it is missing: the text there is kept, and the
+// caller learns that it was cut short.
+MemoFile::Extent DBase3MemoFile::terminatedAt(std::uint64_t offset) {
+    if (lastFound_ && lastFound_->offset == offset)
         return *lastFound_;
-    }
     Extent extent{offset, 0, Read::CutShort};
     std::array<char, kDBase3BlockSize> chunk{};
     for (std::uint64_t at = offset; at < file_.size();) {
         const std::size_t got = file_.readSomeAt(at, chunk.data(), chunk.size());
         const auto end = std::find(chunk.begin(), chunk.begin() + got, kMemoEnd);
-        const auto kept = static_cast<std::size_t>(end - chunk.begin());
-        if (out)
-            out->append(chunk.data(), kept);
-        extent.length += kept;
-        if (kept != got) {
+        extent.length += static_cast<std::uint64_t>(end - chunk.begin());
+        if (end != chunk.begin() + got) {
             extent.read = Read::Whole;
             break;
         }
@@ -124,14 +111,7 @@ MemoFile::Extent DBase4MemoFile::locate(const Ref& ref) {
     const std::uint64_t offset = offsetOf(ref.block, 1);
     if (const auto marked = markedExtent(offset))
         return *marked;
-    return terminatedAt(offset, nullptr);
-}
-
-MemoFile::Read DBase4MemoFile::read(const Ref& ref, std::string& out) {
-    const std::uint64_t offset = offsetOf(ref.block, 1);
-    if (markedExtent(offset))
-        return MemoFile::read(ref, out);
-    return terminatedAt(offset, &out).read;
+    return terminatedAt(offset);
 }
 
 FoxProMemoFile::FoxProMemoFile(const std::filesystem::path& path, std::uint32_t blockSize)

@@ -56,11 +56,10 @@ class DBase3MemoFile : public BlockMemoFile {
 public:
     explicit DBase3MemoFile(const std::filesystem::path& path);
     Extent locate(const Ref& ref) override;
-    Read read(const Ref& ref, std::string& out) override;
 
 protected:
     DBase3MemoFile(const std::filesystem::path& path, std::uint32_t blockSize);
-    Extent terminatedAt(std::uint64_t offset, std::string* out);
+    Extent terminatedAt(std::uint64_t offset);
 
 private:
     // Where the terminator search last ended. Records often share one memo, and one
@@ -75,7 +74,6 @@ class DBase4MemoFile final : public DBase3MemoFile {
 public:
     DBase4MemoFile(const std::filesystem::path& path, std::uint32_t blockSize);
     Extent locate(const Ref& ref) override;
-    Read read(const Ref& ref, std::string& out) override;
 
 private:
     std::optional<Extent> markedExtent(std::uint64_t offset);

@@ -1,5 +1,6 @@
 // Memo files: the dBase III, dBase IV and FoxPro formats, found beside the table in
 // any letter case, and every way a memo pointer or length can be broken.
+#include "Conversion.h"
 #include "DbfTable.h"
 #include "DbfTestSupport.h"
 #include "DbfWriter.h"
@@ -25,6 +26,7 @@ private slots:
     void sparseMemoFileClaimIsALoss();
     void outOfMemoryStopsTheTableWithItsRecord();
     void sharedUnterminatedMemoIsReadOnce();
+    void longMemosReachTheirStatementWhole();
 
 private:
     QTemporaryDir dir_;
@@ -404,6 +406,46 @@ void DbfMemoTest::sharedUnterminatedMemoIsReadOnce() {
     QCOMPARE(table->warnings()[0].firstRecord, 1u);
     // Once to choose the decoding, once to deliver: never once per record.
     QVERIFY2(read < 3 * memo.size(), std::to_string(read).c_str());
+}
+
+// Memos longer than the reader's window are decoded piece by piece into their statement:
+// a double-byte character split between two pieces, apostrophes and binary bytes must
+// come out exactly as if the memo had been decoded whole.
+void DbfMemoTest::longMemosReachTheirStatementWhole() {
+    std::string stored, text, escaped; // GBK bytes, their UTF-8, as the statement has it
+    while (stored.size() < 2'500'000) {
+        stored += "\xD6\xD0'"; // the pieces' first boundary falls inside the character
+        text += "\xE4\xB8\xAD'";
+        escaped += "\xE4\xB8\xAD''";
+    }
+    std::string binary(1'500'000, '\0');
+    for (std::size_t i = 0; i < binary.size(); ++i)
+        binary[i] = static_cast<char>(i * 7);
+    DbfWriter writer(0x30);
+    writer.setMemoFormat(MemoFormat::FoxPro, 64);
+    writer.addField("NOTES", 'M', 4).addField("PICTURE", 'P', 4);
+    writer.addRecord(
+        {MemoPointer(writer.addMemo(stored), 4), MemoPointer(writer.addMemo(binary, 0), 4)});
+    writer.addRecord({MemoPointer(writer.addMemo("short'"), 4), Little32(0)});
+    const auto path = PathIn(dir_, "long.dbf");
+    writer.write(path, ".fpt");
+
+    ConversionOptions options;
+    options.createTable = false;
+    options.open.encoding = "GBK";
+    std::vector<std::string> statements;
+    const auto warnings =
+        ConvertTable(path, "long", options, ValueFormat(),
+                     [&](std::string_view statement) { statements.emplace_back(statement); });
+    QVERIFY(warnings.empty());
+    QCOMPARE(statements.size(), 2u);
+    QVERIFY(statements[0] == "INSERT INTO 'Table1_long' ('" + escaped + "','" +
+                                 FromQt(ToQt(binary).toHex().toUpper()) + "');");
+    QCOMPARE(statements[1], std::string("INSERT INTO 'Table1_long' ('short''','');"));
+
+    const auto records = ReadAllRecords(path, options.open);
+    QVERIFY(records[0][0] == (OwnedValue{ValueType::Text, text}));
+    QVERIFY(records[0][1] == (OwnedValue{ValueType::Binary, binary}));
 }
 
 QTEST_GUILESS_MAIN(DbfMemoTest)
