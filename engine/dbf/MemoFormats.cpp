@@ -70,18 +70,24 @@ MemoFile::Extent DBase3MemoFile::locate(const Ref& ref) {
 }
 
 // Looks block after block for the terminator. A memo without one ends with the file,
-// and then nothing tells how much of it is missing: the text there is kept, and the
-// caller learns that it was cut short.
+// or with the data a sparse file stores (a hole holds no text), and then nothing tells
+// how much of it is missing: the text there is kept, and the caller learns that it was
+// cut short.
 MemoFile::Extent DBase3MemoFile::terminatedAt(std::uint64_t offset) {
     if (lastFound_ && lastFound_->offset == offset)
         return *lastFound_;
     Extent extent{offset, 0, Read::CutShort};
+    const std::uint64_t end = file_.size() - offset > kUncheckedLength
+                                  ? StoredDataEnd(path_, offset, file_.size())
+                                  : file_.size();
     std::array<char, kDBase3BlockSize> chunk{};
-    for (std::uint64_t at = offset; at < file_.size();) {
-        const std::size_t got = file_.readSomeAt(at, chunk.data(), chunk.size());
-        const auto end = std::find(chunk.begin(), chunk.begin() + got, kMemoEnd);
-        extent.length += static_cast<std::uint64_t>(end - chunk.begin());
-        if (end != chunk.begin() + got) {
+    for (std::uint64_t at = offset; at < end;) {
+        const std::size_t got = file_.readSomeAt(
+            at, chunk.data(),
+            static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), end - at)));
+        const auto found = std::find(chunk.begin(), chunk.begin() + got, kMemoEnd);
+        extent.length += static_cast<std::uint64_t>(found - chunk.begin());
+        if (found != chunk.begin() + got) {
             extent.read = Read::Whole;
             break;
         }

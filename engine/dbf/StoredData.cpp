@@ -55,10 +55,23 @@ std::uint64_t StoredBytesIn(const std::filesystem::path& path, std::uint64_t off
     return stored;
 }
 
+std::uint64_t StoredDataEnd(const std::filesystem::path& path, std::uint64_t offset,
+                            std::uint64_t size) {
+    const Descriptor file(path);
+    if (file.get() < 0)
+        return size;
+    const off_t hole = ::lseek(file.get(), static_cast<off_t>(offset), SEEK_HOLE);
+    return hole < 0 ? size : std::min<std::uint64_t>(static_cast<std::uint64_t>(hole), size);
+}
+
 #else
 
 std::uint64_t StoredBytesIn(const std::filesystem::path&, std::uint64_t, std::uint64_t length) {
     return length;
+}
+
+std::uint64_t StoredDataEnd(const std::filesystem::path&, std::uint64_t, std::uint64_t size) {
+    return size;
 }
 
 #endif

@@ -11,4 +11,9 @@ namespace tabrivel::dbf {
 std::uint64_t StoredBytesIn(const std::filesystem::path& path, std::uint64_t offset,
                             std::uint64_t length);
 
+// Where the bytes stored from `offset` on end: the next hole, or the end of the file
+// (`size`) where there is none or the system cannot tell.
+std::uint64_t StoredDataEnd(const std::filesystem::path& path, std::uint64_t offset,
+                            std::uint64_t size);
+
 } // namespace tabrivel::dbf

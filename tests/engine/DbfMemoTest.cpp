@@ -24,6 +24,7 @@ private slots:
     void brokenMemoLosesOnlyItsValues();
     void blankPointersNeedNoMemoFile();
     void sparseMemoFileClaimIsALoss();
+    void unterminatedMemoEndsWhereStoredDataEnds();
     void outOfMemoryStopsTheTableWithItsRecord();
     void sharedUnterminatedMemoIsReadOnce();
     void longMemosReachTheirStatementWhole();
@@ -309,6 +310,34 @@ void DbfMemoTest::sparseMemoFileClaimIsALoss() {
     QCOMPARE(reading.warnings[0].firstRecord, 1u);
     QVERIFY2(reading.warnings[0].message().find("not stored") != std::string::npos,
              reading.warnings[0].message().c_str());
+}
+
+// A dBase III memo has no length: without its terminator it would run through gigabytes
+// of hole in a sparse memo file.
+void DbfMemoTest::unterminatedMemoEndsWhereStoredDataEnds() {
+    DbfWriter writer(0x83);
+    writer.addField("NOTES", 'M', 10);
+    const std::string text(700, 't');
+    const auto block = writer.addMemo(text);
+    writer.addRecord({MemoPointer(block, 10)});
+    QTemporaryDir dir;
+    const auto path = PathIn(dir, "holes.dbf");
+    writer.write(path);
+    const auto memoPath = PathIn(dir, "holes.dbt");
+    WriteFile(memoPath, writer.memoBytes().substr(0, block * 512 + text.size()));
+    std::filesystem::resize_file(memoPath, 3'000'000'000u);
+
+    const auto reading = ReadTable(path);
+    QCOMPARE(reading.error, std::string());
+    QCOMPARE(reading.records.size(), 1u);
+    // The file system stores whole blocks: what follows the text up to the hole is zeros,
+    // which never reach a value's statement but may sit in its text.
+    const auto& value = reading.records[0][0].text;
+    QVERIFY(value.size() < 1024 * 1024);
+    QCOMPARE(value.substr(0, text.size()), text);
+    QVERIFY(value.find_first_not_of('\0', text.size()) == std::string::npos);
+    QCOMPARE(reading.warnings.size(), 1u);
+    QCOMPARE(reading.warnings[0].code, TableErrorCode::TruncatedMemo);
 }
 
 namespace {
