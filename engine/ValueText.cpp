@@ -225,13 +225,6 @@ std::size_t EscapedLength(std::string_view text) {
     return length;
 }
 
-void AppendPieces(std::string& out, const Value& value) {
-    if (value.type == ValueType::Binary)
-        value.pieces->forEach([&out](std::string_view piece) { AppendHex(out, piece); });
-    else
-        value.pieces->forEach([&out](std::string_view piece) { AppendEscapedText(out, piece); });
-}
-
 } // namespace
 
 std::size_t ValueTextLengthBound(const Value& value) {
@@ -249,7 +242,10 @@ std::size_t ValueTextLengthBound(const Value& value) {
 
 void AppendValueText(std::string& out, const Value& value, const ValueFormat& format) {
     if (value.pieces) {
-        AppendPieces(out, value);
+        // Each piece is a value of the same type: text or binary, never a formatted one.
+        value.pieces->forEach([&out, &value, &format](std::string_view piece) {
+            AppendValueText(out, Value::of(value.type, piece), format);
+        });
         return;
     }
     switch (value.type) {
