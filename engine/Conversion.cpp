@@ -2,9 +2,13 @@
 
 #include "SqlText.h"
 
+#include <new>
+
 namespace tabrivel {
 
 namespace {
+
+constexpr std::size_t kKeptStatementRoom = 16 * 1024 * 1024;
 
 std::vector<TableWarning> WarningsOf(const TableSource& table) {
     const auto warnings = table.warnings();
@@ -27,8 +31,16 @@ std::vector<TableWarning> ConvertTable(const std::filesystem::path& path, std::s
     std::string statement;
     while (table->next()) {
         statement.clear();
-        AppendInsertStatement(statement, name, table->values(), options.semicolon, format);
+        try {
+            AppendInsertStatement(statement, name, table->values(), options.semicolon, format);
+        } catch (const std::bad_alloc&) {
+            throw OutOfMemoryError(table->name(), table->recordNumber());
+        }
         sink(statement);
+        // A statement that carried a long memo leaves its room behind; the next long
+        // one sizes its own.
+        if (statement.capacity() > kKeptStatementRoom)
+            std::string().swap(statement);
     }
     return WarningsOf(*table);
 }

@@ -1,5 +1,6 @@
 #include "SqlText.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace tabrivel {
@@ -115,9 +116,27 @@ std::string InsertStatement(std::string_view opening, std::string_view closing,
     return out;
 }
 
+namespace {
+
+// A statement that carries a value in pieces is sized once before it is written, so
+// that it never grows by doubling: a copy during growth would hold it twice.
+void ReserveForPieces(std::string& out, std::string_view qualifiedName,
+                      std::span<const Value> values) {
+    if (std::none_of(values.begin(), values.end(), [](const Value& v) { return v.pieces; }))
+        return;
+    constexpr std::size_t kPunctuation = 32;
+    std::size_t length = out.size() + qualifiedName.size() + kPunctuation;
+    for (const Value& value : values)
+        length += ValueTextLengthBound(value) + 4;
+    out.reserve(length);
+}
+
+} // namespace
+
 void AppendInsertStatement(std::string& out, std::string_view qualifiedName,
                            std::span<const Value> values, bool semicolon,
                            const ValueFormat& format) {
+    ReserveForPieces(out, qualifiedName, values);
     out += "INSERT INTO ";
     out += qualifiedName;
     out += " VALUES (";

@@ -21,6 +21,7 @@ enum class TableErrorCode {
     RepairedHeader,     // the header contradicted the file; the records were found anyway
     UnknownEncoding,    // a code page that cannot be decoded
     ReadFailed,         // an I/O error while reading
+    OutOfMemory,        // a record needed more memory than the system would give
 };
 
 class TableError : public std::runtime_error {
@@ -37,5 +38,12 @@ private:
     std::string file_;
     std::uint64_t offset_;
 };
+
+// Memory ran out for one record: the table stops there, and the run goes on with the next.
+inline TableError OutOfMemoryError(const std::string& file, std::uint64_t record) {
+    return TableError(TableErrorCode::OutOfMemory, file, 0,
+                      "out of memory while reading record " + std::to_string(record) + " of " +
+                          file);
+}
 
 } // namespace tabrivel

@@ -62,6 +62,12 @@ public:
     // The current record's values; fieldCount() of them.
     virtual std::span<const Value> values() const = 0;
 
+    // The current record's place in the file, counted from 1 with deleted records.
+    virtual std::uint64_t recordNumber() const = 0;
+
+    // The table's file name, for messages.
+    virtual std::string name() const = 0;
+
     // What was lost so far; complete once next() has returned false.
     virtual std::span<const TableWarning> warnings() const = 0;
 };

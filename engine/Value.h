@@ -16,14 +16,20 @@ enum class ValueType : std::uint8_t {
     Binary,   // raw bytes
 };
 
+class ValuePieces;
+
 // A decoded value. The text views the reader's buffers and stays valid until the
 // reader moves to the next record, so values are cheap to hand around in the hot loop.
+// A very long memo comes as `pieces` instead, with an empty text, so that it is never
+// held whole more than once.
 struct Value {
     ValueType type = ValueType::Null;
     std::string_view text;
+    ValuePieces* pieces = nullptr;
 
     static Value null() { return {}; }
     static Value of(ValueType type, std::string_view text) { return {type, text}; }
+    static Value inPieces(ValueType type, ValuePieces& pieces) { return {type, {}, &pieces}; }
 };
 
 } // namespace tabrivel

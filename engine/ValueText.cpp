@@ -1,5 +1,7 @@
 #include "ValueText.h"
 
+#include "ValuePieces.h"
+
 #include <QDate>
 
 #include <cstdint>
@@ -215,7 +217,41 @@ std::string ValueText(const Value& value, const ValueFormat& format) {
     return out;
 }
 
+namespace {
+
+std::size_t EscapedLength(std::string_view text) {
+    std::size_t length = text.size();
+    for (const char c : text)
+        if (c == '\'')
+            ++length;
+        else if (c == '\0')
+            --length;
+    return length;
+}
+
+} // namespace
+
+std::size_t ValueTextLengthBound(const Value& value) {
+    // Room for a locale's names of months and weekdays in a date.
+    constexpr std::size_t kFormattingRoom = 64;
+    if (!value.pieces)
+        return 2 * value.text.size() + kFormattingRoom;
+    std::size_t length = 0;
+    const bool binary = value.type == ValueType::Binary;
+    value.pieces->forEach([&length, binary](std::string_view piece) {
+        length += binary ? 2 * piece.size() : EscapedLength(piece);
+    });
+    return length;
+}
+
 void AppendValueText(std::string& out, const Value& value, const ValueFormat& format) {
+    if (value.pieces) {
+        // Each piece is a value of the same type: text or binary, never a formatted one.
+        value.pieces->forEach([&out, &value, &format](std::string_view piece) {
+            AppendValueText(out, Value::of(value.type, piece), format);
+        });
+        return;
+    }
     switch (value.type) {
     case ValueType::Null:
         break;

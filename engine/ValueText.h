@@ -61,6 +61,9 @@ std::string ValueText(const Value& value, const ValueFormat& format);
 void AppendEscapedText(std::string& out, std::string_view text);
 void AppendHex(std::string& out, std::string_view bytes);
 
+// At least the length AppendValueText adds for `value`: exact for a value in pieces
+// (which it reads once to count), a generous bound for any other.
+std::size_t ValueTextLengthBound(const Value& value);
 void AppendValueText(std::string& out, const Value& value, const ValueFormat& format);
 
 } // namespace tabrivel

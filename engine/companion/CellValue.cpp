@@ -1,5 +1,7 @@
 #include "CellValue.h"
 
+#include "ValuePieces.h"
+
 #include "DialectRules.h"
 
 namespace tabrivel {
@@ -70,6 +72,13 @@ bool CellMaker::fitsColumn(const Value& value, const PlannedColumn& column) cons
 }
 
 Cell CellMaker::make(const Value& value, const PlannedColumn& column, std::string& scratch) const {
+    if (value.pieces) {
+        // A very long memo comes in pieces; a cell of a script row or a bound
+        // parameter holds it whole.
+        scratch.clear();
+        value.pieces->forEach([&scratch](std::string_view piece) { scratch += piece; });
+        return make(Value::of(value.type, scratch), column, scratch);
+    }
     if (value.type == ValueType::Null)
         return nullIsNull(column) ? Cell{} : Cell{Cell::Kind::Text, {}};
     if (load_.types && !fitsColumn(value, column))

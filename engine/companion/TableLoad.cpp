@@ -2,10 +2,25 @@
 
 #include "TableError.h"
 
+#include <new>
+#include <span>
 #include <vector>
 
 namespace tabrivel {
 namespace {
+
+void LoadRow(std::span<const Value> values, std::vector<Cell>& cells,
+             std::vector<std::string>& scratch, std::uint64_t record, const TablePlan& plan,
+             const TableLoadContext& context) {
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        cells[i] = context.cells.make(values[i], plan.columns[i], scratch[i]);
+        if (cells[i].kind == Cell::Kind::Mismatch) {
+            context.mismatch(record, plan.columns[i], cells[i].text);
+            cells[i] = {};
+        }
+    }
+    context.target.addRow(cells);
+}
 
 void LoadRecords(TableSource& table, const TablePlan& plan, const TableLoadContext& context) {
     std::vector<Cell> cells(plan.columns.size());
@@ -13,15 +28,11 @@ void LoadRecords(TableSource& table, const TablePlan& plan, const TableLoadConte
     std::uint64_t record = 0;
     while (table.next()) {
         ++record;
-        const auto values = table.values();
-        for (std::size_t i = 0; i < cells.size(); ++i) {
-            cells[i] = context.cells.make(values[i], plan.columns[i], scratch[i]);
-            if (cells[i].kind == Cell::Kind::Mismatch) {
-                context.mismatch(record, plan.columns[i], cells[i].text);
-                cells[i] = {};
-            }
+        try {
+            LoadRow(table.values(), cells, scratch, record, plan, context);
+        } catch (const std::bad_alloc&) {
+            throw OutOfMemoryError(table.name(), table.recordNumber());
         }
-        context.target.addRow(cells);
         if (context.progress)
             context.progress->recordDone();
     }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <stdexcept>
 
 namespace tabrivel::dbf {
@@ -43,14 +44,16 @@ bool StoredAsText(const TableLayout& layout) {
 
 } // namespace
 
-DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& options)
+DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& options,
+                   const MemoOpener& openMemo)
     : file_(path), layout_(ReadTableLayout(file_)), available_(CompleteRecords(file_, layout_)),
-      memo_(OpenMemoFile(path, layout_)),
-      text_(makeDecoder(path, options)), context_{layout_.family, *text_, *memo_, memoBytes_,
-                                                  warnings_},
+      memo_(openMemo(path, layout_)),
+      text_(makeDecoder(path, options)), context_{layout_.family, *text_,    *memo_,
+                                                  memoBytes_,     warnings_, lastMemo_},
       records_(file_, layout_.headerLength, layout_.recordLength, available_),
-      buffers_(layout_.fields.size()), values_(layout_.fields.size()),
-      descriptions_(DescribeFields(layout_, *text_)), textOnly_(StoredAsText(layout_)) {
+      buffers_(layout_.fields.size()), pieces_(layout_.fields.size()),
+      values_(layout_.fields.size()), descriptions_(DescribeFields(layout_, *text_)),
+      textOnly_(StoredAsText(layout_)) {
     if (!layout_.repair.empty())
         warnings_.note(TableErrorCode::RepairedHeader, file_.name(),
                        file_.name() + ": " + layout_.repair, {}, 0, 0);
@@ -97,7 +100,11 @@ bool DbfTable::next() {
         ++context_.record;
         if (record[0] == kDeleted)
             continue;
-        decodeRecord(record);
+        try {
+            decodeRecord(record);
+        } catch (const std::bad_alloc&) {
+            throw OutOfMemoryError(file_.name(), context_.record);
+        }
         return true;
     }
     finished_ = true;
@@ -123,6 +130,7 @@ void DbfTable::decodeRecord(const char* record) {
         const auto& field = layout_.fields[i];
         auto& out = buffers_[i];
         out.clear();
+        context_.pieces = &pieces_[i];
         if (field.nullBit >= 0 && nullFlagSet(record, field.nullBit))
             values_[i] = Value::null();
         else

@@ -5,6 +5,7 @@
 #include "RecordStream.h"
 #include "TableSource.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,13 +16,18 @@ namespace tabrivel::dbf {
 // that keeps its capacity, so the steady state allocates nothing.
 class DbfTable final : public TableSource {
 public:
-    DbfTable(const std::filesystem::path& path, const TableOpenOptions& options);
+    using MemoOpener =
+        std::function<std::unique_ptr<MemoFile>(const std::filesystem::path&, const TableLayout&)>;
+    DbfTable(const std::filesystem::path& path, const TableOpenOptions& options,
+             const MemoOpener& openMemo = OpenMemoFile);
 
     int fieldCount() const override { return static_cast<int>(layout_.fields.size()); }
     std::span<const FieldDescription> fields() const override { return descriptions_; }
     std::uint64_t recordCount() const override { return layout_.recordCount; }
     bool next() override;
     std::span<const Value> values() const override { return values_; }
+    std::uint64_t recordNumber() const override { return context_.record; }
+    std::string name() const override { return file_.name(); }
     std::span<const TableWarning> warnings() const override { return warnings_.all(); }
 
 private:
@@ -40,10 +46,12 @@ private:
     TableWarnings warnings_;
     std::unique_ptr<TextDecoder> text_;
     std::string memoBytes_;
+    LastMemo lastMemo_;
     DecodeContext context_;
     bool finished_ = false;
     RecordStream records_;
     std::vector<std::string> buffers_;
+    std::vector<MemoPieces> pieces_;
     std::vector<Value> values_;
     std::vector<FieldDescription> descriptions_;
     bool textOnly_ = false; // every field is stored as text

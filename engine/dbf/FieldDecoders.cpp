@@ -2,6 +2,7 @@
 
 #include "ByteOrder.h"
 #include "DateText.h"
+#include "MemoPieces.h"
 #include "NumberText.h"
 #include "TableError.h"
 #include "WideText.h"
@@ -167,23 +168,45 @@ Value decodeTimestamp(std::string_view raw, std::string& out) {
     return decodeDateTime(raw, out);
 }
 
+// Memos longer than this go to their statement in pieces; they are never held whole
+// here, and so never kept for the next record either.
+constexpr std::size_t kWholeMemoLength = MemoPieces::kPieceLength;
+
+void NoteCutShort(DecodeContext& context) {
+    context.warnings.note(TableErrorCode::TruncatedMemo, context.memo.name(),
+                          context.memo.name() + ": the memo file ends inside a memo",
+                          "memo values cut short", 1, context.record);
+}
+
+Value MemoValue(bool binary, std::string_view bytes) {
+    return binary ? Binary(bytes) : Text(bytes);
+}
+
 Value decodeMemo(const FieldInfo& field, std::string_view raw, std::string& out,
                  DecodeContext& context) {
     const bool binary = field.type != FieldType::Memo || (field.flags & kFieldBinary) != 0;
     MemoFile::Ref ref;
     switch (context.memo.parsePointer(raw, ref)) {
     case MemoFile::Pointer::None:
-        return binary ? Binary({}) : Text({});
+        return MemoValue(binary, {});
     case MemoFile::Pointer::NotANumber:
         return RawText(raw, out, context);
     case MemoFile::Pointer::Memo:
         break;
     }
+    LastMemo& last = context.lastMemo;
+    if (last.holds(ref, binary)) {
+        if (last.read == MemoFile::Read::CutShort)
+            NoteCutShort(context);
+        out.assign(last.value);
+        return MemoValue(binary, out);
+    }
     std::string& bytes = binary ? out : context.memoBytes;
-    bytes.clear();
-    MemoFile::Read read = MemoFile::Read::Whole;
+    MemoFile::Extent extent;
     try {
-        read = context.memo.read(ref, bytes);
+        extent = context.memo.locate(ref);
+        bytes.resize(extent.length <= kWholeMemoLength ? extent.length : 0);
+        context.memo.readPart(extent, 0, bytes.data(), bytes.size());
     } catch (const TableError& error) {
         // One memo out of reach costs that value, not the table.
         context.warnings.note(error.code(), error.file(), error.what(), "memo values lost", 1,
@@ -191,11 +214,20 @@ Value decodeMemo(const FieldInfo& field, std::string_view raw, std::string& out,
         bytes.clear();
         return Value::null();
     }
-    if (read == MemoFile::Read::CutShort)
-        context.warnings.note(TableErrorCode::TruncatedMemo, context.memo.name(),
-                              context.memo.name() + ": the memo file ends inside a memo",
-                              "memo values cut short", 1, context.record);
-    return binary ? Binary(out) : DecodedText(context.memoBytes, out, context);
+    if (extent.read == MemoFile::Read::CutShort)
+        NoteCutShort(context);
+    last.valid = extent.length <= kWholeMemoLength;
+    if (!last.valid) {
+        context.pieces->point(context.memo, extent, binary ? nullptr : &context.text);
+        return Value::inPieces(binary ? ValueType::Binary : ValueType::Text, *context.pieces);
+    }
+    if (!binary)
+        context.text.append(context.memoBytes, out);
+    last.ref = ref;
+    last.binary = binary;
+    last.read = extent.read;
+    last.value.assign(out);
+    return MemoValue(binary, out);
 }
 
 } // namespace

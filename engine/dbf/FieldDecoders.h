@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MemoFile.h"
+#include "MemoPieces.h"
 #include "TableLayout.h"
 #include "TableWarning.h"
 #include "TextDecoder.h"
@@ -11,6 +12,22 @@
 
 namespace tabrivel::dbf {
 
+// The last memo decoded. Consecutive records often point at one memo (a shared default
+// text), and a dBase III memo without its terminator runs to the end of the file: each
+// would otherwise be read and decoded again for every record.
+struct LastMemo {
+    bool valid = false;
+    MemoFile::Ref ref;
+    bool binary = false;
+    MemoFile::Read read = MemoFile::Read::Whole;
+    std::string value;
+
+    bool holds(const MemoFile::Ref& other, bool otherBinary) const {
+        return valid && ref.block == other.block && ref.length == other.length &&
+               binary == otherBinary;
+    }
+};
+
 // What a decoder needs beyond the field's bytes.
 struct DecodeContext {
     TableFamily family;
@@ -18,8 +35,10 @@ struct DecodeContext {
     MemoFile& memo;
     std::string& memoBytes; // scratch for a memo's raw bytes, reused between records
     TableWarnings& warnings;
-    std::uint64_t record = 0; // the record being decoded, counted from 1 as stored
-    bool recordHasNul = true; // false lets text skip looking for a NUL field by field
+    LastMemo& lastMemo;
+    MemoPieces* pieces = nullptr; // the field's own, for a memo too long to hold whole
+    std::uint64_t record = 0;     // the record being decoded, counted from 1 as stored
+    bool recordHasNul = true;     // false lets text skip looking for a NUL field by field
 };
 
 // Decodes one field. `raw` holds the field's bytes (already shortened for a short

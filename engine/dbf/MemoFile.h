@@ -23,6 +23,12 @@ public:
     enum class Pointer { None, Memo, NotANumber };
     // Whether a memo arrived whole or the memo file ended before its end mark.
     enum class Read { Whole, CutShort };
+    // Where a memo's bytes lie in the memo file, checked to be there.
+    struct Extent {
+        std::uint64_t offset = 0;
+        std::uint64_t length = 0;
+        Read read = Read::Whole;
+    };
 
     virtual ~MemoFile() = default;
 
@@ -30,9 +36,13 @@ public:
     // FoxPro), anything else a blank-padded decimal; 0 and blanks mean no memo.
     virtual Pointer parsePointer(std::string_view field, Ref& ref) const;
 
-    // Appends the raw bytes of the memo at `ref` to `out`.
-    // Throws TableError (MemoOutOfRange) when it lies outside the file.
-    virtual Read read(const Ref& ref, std::string& out) = 0;
+    // Finds the memo at `ref` without reading its bytes. Throws TableError
+    // (MemoOutOfRange) when it lies outside the file or the file does not store it.
+    virtual Extent locate(const Ref& ref) = 0;
+
+    // Reads `count` bytes of a located memo, `from` bytes into it.
+    virtual void readPart(const Extent& extent, std::uint64_t from, char* into,
+                          std::size_t count) = 0;
 
     // The memo file's name for messages.
     virtual std::string name() const = 0;

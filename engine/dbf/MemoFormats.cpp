@@ -2,6 +2,7 @@
 
 #include "ByteOrder.h"
 #include "NumberText.h"
+#include "StoredData.h"
 #include "TableError.h"
 
 #include <algorithm>
@@ -13,6 +14,9 @@ namespace {
 constexpr std::uint32_t kDBase3BlockSize = 512;
 constexpr char kMemoEnd = 0x1A;
 constexpr std::uint64_t kMemoHeaderSize = 8;
+// Memos up to this length are read without asking whether the file stores them: the
+// question costs system calls, and the answer matters only where a length is large.
+constexpr std::uint64_t kUncheckedLength = 1024 * 1024;
 
 // Ten bytes: a type, the memo's length and its first block, all little-endian.
 MemoFile::Pointer ParseHiPerSixPointer(std::string_view field, MemoFile::Ref& ref) {
@@ -33,7 +37,7 @@ MemoFile::Pointer UnreadableMemoFile::parsePointer(std::string_view field, Ref& 
 }
 
 BlockMemoFile::BlockMemoFile(const std::filesystem::path& path, std::uint32_t blockSize)
-    : file_(path), blockSize_(blockSize) {}
+    : path_(path), file_(path), blockSize_(blockSize) {}
 
 void BlockMemoFile::outOfRange(std::uint64_t offset, const std::string& what) const {
     throw TableError(TableErrorCode::MemoOutOfRange, file_.name(), offset,
@@ -51,13 +55,24 @@ std::uint64_t BlockMemoFile::offsetOf(std::uint64_t block, std::uint64_t needed)
     return offset;
 }
 
-void BlockMemoFile::appendRange(std::uint64_t offset, std::uint64_t length, std::string& out) {
+MemoFile::Extent BlockMemoFile::storedRange(std::uint64_t offset, std::uint64_t length) {
     if (length > file_.size() || offset > file_.size() - length)
         outOfRange(offset, "a memo of " + std::to_string(length) + " bytes at offset " +
                                std::to_string(offset) + " runs past the end");
-    const std::size_t start = out.size();
-    out.resize(start + static_cast<std::size_t>(length));
-    file_.readAt(offset, out.data() + start, static_cast<std::size_t>(length));
+    if (length > kUncheckedLength) {
+        const std::uint64_t stored = StoredBytesIn(path_, offset, length);
+        if (stored < length / 2)
+            outOfRange(offset, "a memo of " + std::to_string(length) + " bytes at offset " +
+                                   std::to_string(offset) + " is not stored there (only " +
+                                   std::to_string(stored) +
+                                   " of its bytes are on disk, the rest is a hole)");
+    }
+    return {offset, length, Read::Whole};
+}
+
+void BlockMemoFile::readPart(const Extent& extent, std::uint64_t from, char* into,
+                             std::size_t count) {
+    file_.readAt(extent.offset + from, into, count);
 }
 
 DBase3MemoFile::DBase3MemoFile(const std::filesystem::path& path)
@@ -66,54 +81,69 @@ DBase3MemoFile::DBase3MemoFile(const std::filesystem::path& path)
 DBase3MemoFile::DBase3MemoFile(const std::filesystem::path& path, std::uint32_t blockSize)
     : BlockMemoFile(path, blockSize) {}
 
-MemoFile::Read DBase3MemoFile::read(const Ref& ref, std::string& out) {
-    return readToTerminator(offsetOf(ref.block, 1), out);
+MemoFile::Extent DBase3MemoFile::locate(const Ref& ref) {
+    return terminatedAt(offsetOf(ref.block, 1));
 }
 
-// Reads block after block until the terminator. A memo without one ends with the file,
-// and then nothing tells how much of it is missing: the text there is kept, and the
-// caller learns that it was cut short.
-MemoFile::Read DBase3MemoFile::readToTerminator(std::uint64_t offset, std::string& out) {
+// Looks block after block for the terminator. A memo without one ends with the file,
+// or with the data a sparse file stores (a hole holds no text), and then nothing tells
+// how much of it is missing: the text there is kept, and the caller learns that it was
+// cut short.
+MemoFile::Extent DBase3MemoFile::terminatedAt(std::uint64_t offset) {
+    if (lastFound_ && lastFound_->offset == offset)
+        return *lastFound_;
+    Extent extent{offset, 0, Read::CutShort};
+    const std::uint64_t end = file_.size() - offset > kUncheckedLength
+                                  ? StoredDataEnd(path_, offset, file_.size())
+                                  : file_.size();
     std::array<char, kDBase3BlockSize> chunk{};
-    while (offset < file_.size()) {
-        const std::size_t got = file_.readSomeAt(offset, chunk.data(), chunk.size());
-        const auto end = std::find(chunk.begin(), chunk.begin() + got, kMemoEnd);
-        out.append(chunk.data(), static_cast<std::size_t>(end - chunk.begin()));
-        if (end != chunk.begin() + got)
-            return Read::Whole;
-        offset += got;
+    for (std::uint64_t at = offset; at < end;) {
+        const std::size_t got = file_.readSomeAt(
+            at, chunk.data(),
+            static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), end - at)));
+        const auto found = std::find(chunk.begin(), chunk.begin() + got, kMemoEnd);
+        extent.length += static_cast<std::uint64_t>(found - chunk.begin());
+        if (found != chunk.begin() + got) {
+            extent.read = Read::Whole;
+            break;
+        }
+        at += got;
     }
-    return Read::CutShort;
+    lastFound_ = extent;
+    return extent;
 }
 
 DBase4MemoFile::DBase4MemoFile(const std::filesystem::path& path, std::uint32_t blockSize)
     : DBase3MemoFile(path, blockSize) {}
 
-MemoFile::Read DBase4MemoFile::read(const Ref& ref, std::string& out) {
-    const std::uint64_t offset = offsetOf(ref.block, 1);
+std::optional<MemoFile::Extent> DBase4MemoFile::markedExtent(std::uint64_t offset) {
     std::array<char, kMemoHeaderSize> header{};
     const std::size_t got = file_.readSomeAt(offset, header.data(), header.size());
     const auto* bytes = Bytes(header.data());
     const bool marked = got == header.size() && bytes[0] == 0xFF && bytes[1] == 0xFF &&
                         bytes[2] == 0x08 && bytes[3] == 0x00;
     if (!marked)
-        return readToTerminator(offset, out);
+        return std::nullopt;
     const std::uint32_t length = ReadLittle32(bytes + 4);
-    if (length > kMemoHeaderSize)
-        appendRange(offset + kMemoHeaderSize, length - kMemoHeaderSize, out);
-    return Read::Whole;
+    return storedRange(offset + kMemoHeaderSize,
+                       length > kMemoHeaderSize ? length - kMemoHeaderSize : 0);
+}
+
+MemoFile::Extent DBase4MemoFile::locate(const Ref& ref) {
+    const std::uint64_t offset = offsetOf(ref.block, 1);
+    if (const auto marked = markedExtent(offset))
+        return *marked;
+    return terminatedAt(offset);
 }
 
 FoxProMemoFile::FoxProMemoFile(const std::filesystem::path& path, std::uint32_t blockSize)
     : BlockMemoFile(path, blockSize) {}
 
-MemoFile::Read FoxProMemoFile::read(const Ref& ref, std::string& out) {
+MemoFile::Extent FoxProMemoFile::locate(const Ref& ref) {
     const std::uint64_t offset = offsetOf(ref.block, kMemoHeaderSize);
     std::array<char, kMemoHeaderSize> header{};
     file_.readAt(offset, header.data(), header.size());
-    const std::uint32_t length = ReadBig32(Bytes(header.data()) + 4);
-    appendRange(offset + kMemoHeaderSize, length, out);
-    return Read::Whole;
+    return storedRange(offset + kMemoHeaderSize, ReadBig32(Bytes(header.data()) + 4));
 }
 
 MemoFile::Pointer MemoFile::parsePointer(std::string_view field, Ref& ref) const {
@@ -144,9 +174,8 @@ MemoFile::Pointer HiPerSixMemoFile::parsePointer(std::string_view field, Ref& re
     return ParseHiPerSixPointer(field, ref);
 }
 
-MemoFile::Read HiPerSixMemoFile::read(const Ref& ref, std::string& out) {
-    appendRange(offsetOf(ref.block, 0), ref.length, out);
-    return Read::Whole;
+MemoFile::Extent HiPerSixMemoFile::locate(const Ref& ref) {
+    return storedRange(offsetOf(ref.block, 0), ref.length);
 }
 
 } // namespace tabrivel::dbf

@@ -4,22 +4,27 @@
 #include "MemoFile.h"
 #include "TableError.h"
 
+#include <optional>
+
 namespace tabrivel::dbf {
 
 // What the memo formats share: the file, its block size and the range checks.
 class BlockMemoFile : public MemoFile {
 public:
     std::string name() const override { return file_.name(); }
+    void readPart(const Extent& extent, std::uint64_t from, char* into, std::size_t count) override;
 
 protected:
     BlockMemoFile(const std::filesystem::path& path, std::uint32_t blockSize);
 
     // The byte offset of `block`, checked to leave at least `needed` bytes in the file.
     std::uint64_t offsetOf(std::uint64_t block, std::uint64_t needed);
-    // Appends `length` bytes at `offset`, after checking they lie inside the file.
-    void appendRange(std::uint64_t offset, std::uint64_t length, std::string& out);
+    // The memo of `length` bytes at `offset`, checked to lie inside the file and to be
+    // stored there: a sparse file can claim gigabytes it holds only as a hole.
+    Extent storedRange(std::uint64_t offset, std::uint64_t length);
     [[noreturn]] void outOfRange(std::uint64_t offset, const std::string& what) const;
 
+    std::filesystem::path path_;
     BinaryFile file_;
     std::uint32_t blockSize_;
 };
@@ -27,7 +32,8 @@ protected:
 // A table without memo fields.
 class NoMemoFile final : public MemoFile {
 public:
-    Read read(const Ref&, std::string&) override { return Read::Whole; }
+    Extent locate(const Ref&) override { return {}; }
+    void readPart(const Extent&, std::uint64_t, char*, std::size_t) override {}
     std::string name() const override { return {}; }
 };
 
@@ -41,7 +47,8 @@ public:
     // Pointers are told apart as the family's own memo file would, so a lost memo is
     // counted as lost and a blank pointer stays blank.
     Pointer parsePointer(std::string_view field, Ref& ref) const override;
-    Read read(const Ref&, std::string&) override { throw error_; }
+    Extent locate(const Ref&) override { throw error_; }
+    void readPart(const Extent&, std::uint64_t, char*, std::size_t) override { throw error_; }
     std::string name() const override { return error_.file(); }
 
 private:
@@ -53,11 +60,16 @@ private:
 class DBase3MemoFile : public BlockMemoFile {
 public:
     explicit DBase3MemoFile(const std::filesystem::path& path);
-    Read read(const Ref& ref, std::string& out) override;
+    Extent locate(const Ref& ref) override;
 
 protected:
     DBase3MemoFile(const std::filesystem::path& path, std::uint32_t blockSize);
-    Read readToTerminator(std::uint64_t offset, std::string& out);
+    Extent terminatedAt(std::uint64_t offset);
+
+private:
+    // Where the terminator search last ended. Records often share one memo, and one
+    // without its terminator would otherwise be read to the end of the file each time.
+    std::optional<Extent> lastFound_;
 };
 
 // dBase IV, 5 and 7: the block size stands in the memo header and each memo begins
@@ -66,7 +78,10 @@ protected:
 class DBase4MemoFile final : public DBase3MemoFile {
 public:
     DBase4MemoFile(const std::filesystem::path& path, std::uint32_t blockSize);
-    Read read(const Ref& ref, std::string& out) override;
+    Extent locate(const Ref& ref) override;
+
+private:
+    std::optional<Extent> markedExtent(std::uint64_t offset);
 };
 
 // FoxPro: big-endian block size in the header; each memo begins with a type and a
@@ -74,7 +89,7 @@ public:
 class FoxProMemoFile final : public BlockMemoFile {
 public:
     FoxProMemoFile(const std::filesystem::path& path, std::uint32_t blockSize);
-    Read read(const Ref& ref, std::string& out) override;
+    Extent locate(const Ref& ref) override;
 };
 
 // HiPer-Six: the record's ten bytes hold a type, the memo's length and its first
@@ -83,7 +98,7 @@ class HiPerSixMemoFile final : public BlockMemoFile {
 public:
     HiPerSixMemoFile(const std::filesystem::path& path, std::uint32_t blockSize);
     Pointer parsePointer(std::string_view field, Ref& ref) const override;
-    Read read(const Ref& ref, std::string& out) override;
+    Extent locate(const Ref& ref) override;
 };
 
 } // namespace tabrivel::dbf

@@ -134,6 +134,26 @@ int32_t DecodeToWide(UConverter* converter, std::string_view bytes, std::vector<
     return 0;
 }
 
+// Appends `units` UTF-16 units as UTF-8; false when ICU refuses them.
+bool AppendUtf8(const char16_t* wide, int32_t units, std::string& out) {
+    const std::size_t start = out.size();
+    // At most three UTF-8 bytes per UTF-16 unit.
+    out.resize(start + static_cast<std::size_t>(units) * 3 + 1);
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strToUTF8WithSub(out.data() + start, static_cast<int32_t>(out.size() - start), &length,
+                       reinterpret_cast<const UChar*>(wide), units, 0xFFFD, nullptr, &status);
+    out.resize(U_SUCCESS(status) ? start + static_cast<std::size_t>(length) : start);
+    return U_SUCCESS(status);
+}
+
+// Never drop a value: keep its ASCII and mark every other byte.
+void AppendMarked(std::string_view bytes, std::string& out) {
+    for (const char c : bytes)
+        out.append(static_cast<unsigned char>(c) < 0x80 ? std::string_view(&c, 1)
+                                                        : std::string_view("\xEF\xBF\xBD"));
+}
+
 } // namespace
 
 bool IsKnownCodePage(const std::string& name) {
@@ -201,25 +221,36 @@ void TextDecoder::appendMultiByte(std::string_view bytes, std::string& out) {
     }
     UErrorCode status = U_ZERO_ERROR;
     const int32_t units = DecodeToWide(converter_.get(), bytes, wide_, status);
-    const std::size_t start = out.size();
-    if (U_SUCCESS(status)) {
-        // At most three UTF-8 bytes per UTF-16 unit.
-        out.resize(start + static_cast<std::size_t>(units) * 3 + 1);
-        int32_t length = 0;
-        UErrorCode utf8Status = U_ZERO_ERROR;
-        u_strToUTF8WithSub(out.data() + start, static_cast<int32_t>(out.size() - start), &length,
-                           reinterpret_cast<const UChar*>(wide_.data()), units, 0xFFFD, nullptr,
-                           &utf8Status);
-        if (U_SUCCESS(utf8Status)) {
-            out.resize(start + static_cast<std::size_t>(length));
+    if (!U_SUCCESS(status) || !AppendUtf8(wide_.data(), units, out))
+        AppendMarked(bytes, out);
+}
+
+void TextDecoder::appendPiece(std::string_view bytes, bool first, bool last, std::string& out) {
+    if (singleByte_) {
+        appendSingleByte(bytes, out);
+        return;
+    }
+    UConverter* converter = converter_.get();
+    if (first)
+        ucnv_reset(converter);
+    // Room for the bytes of a character held back from the previous piece.
+    wide_.resize(bytes.size() + 8);
+    const char* source = bytes.data();
+    for (;;) {
+        auto* target = reinterpret_cast<UChar*>(wide_.data());
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_toUnicode(converter, &target, target + wide_.size(), &source,
+                       bytes.data() + bytes.size(), nullptr, last, &status);
+        const auto units = static_cast<int32_t>(target - reinterpret_cast<UChar*>(wide_.data()));
+        if (U_FAILURE(status) && status != U_BUFFER_OVERFLOW_ERROR) {
+            AppendMarked(bytes.substr(static_cast<std::size_t>(source - bytes.data())), out);
             return;
         }
-        out.resize(start);
+        if (!AppendUtf8(wide_.data(), units, out))
+            out.append("\xEF\xBF\xBD");
+        if (status != U_BUFFER_OVERFLOW_ERROR)
+            return;
     }
-    // Never drop a value: keep its ASCII and mark every other byte.
-    for (const char c : bytes)
-        out.append(static_cast<unsigned char>(c) < 0x80 ? std::string_view(&c, 1)
-                                                        : std::string_view("\xEF\xBF\xBD"));
 }
 
 void TextDecoder::replaceUpperHalf(const std::array<char16_t, 128>& upper) {

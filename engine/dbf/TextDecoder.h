@@ -37,6 +37,10 @@ public:
     // Appends the UTF-8 form of `bytes` to `out`.
     void append(std::string_view bytes, std::string& out);
 
+    // Appends the UTF-8 form of one piece of a long value, pieces in order: a character
+    // whose bytes straddle two pieces is decoded whole with the second.
+    void appendPiece(std::string_view bytes, bool first, bool last, std::string& out);
+
     // Decodes bytes 0x80 to 0xFF as `upper` says, for code pages we ship ourselves.
     // Only for a single-byte code page whose lower half is ASCII.
     void replaceUpperHalf(const std::array<char16_t, 128>& upper);

@@ -6,6 +6,7 @@
 #include <unicode/ustring.h>
 
 #include <algorithm>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,22 @@ namespace tabrivel::dbf {
 namespace {
 
 constexpr char kDeleted = '*';
+// A long memo's opening settles its text's kind as well as the whole of it would.
+constexpr std::uint64_t kScannedMemoLength = 1024 * 1024;
+
+// A UTF-8 character cut off at the end of a memo's opening is no sign of another code
+// page: its lead byte and any continuation bytes after it go.
+void DropCutCharacter(std::string& bytes) {
+    for (std::size_t back = 1; back <= 4 && back <= bytes.size(); ++back) {
+        const auto byte = static_cast<unsigned char>(bytes[bytes.size() - back]);
+        if (byte < 0x80)
+            return;
+        if (byte >= 0xC0) {
+            bytes.resize(bytes.size() - back);
+            return;
+        }
+    }
+}
 
 StoredText KindOf(std::string_view bytes) {
     if (std::all_of(bytes.begin(), bytes.end(),
@@ -65,11 +82,21 @@ private:
         MemoFile::Ref ref;
         if (memo_.parsePointer(pointer, ref) != MemoFile::Pointer::Memo)
             return;
-        bytes_.clear();
+        // The same memo gives the same answer; records that share one need one look.
+        if (scanned_ && ref.block == lastRef_.block && ref.length == lastRef_.length)
+            return;
+        scanned_ = true;
+        lastRef_ = ref;
         try {
-            memo_.read(ref, bytes_);
+            const auto extent = memo_.locate(ref);
+            bytes_.resize(static_cast<std::size_t>(std::min(extent.length, kScannedMemoLength)));
+            memo_.readPart(extent, 0, bytes_.data(), bytes_.size());
+            if (bytes_.size() < extent.length)
+                DropCutCharacter(bytes_);
         } catch (const TableError&) {
             return;
+        } catch (const std::bad_alloc&) {
+            return; // the record's own reading reports it; the guess goes on without it
         }
         add(bytes_);
     }
@@ -78,6 +105,8 @@ private:
     MemoFile& memo_;
     StoredText kind_ = StoredText::Ascii;
     std::string bytes_;
+    bool scanned_ = false;
+    MemoFile::Ref lastRef_;
 };
 
 } // namespace

@@ -1,5 +1,7 @@
 // Memo files: the dBase III, dBase IV and FoxPro formats, found beside the table in
 // any letter case, and every way a memo pointer or length can be broken.
+#include "Conversion.h"
+#include "DbfTable.h"
 #include "DbfTestSupport.h"
 #include "DbfWriter.h"
 
@@ -21,6 +23,11 @@ private slots:
     void brokenMemoLosesOnlyItsValues_data();
     void brokenMemoLosesOnlyItsValues();
     void blankPointersNeedNoMemoFile();
+    void sparseMemoFileClaimIsALoss();
+    void unterminatedMemoEndsWhereStoredDataEnds();
+    void outOfMemoryStopsTheTableWithItsRecord();
+    void sharedUnterminatedMemoIsReadOnce();
+    void longMemosReachTheirStatementWhole();
 
 private:
     QTemporaryDir dir_;
@@ -281,6 +288,203 @@ void DbfMemoTest::blankPointersNeedNoMemoFile() {
     QCOMPARE(reading.error, std::string());
     QCOMPARE(Column(reading.records, 1), (std::vector<std::string>{"one", "two"}));
     QVERIFY(reading.warnings.empty());
+}
+
+// A sparse memo file is gigabytes long on paper and a few kilobytes on disk: a length
+// that the file's size allows but its stored bytes do not is a loss, not a read of a hole.
+void DbfMemoTest::sparseMemoFileClaimIsALoss() {
+    constexpr std::uint32_t kBlockSize = 64;
+    DbfWriter writer(0x30);
+    writer.setMemoFormat(MemoFormat::FoxPro, kBlockSize);
+    writer.addField("NOTES", 'M', 4).addField("NAME", 'C', 3);
+    const auto huge = writer.addMemo("claims far more");
+    writer.addRecord({MemoPointer(huge, 4), "one"});
+    writer.addRecord({MemoPointer(writer.addMemo("kept"), 4), "two"});
+    writer.addRecord({MemoPointer(huge, 4), "six"});
+    QTemporaryDir dir;
+    const auto path = PathIn(dir, "bigmemo.dbf");
+    writer.write(path, ".fpt");
+    const auto memoPath = PathIn(dir, "bigmemo.fpt");
+    WriteFile(memoPath, Patched(writer.memoBytes(), huge * kBlockSize + 4, Big32(2'900'000'000u)));
+    std::filesystem::resize_file(memoPath, 3'000'000'000u);
+
+    const auto reading = ReadTable(path);
+    QCOMPARE(reading.error, std::string());
+    QCOMPARE(Column(reading.records, 1), (std::vector<std::string>{"one", "two", "six"}));
+    QCOMPARE(reading.records[0][0].type, ValueType::Null);
+    QCOMPARE(reading.records[1][0], (OwnedValue{ValueType::Text, "kept"}));
+    QCOMPARE(reading.records[2][0].type, ValueType::Null);
+    QCOMPARE(reading.warnings.size(), 1u);
+    QCOMPARE(reading.warnings[0].code, TableErrorCode::MemoOutOfRange);
+    QCOMPARE(reading.warnings[0].count, 2u);
+    QCOMPARE(reading.warnings[0].firstRecord, 1u);
+    QVERIFY2(reading.warnings[0].message().find("not stored") != std::string::npos,
+             reading.warnings[0].message().c_str());
+}
+
+// A dBase III memo has no length: without its terminator it would run through gigabytes
+// of hole in a sparse memo file.
+void DbfMemoTest::unterminatedMemoEndsWhereStoredDataEnds() {
+    DbfWriter writer(0x83);
+    writer.addField("NOTES", 'M', 10);
+    const std::string text(700, 't');
+    const auto block = writer.addMemo(text);
+    writer.addRecord({MemoPointer(block, 10)});
+    QTemporaryDir dir;
+    const auto path = PathIn(dir, "holes.dbf");
+    writer.write(path);
+    const auto memoPath = PathIn(dir, "holes.dbt");
+    WriteFile(memoPath, writer.memoBytes().substr(0, block * 512 + text.size()));
+    std::filesystem::resize_file(memoPath, 3'000'000'000u);
+
+    const auto reading = ReadTable(path);
+    QCOMPARE(reading.error, std::string());
+    QCOMPARE(reading.records.size(), 1u);
+    // The file system stores whole blocks: what follows the text up to the hole is zeros,
+    // which never reach a value's statement but may sit in its text.
+    const auto& value = reading.records[0][0].text;
+    QVERIFY(value.size() < 1024 * 1024);
+    QCOMPARE(value.substr(0, text.size()), text);
+    QVERIFY(value.find_first_not_of('\0', text.size()) == std::string::npos);
+    QCOMPARE(reading.warnings.size(), 1u);
+    QCOMPARE(reading.warnings[0].code, TableErrorCode::TruncatedMemo);
+}
+
+namespace {
+
+// The memo file of a table, except that one block needs more memory than there is.
+class StarvedMemoFile final : public dbf::MemoFile {
+public:
+    StarvedMemoFile(std::unique_ptr<dbf::MemoFile> real, std::uint64_t starvedBlock)
+        : real_(std::move(real)), starvedBlock_(starvedBlock) {}
+    Extent locate(const Ref& ref) override {
+        if (ref.block == starvedBlock_)
+            throw std::bad_alloc();
+        return real_->locate(ref);
+    }
+    void readPart(const Extent& extent, std::uint64_t from, char* into,
+                  std::size_t count) override {
+        real_->readPart(extent, from, into, count);
+    }
+    std::string name() const override { return real_->name(); }
+
+private:
+    std::unique_ptr<dbf::MemoFile> real_;
+    std::uint64_t starvedBlock_;
+};
+
+} // namespace
+
+void DbfMemoTest::outOfMemoryStopsTheTableWithItsRecord() {
+    DbfWriter writer(0x30);
+    writer.setMemoFormat(MemoFormat::FoxPro, 64);
+    writer.addField("NOTES", 'M', 4);
+    writer.addRecord({MemoPointer(writer.addMemo("fits"), 4)});
+    writer.addRecord({Little32(0)}, true); // deleted: still counts as a record of the file
+    const auto starved = writer.addMemo("too much");
+    writer.addRecord({MemoPointer(starved, 4)});
+    const auto path = PathIn(dir_, "oom.dbf");
+    writer.write(path, ".fpt");
+
+    dbf::DbfTable table(path, {}, [starved](const auto& file, const auto& layout) {
+        return std::make_unique<StarvedMemoFile>(dbf::OpenMemoFile(file, layout), starved);
+    });
+    QVERIFY(table.next());
+    QCOMPARE(table.values()[0].text, std::string_view("fits"));
+    try {
+        table.next();
+        QFAIL("the starved record was delivered");
+    } catch (const TableError& error) {
+        QCOMPARE(error.code(), TableErrorCode::OutOfMemory);
+        QCOMPARE(std::string(error.what()),
+                 std::string("out of memory while reading record 3 of oom.dbf"));
+    }
+}
+
+namespace {
+
+// Bytes this process has read through system calls so far, or none where the system
+// does not say.
+std::optional<std::uint64_t> BytesReadSoFar() {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    std::uint64_t value = 0;
+    while (io >> key >> value)
+        if (key == "rchar:")
+            return value;
+    return std::nullopt;
+}
+
+} // namespace
+
+void DbfMemoTest::sharedUnterminatedMemoIsReadOnce() {
+    constexpr std::uint64_t kRecords = 300;
+    DbfWriter writer(0x83);
+    writer.addField("NOTES", 'M', 10);
+    const std::string text(600 * 1024, 'u'); // beyond the reader's read-ahead window
+    const auto block = writer.addMemo(text);
+    for (std::uint64_t i = 0; i < kRecords; ++i)
+        writer.addRecord({MemoPointer(block, 10)});
+    const auto path = PathIn(dir_, "shared.dbf");
+    writer.write(path);
+    const std::string memo = writer.memoBytes().substr(0, block * 512 + text.size());
+    WriteFile(PathIn(dir_, "shared.dbt"), memo);
+
+    const auto before = BytesReadSoFar();
+    if (!before)
+        QSKIP("this system does not count the bytes a process reads");
+    auto table = OpenTable(path);
+    std::uint64_t whole = 0;
+    while (table->next())
+        whole += table->values()[0].text == text;
+    const auto read = *BytesReadSoFar() - *before;
+    QCOMPARE(whole, kRecords);
+    QCOMPARE(table->warnings().size(), 1u);
+    QCOMPARE(table->warnings()[0].code, TableErrorCode::TruncatedMemo);
+    QCOMPARE(table->warnings()[0].count, kRecords);
+    QCOMPARE(table->warnings()[0].firstRecord, 1u);
+    // Once to choose the decoding, once to deliver: never once per record.
+    QVERIFY2(read < 3 * memo.size(), std::to_string(read).c_str());
+}
+
+// Memos longer than the reader's window are decoded piece by piece into their statement:
+// a double-byte character split between two pieces, apostrophes and binary bytes must
+// come out exactly as if the memo had been decoded whole.
+void DbfMemoTest::longMemosReachTheirStatementWhole() {
+    std::string stored, text, escaped; // GBK bytes, their UTF-8, as the statement has it
+    while (stored.size() < 2'500'000) {
+        stored += "\xD6\xD0'"; // the pieces' first boundary falls inside the character
+        text += "\xE4\xB8\xAD'";
+        escaped += "\xE4\xB8\xAD''";
+    }
+    std::string binary(1'500'000, '\0');
+    for (std::size_t i = 0; i < binary.size(); ++i)
+        binary[i] = static_cast<char>(i * 7);
+    DbfWriter writer(0x30);
+    writer.setMemoFormat(MemoFormat::FoxPro, 64);
+    writer.addField("NOTES", 'M', 4).addField("PICTURE", 'P', 4);
+    writer.addRecord(
+        {MemoPointer(writer.addMemo(stored), 4), MemoPointer(writer.addMemo(binary, 0), 4)});
+    writer.addRecord({MemoPointer(writer.addMemo("short'"), 4), Little32(0)});
+    const auto path = PathIn(dir_, "long.dbf");
+    writer.write(path, ".fpt");
+
+    ConversionOptions options;
+    options.createTable = false;
+    options.open.encoding = "GBK";
+    std::vector<std::string> statements;
+    const auto warnings =
+        ConvertTable(path, "long", options, ValueFormat(),
+                     [&](std::string_view statement) { statements.emplace_back(statement); });
+    QVERIFY(warnings.empty());
+    QCOMPARE(statements.size(), 2u);
+    QVERIFY(statements[0] == "INSERT INTO 'Table1_long' VALUES ('" + escaped + "','" +
+                                 FromQt(ToQt(binary).toHex().toUpper()) + "');");
+    QCOMPARE(statements[1], std::string("INSERT INTO 'Table1_long' VALUES ('short''','');"));
+
+    const auto records = ReadAllRecords(path, options.open);
+    QVERIFY(records[0][0] == (OwnedValue{ValueType::Text, text}));
+    QVERIFY(records[0][1] == (OwnedValue{ValueType::Binary, binary}));
 }
 
 QTEST_GUILESS_MAIN(DbfMemoTest)

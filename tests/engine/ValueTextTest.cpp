@@ -1,8 +1,27 @@
 #include "ValueText.h"
+#include "ValuePieces.h"
 
 #include <QTest>
 
+#include <vector>
+
 using namespace tabrivel;
+
+namespace {
+
+class FixedPieces final : public ValuePieces {
+public:
+    explicit FixedPieces(std::vector<std::string_view> pieces) : pieces_(std::move(pieces)) {}
+    void forEach(const std::function<void(std::string_view)>& take) override {
+        for (const auto piece : pieces_)
+            take(piece);
+    }
+
+private:
+    std::vector<std::string_view> pieces_;
+};
+
+} // namespace
 
 class ValueTextTest : public QObject {
     Q_OBJECT
@@ -73,6 +92,20 @@ private slots:
             QVERIFY2(text.contains("1987"), qPrintable(locale.name() + ": " + text));
             QVERIFY2(!text.remove("''").contains('\''), qPrintable(locale.name() + ": " + text));
         }
+    }
+
+    // A value in pieces is escaped as if it were whole, and the room reserved for it is
+    // exactly what it takes: apostrophes doubled, NULs left out, bytes as hex.
+    void piecesAreEscapedAsOneValue() {
+        using namespace std::string_view_literals;
+        FixedPieces text({"it'", "s\0 a"sv, "", "'"});
+        const Value textValue = Value::inPieces(ValueType::Text, text);
+        QCOMPARE(ValueText(textValue, ValueFormat()), std::string("it''s a''"));
+        QCOMPARE(ValueTextLengthBound(textValue), std::string("it''s a''").size());
+        FixedPieces bytes({"\x01\xAB"sv, "\0"sv});
+        const Value binaryValue = Value::inPieces(ValueType::Binary, bytes);
+        QCOMPARE(ValueText(binaryValue, ValueFormat()), std::string("01AB00"));
+        QCOMPARE(ValueTextLengthBound(binaryValue), 6u);
     }
 };
 

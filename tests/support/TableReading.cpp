@@ -1,6 +1,7 @@
 #include "TableReading.h"
 
 #include "TableError.h"
+#include "ValuePieces.h"
 
 namespace tabrivel::testing {
 namespace {
@@ -8,8 +9,12 @@ namespace {
 void ReadInto(TableSource& source, std::vector<OwnedRecord>& records) {
     while (source.next()) {
         OwnedRecord record;
-        for (const auto& value : source.values())
-            record.push_back({value.type, std::string(value.text)});
+        for (const auto& value : source.values()) {
+            std::string text(value.text);
+            if (value.pieces)
+                value.pieces->forEach([&text](std::string_view piece) { text += piece; });
+            record.push_back({value.type, std::move(text)});
+        }
         records.push_back(std::move(record));
     }
 }

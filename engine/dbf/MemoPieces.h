@@ -1,0 +1,31 @@
+#pragma once
+
+#include "MemoFile.h"
+#include "TextDecoder.h"
+#include "ValuePieces.h"
+
+#include <string>
+
+namespace tabrivel::dbf {
+
+// A long memo read from its file and decoded one window at a time whenever its
+// statement asks for it, so that only the statement ever holds it whole.
+class MemoPieces final : public ValuePieces {
+public:
+    // Raw bytes per piece: the fixed window a long memo costs beyond its statement.
+    static constexpr std::size_t kPieceLength = 1024 * 1024;
+
+    // The memo at `extent`, decoded by `text`, or as raw bytes when `text` is null.
+    void point(MemoFile& memo, const MemoFile::Extent& extent, TextDecoder* text);
+
+    void forEach(const std::function<void(std::string_view)>& take) override;
+
+private:
+    MemoFile* memo_ = nullptr;
+    MemoFile::Extent extent_;
+    TextDecoder* text_ = nullptr;
+    std::string raw_;
+    std::string decoded_;
+};
+
+} // namespace tabrivel::dbf
