@@ -73,8 +73,11 @@ bool CellMaker::fitsColumn(const Value& value, const PlannedColumn& column) cons
 
 Cell CellMaker::make(const Value& value, const PlannedColumn& column, std::string& scratch) const {
     if (value.pieces) {
-        // A very long memo comes in pieces; a cell of a script row or a bound
-        // parameter holds it whole.
+        // A very long memo goes on in its pieces; only trimming needs it whole.
+        if (value.type == ValueType::Binary)
+            return {Cell::Kind::Binary, {}, false, value.pieces};
+        if (!load_.trim)
+            return {Cell::Kind::Text, {}, false, value.pieces};
         scratch.clear();
         value.pieces->forEach([&scratch](std::string_view piece) { scratch += piece; });
         return make(Value::of(value.type, scratch), column, scratch);

@@ -23,6 +23,9 @@ struct Cell {
     Kind kind = Kind::Null;
     std::string_view text;
     bool truth = false;
+    // A very long memo, text or binary, still in the reader's pieces (`text` is empty):
+    // a writer takes them one by one, so the memo is never held whole.
+    ValuePieces* pieces = nullptr;
 };
 
 // Turns the reader's values into cells as the options ask: trimming, the locale's or

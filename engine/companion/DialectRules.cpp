@@ -114,25 +114,18 @@ std::string ColumnType(Dialect dialect, const FieldDescription& field) {
     return std::string(names.longText);
 }
 
-void AppendBinaryLiteral(std::string& out, Dialect dialect, std::string_view bytes) {
+LiteralFrame BinaryLiteralFrame(Dialect dialect) {
     switch (dialect) {
     case Dialect::PostgreSql:
-        out += "'\\x";
-        AppendHex(out, bytes);
-        out.push_back('\'');
-        return;
+        return {"'\\x", "'"};
     case Dialect::SqlServer:
-        out += "0x";
-        AppendHex(out, bytes);
-        return;
+        return {"0x", ""};
     case Dialect::Window:
     case Dialect::Sqlite:
     case Dialect::MySql:
         break;
     }
-    out += "X'";
-    AppendHex(out, bytes);
-    out.push_back('\'');
+    return {"X'", "'"};
 }
 
 std::string_view BooleanLiteral(Dialect dialect, bool value) {

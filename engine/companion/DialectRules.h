@@ -27,8 +27,13 @@ const DialectRules& RulesOf(Dialect dialect);
 // The column type of a field under --types.
 std::string ColumnType(Dialect dialect, const FieldDescription& field);
 
-// A binary value as a literal of the dialect's binary type.
-void AppendBinaryLiteral(std::string& out, Dialect dialect, std::string_view bytes);
+// What stands before and after the hexadecimal digits of a binary literal of the
+// dialect's binary type.
+struct LiteralFrame {
+    std::string_view open;
+    std::string_view close;
+};
+LiteralFrame BinaryLiteralFrame(Dialect dialect);
 
 // A logical value as a literal the dialect's boolean column takes.
 std::string_view BooleanLiteral(Dialect dialect, bool value);

@@ -47,18 +47,27 @@ void AppendWithCarriageReturns(std::string& out, std::string_view text,
     AppendEscapedText(out, text.substr(start));
 }
 
-void AppendTextLiteral(std::string& out, std::string_view text, const LoadOptions& load) {
+void AppendTextBody(std::string& out, std::string_view text, const LoadOptions& load) {
     const DialectRules& rules = RulesOf(load.dialect);
-    if (rules.unicodeLiterals)
-        out.push_back('N');
-    out.push_back('\'');
     if (rules.backslashEscapes)
         AppendBackslashEscapedText(out, text);
     else if (!rules.carriageReturn.empty() && text.find('\r') != std::string_view::npos)
         AppendWithCarriageReturns(out, text, rules.carriageReturn);
     else
         AppendEscapedText(out, text);
-    out.push_back('\'');
+}
+
+LiteralFrame SqlFrame(const Cell& cell, const LoadOptions& load) {
+    if (cell.kind == Cell::Kind::Binary)
+        return load.types ? BinaryLiteralFrame(load.dialect) : LiteralFrame{"'", "'"};
+    return {RulesOf(load.dialect).unicodeLiterals ? "N'" : "'", "'"};
+}
+
+void AppendFramed(std::string& out, const Cell& cell, const LoadOptions& load) {
+    const LiteralFrame frame = CellFrame(cell, load);
+    out += frame.open;
+    AppendCellBody(out, cell, cell.text, load);
+    out += frame.close;
 }
 
 void AppendQuoted(std::string& out, std::string_view text) {
@@ -99,7 +108,8 @@ void AppendSqlLiteral(std::string& out, const Cell& cell, const LoadOptions& loa
         out += "NULL";
         return;
     case Cell::Kind::Text:
-        AppendTextLiteral(out, cell.text, load);
+    case Cell::Kind::Binary:
+        AppendFramed(out, cell, load);
         return;
     case Cell::Kind::Formed:
         AppendQuoted(out, cell.text);
@@ -109,15 +119,6 @@ void AppendSqlLiteral(std::string& out, const Cell& cell, const LoadOptions& loa
             out += BooleanLiteral(load.dialect, cell.truth);
         else
             AppendQuoted(out, cell.text);
-        return;
-    case Cell::Kind::Binary:
-        if (load.types) {
-            AppendBinaryLiteral(out, load.dialect, cell.text);
-        } else {
-            out.push_back('\'');
-            AppendHex(out, cell.text);
-            out.push_back('\'');
-        }
         return;
     }
 }
@@ -136,12 +137,28 @@ void AppendCopyField(std::string& out, const Cell& cell, const LoadOptions& load
         out += load.types ? (cell.truth ? "t" : "f") : cell.text;
         return;
     case Cell::Kind::Binary:
-        // bytea's hex input form; its backslash is itself escaped in the COPY text.
-        if (load.types)
-            out += "\\\\x";
-        AppendHex(out, cell.text);
+        AppendFramed(out, cell, load);
         return;
     }
+}
+
+LiteralFrame CellFrame(const Cell& cell, const LoadOptions& load) {
+    if (!load.copy)
+        return SqlFrame(cell, load);
+    // bytea's hex input form; its backslash is itself escaped in the COPY text.
+    if (cell.kind == Cell::Kind::Binary && load.types)
+        return {"\\\\x", ""};
+    return {};
+}
+
+void AppendCellBody(std::string& out, const Cell& cell, std::string_view piece,
+                    const LoadOptions& load) {
+    if (cell.kind == Cell::Kind::Binary)
+        AppendHex(out, piece);
+    else if (load.copy)
+        AppendCopyText(out, piece);
+    else
+        AppendTextBody(out, piece, load);
 }
 
 } // namespace tabrivel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CellValue.h"
+#include "DialectRules.h"
 #include "LoadOptions.h"
 
 #include <string>
@@ -12,5 +13,13 @@ void AppendSqlLiteral(std::string& out, const Cell& cell, const LoadOptions& loa
 
 // A cell as a field of PostgreSQL's COPY text form.
 void AppendCopyField(std::string& out, const Cell& cell, const LoadOptions& load);
+
+// A text or binary cell's literal in three parts: what stands before its value, the
+// value's text (or bytes) in that literal's escaping, and what stands after it. Together
+// they write what AppendSqlLiteral or AppendCopyField writes; apart, they let a value
+// that comes in pieces be written piece by piece.
+LiteralFrame CellFrame(const Cell& cell, const LoadOptions& load);
+void AppendCellBody(std::string& out, const Cell& cell, std::string_view piece,
+                    const LoadOptions& load);
 
 } // namespace tabrivel

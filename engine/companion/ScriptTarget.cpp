@@ -2,6 +2,7 @@
 
 #include "DialectRules.h"
 #include "ScriptLiterals.h"
+#include "ValuePieces.h"
 
 namespace tabrivel {
 namespace {
@@ -39,7 +40,7 @@ void ScriptTarget::addRow(std::span<const Cell> cells) {
     std::string& out = sink_.buffer();
     if (load_.copy) {
         for (const Cell& cell : cells) {
-            AppendCopyField(out, cell, load_);
+            appendCell(cell);
             out.push_back('\t');
         }
         if (!cells.empty())
@@ -51,7 +52,7 @@ void ScriptTarget::addRow(std::span<const Cell> cells) {
     out += pendingRows_ == 0 ? std::string_view(insertPrefix_) : std::string_view(",");
     out.push_back('(');
     for (const Cell& cell : cells) {
-        AppendSqlLiteral(out, cell, load_);
+        appendCell(cell);
         out.push_back(',');
     }
     if (out.back() == ',')
@@ -59,6 +60,26 @@ void ScriptTarget::addRow(std::span<const Cell> cells) {
     out.push_back(')');
     if (++pendingRows_ == load_.batch)
         flushRows();
+}
+
+void ScriptTarget::appendCell(const Cell& cell) {
+    std::string& out = sink_.buffer();
+    if (!cell.pieces) {
+        if (load_.copy)
+            AppendCopyField(out, cell, load_);
+        else
+            AppendSqlLiteral(out, cell, load_);
+        return;
+    }
+    // Each piece goes out as soon as the buffer is full, so a memo of hundreds of
+    // megabytes costs its pieces, not its whole text, whatever the row around it.
+    const LiteralFrame frame = CellFrame(cell, load_);
+    out += frame.open;
+    cell.pieces->forEach([&](std::string_view piece) {
+        AppendCellBody(out, cell, piece, load_);
+        sink_.maybeFlush();
+    });
+    out += frame.close;
 }
 
 void ScriptTarget::flushRows() {

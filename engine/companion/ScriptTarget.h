@@ -23,6 +23,7 @@ public:
 
 private:
     void writeStatement(std::string_view text);
+    void appendCell(const Cell& cell);
     void flushRows();
 
     ScriptSink& sink_;

@@ -1,5 +1,7 @@
 #include "SqliteTarget.h"
 
+#include "ValuePieces.h"
+
 #include "ValueText.h"
 
 #include <sqlite3.h>
@@ -91,6 +93,17 @@ void SqliteTarget::beginTable(const TablePlan& plan) {
     insert_.reset(raw);
 }
 
+// A bound parameter takes its value whole: a memo in pieces is joined into `into`,
+// which stays as it is until the row is stepped.
+Cell SqliteTarget::Whole(const Cell& cell, std::string& into) {
+    into.clear();
+    cell.pieces->forEach([&into](std::string_view piece) { into += piece; });
+    Cell whole = cell;
+    whole.text = into;
+    whole.pieces = nullptr;
+    return whole;
+}
+
 void SqliteTarget::bind(int index, const Cell& cell) {
     sqlite3_stmt* statement = insert_.get();
     switch (cell.kind) {
@@ -132,8 +145,9 @@ void SqliteTarget::bind(int index, const Cell& cell) {
 }
 
 void SqliteTarget::addRow(std::span<const Cell> cells) {
+    wholes_.resize(cells.size());
     for (std::size_t i = 0; i < cells.size(); ++i)
-        bind(static_cast<int>(i + 1), cells[i]);
+        bind(static_cast<int>(i + 1), cells[i].pieces ? Whole(cells[i], wholes_[i]) : cells[i]);
     if (sqlite3_step(insert_.get()) != SQLITE_DONE)
         fail("INSERT");
     sqlite3_reset(insert_.get());

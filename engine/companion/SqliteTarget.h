@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -39,7 +40,10 @@ private:
     std::unique_ptr<sqlite3_stmt, Closer> insert_;
     LoadOptions load_;
     bool replace_;
+    static Cell Whole(const Cell& cell, std::string& into);
+
     std::string scratch_;
+    std::vector<std::string> wholes_; // memos in pieces, joined for the row being bound
 };
 
 } // namespace tabrivel

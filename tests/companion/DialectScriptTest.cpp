@@ -158,6 +158,8 @@ private slots:
         QTest::addRow("postgresql copy") << QStringList{"--copy", "--names"};
         QTest::addRow("mysql batches") << QStringList{"--dialect", "mysql", "--batch", "2"};
         QTest::addRow("sqlite typed") << QStringList{"--dialect", "sqlite", "--types", "--null"};
+        QTest::addRow("window text") << QStringList{};
+        QTest::addRow("trimmed, so joined first") << QStringList{"--trim", "--dialect", "mysql"};
     }
     void aLongMemoArrivesWhole() {
         QFETCH(QStringList, options);
