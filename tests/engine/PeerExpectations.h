@@ -21,6 +21,10 @@ struct PeerCell {
 // fixture root; empty when no peer states any.
 std::vector<PeerCell> PeerCells(const QString& root, const QString& relative);
 
+// A fixture named by its peer's folder and its file name, wherever the peer keeps it:
+// "infused__dbf/mazovia.dbf" for infused__dbf/<its test folders>/mazovia.dbf.
+QString PeerKey(const QString& relativePath);
+
 // The visible field names of a dBase III style table, in order (no _NullFlags).
 QStringList FieldNames(const QString& path);
 

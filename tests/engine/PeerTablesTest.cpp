@@ -52,10 +52,6 @@ const std::map<QString, std::set<std::pair<int, int>>>& Disagreements() {
     return cells;
 }
 
-QString PeerKey(const QString& relativePath) {
-    return relativePath.section('/', 0, 0) + '/' + relativePath.section('/', -1);
-}
-
 QString FixtureRoot() {
     return qEnvironmentVariable("TABRIVEL_PEER_FIXTURES");
 }
