@@ -1,8 +1,7 @@
 #include "Conversion.h"
 
 #include "SqlText.h"
-
-#include <new>
+#include "TableConversion.h"
 
 namespace tabrivel {
 
@@ -20,29 +19,24 @@ std::vector<TableWarning> WarningsOf(const TableSource& table) {
 std::vector<TableWarning> ConvertTable(const std::filesystem::path& path, std::string_view baseName,
                                        const ConversionOptions& options, const ValueFormat& format,
                                        const StatementSink& sink) {
+    TableConversion conversion(path, std::string(baseName), options.open);
     const std::string closing = ClosingDelimiterFor(options.delimiter);
-    const std::unique_ptr<TableSource> table = OpenTable(path, options.open);
-    if (options.createTable) {
-        sink(CreateTableStatement(options.delimiter, closing, options.tableName, baseName,
-                                  table->fieldCount(), options.semicolon));
-    }
-    const std::string name =
-        QualifiedTableName(options.delimiter, closing, options.tableName, baseName);
+    const StatementForm form{options.tableName, options.delimiter, closing, options.semicolon};
     std::string statement;
-    while (table->next()) {
-        statement.clear();
-        try {
-            AppendInsertStatement(statement, name, table->values(), options.semicolon, format);
-        } catch (const std::bad_alloc&) {
-            throw OutOfMemoryError(table->name(), table->recordNumber());
-        }
+    if (options.createTable) {
+        conversion.appendCreateTable(statement, form);
+        sink(statement);
+    }
+    for (statement.clear(); conversion.appendNextInsert(statement, form, format);
+         statement.clear()) {
         sink(statement);
         // A statement that carried a long memo leaves its room behind; the next long
         // one sizes its own.
         if (statement.capacity() > kKeptStatementRoom)
             std::string().swap(statement);
     }
-    return WarningsOf(*table);
+    const auto warnings = conversion.warnings();
+    return {warnings.begin(), warnings.end()};
 }
 
 std::vector<TableWarning> CheckTable(const std::filesystem::path& path,

@@ -134,15 +134,16 @@ void ReserveForPieces(std::string& out, std::string_view qualifiedName,
 } // namespace
 
 void AppendInsertStatement(std::string& out, std::string_view qualifiedName,
-                           std::span<const Value> values, bool semicolon,
-                           const ValueFormat& format) {
-    ReserveForPieces(out, qualifiedName, values);
+                           std::span<const Value> values, bool semicolon, const ValueFormat& format,
+                           const std::function<void()>& pieceWritten) {
+    if (!pieceWritten)
+        ReserveForPieces(out, qualifiedName, values);
     out += "INSERT INTO ";
     out += qualifiedName;
     out += " VALUES (";
     for (const Value& value : values) {
         out.push_back('\'');
-        AppendValueText(out, value, format);
+        AppendValueText(out, value, format, &pieceWritten);
         out += "',";
     }
     CloseList(out, semicolon);

@@ -3,6 +3,7 @@
 #include "Value.h"
 #include "ValueText.h"
 
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -31,9 +32,11 @@ std::string InsertStatement(std::string_view opening, std::string_view closing,
                             std::span<const Value> values, bool semicolon,
                             const ValueFormat& format);
 
-// The hot-path form: appends to `out` given the already built qualified name.
+// The hot-path form: appends to `out` given the already built qualified name. With
+// `pieceWritten`, a value in pieces calls it after each piece, so the caller can write
+// `out` away as it grows; without it, `out` is sized once for the whole statement.
 void AppendInsertStatement(std::string& out, std::string_view qualifiedName,
-                           std::span<const Value> values, bool semicolon,
-                           const ValueFormat& format);
+                           std::span<const Value> values, bool semicolon, const ValueFormat& format,
+                           const std::function<void()>& pieceWritten = {});
 
 } // namespace tabrivel

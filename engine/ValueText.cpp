@@ -244,11 +244,14 @@ std::size_t ValueTextLengthBound(const Value& value) {
     return length;
 }
 
-void AppendValueText(std::string& out, const Value& value, const ValueFormat& format) {
+void AppendValueText(std::string& out, const Value& value, const ValueFormat& format,
+                     const std::function<void()>* pieceWritten) {
     if (value.pieces) {
         // Each piece is a value of the same type: text or binary, never a formatted one.
-        value.pieces->forEach([&out, &value, &format](std::string_view piece) {
+        value.pieces->forEach([&out, &value, &format, pieceWritten](std::string_view piece) {
             AppendValueText(out, Value::of(value.type, piece), format);
+            if (pieceWritten && *pieceWritten)
+                (*pieceWritten)();
         });
         return;
     }

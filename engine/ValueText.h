@@ -5,6 +5,7 @@
 #include <QLocale>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,8 @@ void AppendHex(std::string& out, std::string_view bytes);
 // At least the length AppendValueText adds for `value`: exact for a value in pieces
 // (which it reads once to count), a generous bound for any other.
 std::size_t ValueTextLengthBound(const Value& value);
-void AppendValueText(std::string& out, const Value& value, const ValueFormat& format);
+// `pieceWritten`, when given, is called after each piece of a value in pieces.
+void AppendValueText(std::string& out, const Value& value, const ValueFormat& format,
+                     const std::function<void()>* pieceWritten = nullptr);
 
 } // namespace tabrivel
