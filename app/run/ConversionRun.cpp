@@ -8,6 +8,7 @@
 #include "ResultsListModel.h"
 #include "SqlText.h"
 #include "StatementTrap.h"
+#include "TableConversion.h"
 #include "TableSource.h"
 
 #include <QLocale>
@@ -60,20 +61,21 @@ struct ConversionRun::Pass {
     QString path;
     QString fileName;
     std::string baseName;
-    std::unique_ptr<TableSource> table;
+    std::unique_ptr<TableConversion> table;
     // For each of the table's warnings so far, the statement at which it appeared.
     std::vector<int> warningStatements;
     qint64 row = 0;
-    // The table-name option the qualified name was last built from, so that an unchanged
-    // option costs one comparison per statement.
+    // The table-name option as last read, and in UTF-8, so that an unchanged option costs
+    // one comparison per statement.
     QString nameOption;
-    std::string qualifiedName;
-    bool nameBuilt = false;
+    std::string tableName;
+    bool nameRead = false;
     std::string statement;
 };
 
 ConversionRun::ConversionRun(MainWindow& window)
-    : window_(window), format_(ValueFormat::fromLocale(QLocale::system())) {}
+    : window_(window), format_(ValueFormat::fromLocale(QLocale::system())),
+      opener_([](const std::filesystem::path& path) { return OpenTable(path); }) {}
 
 ConversionRun::~ConversionRun() = default;
 
@@ -149,9 +151,12 @@ ConversionRun::Outcome ConversionRun::convertFile(Pass& pass, int index) {
 
 void ConversionRun::openTable(Pass& pass) {
     pass.table.reset();
-    pass.nameBuilt = false;
+    pass.nameRead = false;
     pass.warningStatements.clear();
-    pass.trap.run(150, [&] { pass.table = OpenTable(NativePath(pass.path)); });
+    pass.trap.run(150, [&] {
+        pass.table =
+            std::make_unique<TableConversion>(opener_(NativePath(pass.path)), pass.baseName);
+    });
     noteWarnings(pass, 150);
 }
 
@@ -184,12 +189,11 @@ void ConversionRun::appendCreateTable(Pass& pass) {
     trap.run(158, [&] { tableName = Utf8(window_.tableName()); });
     if (!trap.test(160, [&] { return window_.createTable(); }))
         return;
-    int fields = 0;
-    trap.run(162, [&] { fields = pass.table->fieldCount(); });
+    trap.run(162, [&] { pass.statement.clear(); });
     trap.run(172, [&] {
-        pass.results.append(CreateTableStatement(pass.opening, pass.closing, tableName,
-                                                 pass.baseName, fields,
-                                                 window_.includeSemicolon()));
+        pass.table->appendCreateTable(
+            pass.statement, {tableName, pass.opening, pass.closing, window_.includeSemicolon()});
+        pass.results.append(pass.statement);
     });
 }
 
@@ -208,7 +212,8 @@ ConversionRun::Outcome ConversionRun::convertRecords(Pass& pass) {
         trap.run(184, [&] { pass.bar.setRowCaption(pass.row, pass.fileName); });
         if (pass.row % 1000 == 0 && !yield())
             return Outcome::WindowClosing;
-        appendInsert(pass);
+        if (!appendInsert(pass))
+            break;
         const bool read = trap.run(204, [&] { atEnd = !pass.table->next(); });
         noteWarnings(pass, 204);
         if (!read)
@@ -218,23 +223,35 @@ ConversionRun::Outcome ConversionRun::convertRecords(Pass& pass) {
     return Outcome::Carried;
 }
 
-void ConversionRun::appendInsert(Pass& pass) {
+// False when the statement could not be made for want of memory: the table ends there,
+// as it does when a record cannot be read.
+bool ConversionRun::appendInsert(Pass& pass) {
     StatementTrap& trap = pass.trap;
     trap.run(190, [&] {
         const QString option = window_.tableName();
-        if (!pass.nameBuilt || option != pass.nameOption) {
-            pass.qualifiedName =
-                QualifiedTableName(pass.opening, pass.closing, Utf8(option), pass.baseName);
+        if (!pass.nameRead || option != pass.nameOption) {
+            pass.tableName = Utf8(option);
             pass.nameOption = option;
-            pass.nameBuilt = true;
+            pass.nameRead = true;
         }
         pass.statement.clear();
     });
+    bool outOfMemory = false;
     trap.run(202, [&] {
-        AppendInsertStatement(pass.statement, pass.qualifiedName, pass.table->values(),
-                              window_.includeSemicolon(), format_);
-        pass.results.append(pass.statement);
+        try {
+            pass.table->appendInsert(
+                pass.statement,
+                {pass.tableName, pass.opening, pass.closing, window_.includeSemicolon()}, format_);
+            pass.results.append(pass.statement);
+        } catch (const std::bad_alloc&) {
+            outOfMemory = true;
+            throw pass.table->outOfMemoryError();
+        } catch (const TableError&) {
+            outOfMemory = true;
+            throw;
+        }
     });
+    return !outOfMemory;
 }
 
 void ConversionRun::showMessage(const QString& text) {

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -23,6 +24,8 @@ class ConversionRun {
 public:
     // Called at every yield, just before the window handles its pending events.
     using YieldObserver = std::function<void()>;
+    // Opens a table of the input list; OpenTable unless replaced.
+    using TableOpener = std::function<std::unique_ptr<TableSource>(const std::filesystem::path&)>;
 
     explicit ConversionRun(MainWindow& window);
     ~ConversionRun();
@@ -30,6 +33,7 @@ public:
     // How numbers and dates are written; the system locale's unless replaced.
     void setValueFormat(ValueFormat format) { format_ = std::move(format); }
     void setYieldObserver(YieldObserver observer) { observer_ = std::move(observer); }
+    void setTableOpener(TableOpener opener) { opener_ = std::move(opener); }
 
     bool isConverting() const { return isConverting_; }
 
@@ -47,13 +51,14 @@ private:
     void reportWarnings(Pass& pass);
     void appendCreateTable(Pass& pass);
     Outcome convertRecords(Pass& pass);
-    void appendInsert(Pass& pass);
+    bool appendInsert(Pass& pass);
     void showMessage(const QString& text);
     bool yield();
 
     MainWindow& window_;
     ValueFormat format_;
     YieldObserver observer_;
+    TableOpener opener_;
     bool isConverting_ = false;
 };
 

@@ -4,6 +4,8 @@
 #include "ErrorReport.h"
 #include "InputListModel.h"
 #include "ResultsListModel.h"
+#include "TableSource.h"
+#include "ValuePieces.h"
 #include "WindowFixture.h"
 
 #include <QCheckBox>
@@ -11,6 +13,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
+
+#include <new>
 
 using namespace tabrivel;
 using tabrivel::testing::DbfWriter;
@@ -155,6 +159,41 @@ private:
     QStringList& painted_;
 };
 
+// A memo too long for the memory there is: asking for its pieces runs out of memory.
+class StarvedPieces final : public ValuePieces {
+public:
+    void forEach(const std::function<void(std::string_view)>&) override { throw std::bad_alloc(); }
+};
+
+// A real table, except that one of its records carries a memo that cannot be held.
+class StarvedRecordTable final : public TableSource {
+public:
+    StarvedRecordTable(std::unique_ptr<TableSource> real, std::uint64_t starvedRecord)
+        : real_(std::move(real)), starvedRecord_(starvedRecord) {}
+
+    int fieldCount() const override { return real_->fieldCount(); }
+    std::span<const FieldDescription> fields() const override { return real_->fields(); }
+    std::uint64_t recordCount() const override { return real_->recordCount(); }
+    bool next() override {
+        if (!real_->next())
+            return false;
+        values_.assign(real_->values().begin(), real_->values().end());
+        if (real_->recordNumber() == starvedRecord_)
+            values_.back() = Value::inPieces(ValueType::Text, pieces_);
+        return true;
+    }
+    std::span<const Value> values() const override { return values_; }
+    std::uint64_t recordNumber() const override { return real_->recordNumber(); }
+    std::string name() const override { return real_->name(); }
+    std::span<const TableWarning> warnings() const override { return real_->warnings(); }
+
+private:
+    std::unique_ptr<TableSource> real_;
+    std::uint64_t starvedRecord_;
+    StarvedPieces pieces_;
+    std::vector<Value> values_;
+};
+
 } // namespace
 
 class ConversionRunTest : public QObject {
@@ -174,6 +213,7 @@ private slots:
     void unreadableTableIsReportedOnceAndSkipped_data();
     void unreadableTableIsReportedOnceAndSkipped();
     void lossyTableIsReportedOnceAfterItsRows();
+    void statementOutOfMemoryEndsItsTable();
     void closingTheWindowEndsTheRun();
     void windowDestroyedDuringARunIsNotTouched();
     void captionIsShownAsWritten_data();
@@ -446,6 +486,34 @@ void ConversionRunTest::lossyTableIsReportedOnceAfterItsRows() {
     QCOMPARE(AllResults(*run.window).mid(1, 2),
              (QStringList{"INSERT INTO [T_lossy] VALUES ('0001','');",
                           "INSERT INTO [T_lossy] VALUES ('0002','');"}));
+}
+
+// A statement that cannot be made for want of memory is reported as the companion reports
+// it, naming the record and the table; that table ends there and the run goes on.
+void ConversionRunTest::statementOutOfMemoryEndsItsTable() {
+    RunFixture run;
+    const QString starved = run.table("starved.dbf", 3);
+    run.add(starved);
+    run.add(run.table("c.dbf", 1));
+    run.window->conversion().setTableOpener([](const std::filesystem::path& path) {
+        auto table = OpenTable(path);
+        return path.filename() == "starved.dbf"
+                   ? std::make_unique<StarvedRecordTable>(std::move(table), 2)
+                   : std::move(table);
+    });
+
+    run.start();
+
+    const QList<ShownBox> boxes = run.prompts.script.messages();
+    QCOMPARE(boxes.size(), 2);
+    QCOMPARE(boxes[0].title, kErrorBoxTitle);
+    QVERIFY2(boxes[0].text.contains(Location::PushButton2 + "at line 202\r\r"),
+             qPrintable(boxes[0].text));
+    QVERIFY2(boxes[0].text.contains("out of memory while reading record 2 of starved.dbf"),
+             qPrintable(boxes[0].text));
+    QCOMPARE(boxes[1].text, "Done.");
+    QCOMPARE(AllResults(*run.window), (QStringList{Create("[T_starved]"), Insert("[T_starved]", 1),
+                                                   Create("[T_c]"), Insert("[T_c]", 1)}));
 }
 
 void ConversionRunTest::closingTheWindowEndsTheRun() {
