@@ -37,6 +37,9 @@ public:
     // `scratch` holds the formed text when the value needs one; it must outlive the cell.
     Cell make(const Value& value, const PlannedColumn& column, std::string& scratch) const;
 
+    // How numbers and dates are written: the locale's, or the C forms when asked.
+    const ValueFormat& valueFormat() const { return locale_; }
+
     // A null value as the writer should write it: NULL, or the empty text.
     bool nullIsNull(const PlannedColumn& column) const;
 

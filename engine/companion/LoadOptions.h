@@ -23,6 +23,13 @@ struct LoadOptions {
 
     // Numbers and dates in the C locale's forms, whatever the user's locale.
     bool localeFree() const { return iso || types; }
+
+    // Nothing asked beyond the window's four options (and the form of numbers and dates):
+    // the script is the window's own text.
+    bool windowForm() const {
+        return dialect == Dialect::Window && !transaction && batch == 1 && !nulls && !names &&
+               !types && !trim && !copy;
+    }
 };
 
 } // namespace tabrivel

@@ -22,6 +22,13 @@ void ScriptTarget::writeStatement(std::string_view text) {
     out += kLineEnd;
 }
 
+ScriptSink* ScriptTarget::beginWindowTable() {
+    if (!load_.windowForm())
+        return nullptr;
+    ++tablesBegun_;
+    return &sink_;
+}
+
 void ScriptTarget::beginTable(const TablePlan& plan) {
     ++tablesBegun_;
     if (load_.transaction)

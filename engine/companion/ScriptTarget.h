@@ -13,6 +13,7 @@ class ScriptTarget final : public TableTarget {
 public:
     ScriptTarget(ScriptSink& sink, const ConversionOptions& options, const LoadOptions& load);
 
+    ScriptSink* beginWindowTable() override;
     void beginTable(const TablePlan& plan) override;
     void addRow(std::span<const Cell> cells) override;
     void endTable() override;

@@ -1,5 +1,8 @@
 #include "TableLoad.h"
 
+#include "ScriptSink.h"
+#include "SqlText.h"
+#include "TableConversion.h"
 #include "TableError.h"
 
 #include <new>
@@ -38,17 +41,51 @@ void LoadRecords(TableSource& table, const TablePlan& plan, const TableLoadConte
     }
 }
 
+constexpr std::string_view kLineEnd = "\r\n";
+
+// The window's own statements, each ended by CR LF, made by the conversion the window runs
+// so that the two cannot differ by a byte.
+void WriteWindowStatements(TableConversion& conversion, ScriptSink& sink,
+                           const TableLoadContext& context) {
+    const ConversionOptions& options = context.options;
+    const std::string closing = ClosingDelimiterFor(options.delimiter);
+    const StatementForm form{options.tableName, options.delimiter, closing, options.semicolon};
+    const ValueFormat& format = context.cells.valueFormat();
+    std::string& out = sink.buffer();
+    conversion.setPieceWritten([&sink] { sink.maybeFlush(); });
+    if (options.createTable) {
+        conversion.appendCreateTable(out, form);
+        out += kLineEnd;
+    }
+    while (conversion.appendNextInsert(out, form, format)) {
+        out += kLineEnd;
+        sink.maybeFlush();
+        if (context.progress)
+            context.progress->recordDone();
+    }
+}
+
+// Cell by cell, for every form beyond the window's own.
+void LoadCells(TableSource& table, std::string_view baseName, const TableLoadContext& context) {
+    const TablePlan plan = PlanTable(baseName, table.fields(), context.options, context.load);
+    context.target.beginTable(plan);
+    LoadRecords(table, plan, context);
+}
+
 } // namespace
 
 std::vector<TableWarning> LoadTable(const std::filesystem::path& path, std::string_view baseName,
                                     const TableLoadContext& context) {
-    const std::unique_ptr<TableSource> table = OpenTable(path, context.options.open);
-    const TablePlan plan = PlanTable(baseName, table->fields(), context.options, context.load);
+    std::unique_ptr<TableSource> opened = OpenTable(path, context.options.open);
+    TableSource& table = *opened;
+    TableConversion conversion(std::move(opened), std::string(baseName));
     if (context.progress)
-        context.progress->startTable(path.filename().string(), table->recordCount());
-    context.target.beginTable(plan);
+        context.progress->startTable(path.filename().string(), table.recordCount());
     try {
-        LoadRecords(*table, plan, context);
+        if (ScriptSink* sink = context.target.beginWindowTable())
+            WriteWindowStatements(conversion, *sink, context);
+        else
+            LoadCells(table, baseName, context);
     } catch (const TableError&) {
         context.target.endTable();
         if (context.progress)
@@ -58,7 +95,7 @@ std::vector<TableWarning> LoadTable(const std::filesystem::path& path, std::stri
     context.target.endTable();
     if (context.progress)
         context.progress->endTable();
-    const auto warnings = table->warnings();
+    const auto warnings = table.warnings();
     return {warnings.begin(), warnings.end()};
 }
 

@@ -8,6 +8,8 @@
 
 namespace tabrivel {
 
+class ScriptSink;
+
 // A table could not be written into the target (it exists already, the database
 // refused it); the run goes on with the next table.
 class TargetError : public std::runtime_error {
@@ -20,6 +22,10 @@ class TableTarget {
 public:
     virtual ~TableTarget() = default;
 
+    // Begins a table in the window's own form: its statements are made by the conversion
+    // the window runs and appended whole to the sink returned. nullptr for a target that
+    // takes the table cell by cell, through beginTable.
+    virtual ScriptSink* beginWindowTable() { return nullptr; }
     virtual void beginTable(const TablePlan& plan) = 0;
     // One record's cells, one per column; never Mismatch.
     virtual void addRow(std::span<const Cell> cells) = 0;
