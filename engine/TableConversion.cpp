@@ -32,6 +32,10 @@ bool TableConversion::next() {
     return table_->next();
 }
 
+std::span<const Value> TableConversion::values() const {
+    return table_->values();
+}
+
 void TableConversion::appendInsert(std::string& out, const StatementForm& form,
                                    const ValueFormat& format) {
     try {

@@ -46,6 +46,9 @@ public:
     // Moves to the next record; false after the last one. A TableError escapes.
     bool next();
 
+    // The current record's values, as the table source delivers them.
+    std::span<const Value> values() const;
+
     // The current record's INSERT statement. Memory that runs out on the way is an
     // OutOfMemoryError naming the record: the table ends there.
     void appendInsert(std::string& out, const StatementForm& form, const ValueFormat& format);

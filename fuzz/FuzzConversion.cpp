@@ -2,9 +2,8 @@
 
 #include "ValueChecks.h"
 
-#include "SqlText.h"
+#include "TableConversion.h"
 #include "TableError.h"
-#include "TableSource.h"
 #include "ValueText.h"
 
 #include <QLocale>
@@ -40,24 +39,27 @@ void Check(bool holds) {
         std::abort();
 }
 
+// Through the conversion every caller drives, with the options changing from statement
+// to statement as a window's may.
 void ConvertAll(const fs::path& table, const ValueFormat& format) {
-    const auto source = OpenTable(table);
-    const int fields = source->fieldCount();
-    std::string statement = CreateTableStatement("[", "]", "T", "t", fields, true);
+    TableConversion conversion(table, "t", {});
+    const int fields = conversion.fieldCount();
+    const StatementForm forms[] = {{"T", "[", "]", true}, {"T", "'", "'", false}};
+    std::string statement;
+    conversion.appendCreateTable(statement, forms[0]);
     Check(statement.find('\0') == std::string::npos);
-    const std::string name = QualifiedTableName("[", "]", "T", "t");
-    while (source->next()) {
-        const auto values = source->values();
+    for (std::size_t record = 0; conversion.next(); ++record) {
+        const auto values = conversion.values();
         Check(values.size() == static_cast<std::size_t>(fields));
         statement.clear();
-        AppendInsertStatement(statement, name, values, true, format);
+        conversion.appendInsert(statement, forms[record % 2], format);
         Check(statement.find('\0') == std::string::npos);
         Check(IsUtf8(statement));
         for (const Value& value : values)
             Check(HasPromisedForm(value));
     }
     // Every loss names what is wrong and, when it counts values, where the first was.
-    for (const TableWarning& warning : source->warnings()) {
+    for (const TableWarning& warning : conversion.warnings()) {
         Check(!warning.message().empty() && IsUtf8(warning.message()));
         Check(warning.count == 0 || !warning.lost.empty());
     }
