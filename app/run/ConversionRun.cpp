@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 namespace tabrivel {
 
