@@ -28,6 +28,7 @@ struct WindowOptions {
     QString delimiter;
     bool semicolon = true;
     bool createTable = true;
+    ValueFormat format;
 };
 
 // Every table below `folder` (the peers keep theirs in folders of their own), in a fixed
@@ -52,7 +53,7 @@ std::string WindowText(const QStringList& tables, const WindowOptions& options) 
     qobject_cast<QRadioButton*>(window->control(options.createTable ? "Option7" : "Option6"))
         ->setChecked(true);
     qobject_cast<QCheckBox*>(window->control("Check3"))->setChecked(options.semicolon);
-    window->conversion().setValueFormat(ValueFormat());
+    window->conversion().setValueFormat(options.format);
     for (const QString& table : tables)
         window->inputList().append(table);
     ClickButton(*window, "PushButton2");
@@ -72,7 +73,7 @@ std::string CompanionText(const QStringList& tables, const WindowOptions& option
     for (const QString& table : tables)
         arguments.push_back(QFile::encodeName(table).toStdString());
     QTemporaryDir folder;
-    return RunCompanionInto(folder.path(), arguments).script;
+    return RunCompanionInto(folder.path(), arguments, options.format).script;
 }
 
 // Where two texts part, with a little of each around it.
@@ -108,6 +109,7 @@ private slots:
         QTest::addColumn<QString>("delimiter");
         QTest::addColumn<bool>("semicolon");
         QTest::addColumn<bool>("createTable");
+        QTest::addColumn<QString>("locale");
         for (const char* delimiter : {"'", "\"", "[", "`", ""}) {
             for (const bool semicolon : {true, false}) {
                 for (const bool createTable : {true, false}) {
@@ -115,10 +117,14 @@ private slots:
                     const QString name = semicolon == createTable ? "Table1" : "O'Neil]`\"s";
                     QTest::addRow("<%s>%s%s", delimiter, semicolon ? ", ;" : "",
                                   createTable ? ", CREATE TABLE" : "")
-                        << name << QString(delimiter) << semicolon << createTable;
+                        << name << QString(delimiter) << semicolon << createTable << "C";
                 }
             }
         }
+        // Numbers and dates in a locale's own forms, as the user's system gives them.
+        QTest::addRow("<'>, ;, CREATE TABLE, German numbers and dates")
+            << "Table1"
+            << "'" << true << true << "de_DE";
     }
 
     void sameTextForEveryTable() {
@@ -126,7 +132,9 @@ private slots:
         QFETCH(QString, delimiter);
         QFETCH(bool, semicolon);
         QFETCH(bool, createTable);
-        const WindowOptions options{tableName, delimiter, semicolon, createTable};
+        QFETCH(QString, locale);
+        const WindowOptions options{tableName, delimiter, semicolon, createTable,
+                                    ValueFormat::fromLocale(QLocale(locale))};
         const std::string window = WindowText(tables_, options);
         QVERIFY(window.find("INSERT INTO ") != std::string::npos);
         QCOMPARE(window.find("CREATE TABLE ") != std::string::npos, createTable);
