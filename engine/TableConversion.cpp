@@ -16,7 +16,10 @@ TableConversion::TableConversion(std::unique_ptr<TableSource> table, std::string
 TableConversion::~TableConversion() = default;
 
 void TableConversion::setPieceWritten(std::function<void()> pieceWritten) {
-    pieceWritten_ = std::move(pieceWritten);
+    pieceWritten_ = [this, pieceWritten = std::move(pieceWritten)] {
+        pieceHandedOver_ = true;
+        pieceWritten();
+    };
 }
 
 int TableConversion::fieldCount() const {
@@ -38,10 +41,15 @@ std::span<const Value> TableConversion::values() const {
 
 void TableConversion::appendInsert(std::string& out, const StatementForm& form,
                                    const ValueFormat& format) {
+    const std::size_t start = out.size();
+    pieceHandedOver_ = false;
     try {
         AppendInsertStatement(out, qualifiedName(form), table_->values(), form.semicolon, format,
                               pieceWritten_);
     } catch (const std::bad_alloc&) {
+        // Half a statement would open a literal that swallows whatever follows it.
+        if (!pieceHandedOver_)
+            out.resize(start);
         throw outOfMemoryError();
     }
 }

@@ -50,7 +50,8 @@ public:
     std::span<const Value> values() const;
 
     // The current record's INSERT statement. Memory that runs out on the way is an
-    // OutOfMemoryError naming the record: the table ends there.
+    // OutOfMemoryError naming the record: the table ends there, and `out` is left as it
+    // was unless pieces of the statement had already been handed over.
     void appendInsert(std::string& out, const StatementForm& form, const ValueFormat& format);
 
     // next() and appendInsert() together; false at the end, with nothing appended.
@@ -68,6 +69,7 @@ private:
     std::unique_ptr<TableSource> table_;
     std::string baseName_;
     std::function<void()> pieceWritten_;
+    bool pieceHandedOver_ = false; // during the statement in hand
     // The options the qualified name was last built from, so that unchanged options cost
     // two comparisons per statement and no allocation.
     bool nameBuilt_ = false;

@@ -118,14 +118,24 @@ private slots:
         QVERIFY(written + out == expected);
     }
 
-    // Memory that runs out while a statement is made names the record and the table.
+    // Memory that runs out while a statement is made names the record and the table, and
+    // leaves no half statement behind, whether or not the caller writes pieces away.
+    void outOfMemoryNamesTheRecord_data() {
+        QTest::addColumn<bool>("piecewise");
+        QTest::addRow("whole statements") << false;
+        QTest::addRow("pieces written away") << true;
+    }
     void outOfMemoryNamesTheRecord() {
+        QFETCH(bool, piecewise);
         QTemporaryDir dir;
         TableConversion conversion(
             std::make_unique<StarvedRecordTable>(OpenTable(WriteLetters(dir)), 2), "letters");
+        if (piecewise)
+            conversion.setPieceWritten([] {});
         const StatementForm form{"Table1", "'", "'", true};
         std::string out;
         QVERIFY(conversion.appendNextInsert(out, form, ValueFormat()));
+        const std::string first = out;
         try {
             conversion.appendNextInsert(out, form, ValueFormat());
             QFAIL("the starved record was converted");
@@ -134,6 +144,7 @@ private slots:
             QCOMPARE(std::string(error.what()),
                      std::string("out of memory while reading record 2 of letters.dbf"));
         }
+        QCOMPARE(Q(out), Q(first));
     }
 
     void unreadableTableFailsAtOpening() {
