@@ -30,6 +30,10 @@ ScriptSink::ScriptSink(const std::string& path) {
         throw WriteFailed(file_->errorString().toStdString());
 }
 
+ScriptSink::ScriptSink(ScriptOutlet& outlet) : outlet_(&outlet) {
+    buffer_.reserve(kFlushAt + 65536);
+}
+
 // An uncommitted file is discarded with its temporary file; the earlier file stays.
 ScriptSink::~ScriptSink() {
     if (ownsStream_)
@@ -39,7 +43,9 @@ ScriptSink::~ScriptSink() {
 void ScriptSink::flush() {
     if (buffer_.empty())
         return;
-    if (file_) {
+    if (outlet_) {
+        outlet_->take(buffer_);
+    } else if (file_) {
         const auto size = static_cast<qint64>(buffer_.size());
         if (file_->write(buffer_.data(), size) != size)
             throw WriteFailed(file_->errorString().toStdString());
@@ -51,6 +57,8 @@ void ScriptSink::flush() {
 
 void ScriptSink::commit() {
     flush();
+    if (outlet_)
+        return;
     if (file_) {
         if (!file_->commit())
             throw WriteFailed(file_->errorString().toStdString());

@@ -17,6 +17,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Takes a script piece by piece for a writer that is neither a stream nor a file.
+class ScriptOutlet {
+public:
+    virtual void take(std::string_view piece) = 0;
+
+protected:
+    ~ScriptOutlet() = default;
+};
+
 // Where a script goes: standard output as it is written, or a named file that is
 // replaced only once every statement is in it.
 class ScriptSink {
@@ -26,6 +35,8 @@ public:
     // A file beside `path` that takes its place on commit() (a device or a pipe is written
     // directly). Throws WriteFailed when it cannot be created.
     explicit ScriptSink(const std::string& path);
+    // Each piece handed to `outlet` as it is flushed.
+    explicit ScriptSink(ScriptOutlet& outlet);
     ~ScriptSink();
     ScriptSink(const ScriptSink&) = delete;
     ScriptSink& operator=(const ScriptSink&) = delete;
@@ -50,6 +61,7 @@ private:
     std::FILE* stream_ = nullptr;
     bool ownsStream_ = false;
     std::unique_ptr<QSaveFile> file_;
+    ScriptOutlet* outlet_ = nullptr;
     std::string buffer_;
 };
 
