@@ -18,6 +18,9 @@ namespace {
 constexpr std::size_t kAheadBytes = 16 << 20;
 // What the table whose turn it is may hold before its worker waits for the writer.
 constexpr std::size_t kTurnBytes = 4 << 20;
+// What the table whose turn it is gathers before the writer is woken for it: small
+// tables are written once, when they are finished, at one wake-up each.
+constexpr std::size_t kWakeBytes = 64 << 10;
 // Tables taken up ahead of the one being written. Tables that fail write next to nothing,
 // so the bound on bytes alone would let thousands of them pile up.
 constexpr std::size_t kTablesAhead = 256;
@@ -83,7 +86,7 @@ public:
             const std::lock_guard lock(mutex_);
             stopped_ = true;
         }
-        changed_.notify_all();
+        roomChanged_.notify_all();
         for (std::thread& thread : threads_)
             thread.join();
         threads_.clear();
@@ -107,17 +110,17 @@ private:
     const TableOutput& writeTable(std::size_t index, const TableJobsOutput& output) {
         std::unique_lock lock(mutex_);
         turn_ = index;
-        changed_.notify_all();
+        roomChanged_.notify_all();
         TableOutput& table = outputs_[index];
         for (;;) {
-            changed_.wait(lock, [&] { return !table.pieces.empty() || table.finished; });
+            tableReady_.wait(lock, [&] { return !table.pieces.empty() || table.finished; });
             if (table.pieces.empty())
                 return table;
             std::vector<Piece> pieces;
             pieces.swap(table.pieces);
             buffered_ -= table.bytes;
             table.bytes = 0;
-            changed_.notify_all();
+            roomChanged_.notify_all();
             lock.unlock();
             WritePieces(pieces, output);
             lock.lock();
@@ -159,12 +162,13 @@ private:
         table.converted = converted;
         table.begun = target.anyTableBegun();
         table.failure = failure;
-        changed_.notify_all();
+        if (worker.index == turn_)
+            tableReady_.notify_one();
     }
 
     std::optional<std::size_t> claim() {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] {
+        roomChanged_.wait(lock, [&] {
             return stopped_ || next_ == outputs_.size() || next_ < turn_ + kTablesAhead;
         });
         if (stopped_ || next_ == outputs_.size())
@@ -177,7 +181,7 @@ private:
         Piece piece{report, std::string(bytes)};
         std::unique_lock lock(mutex_);
         TableOutput& table = outputs_[index];
-        changed_.wait(lock, [&] {
+        roomChanged_.wait(lock, [&] {
             return stopped_ ||
                    (index == turn_ ? table.bytes < kTurnBytes : buffered_ < kAheadBytes);
         });
@@ -186,12 +190,13 @@ private:
         table.pieces.push_back(std::move(piece));
         table.bytes += bytes.size();
         buffered_ += bytes.size();
-        if (index == turn_)
-            changed_.notify_all();
+        if (index == turn_ && table.bytes >= kWakeBytes)
+            tableReady_.notify_one();
     }
 
     std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable tableReady_;  // the writer waits for its table
+    std::condition_variable roomChanged_; // workers wait for room or their turn
     std::vector<TableOutput> outputs_;
     std::size_t next_ = 0;     // the next table a worker takes up
     std::size_t turn_ = 0;     // the table being written
