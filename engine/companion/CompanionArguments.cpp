@@ -64,8 +64,8 @@ const OptionEntry kOptions[] = {
     {{"sqlite"}, "Write the tables straight into the SQLite database FILE.", "FILE"},
     {{"replace"}, "With --sqlite: replace a table of the same name.", nullptr},
     {{"j", "jobs"},
-     "Convert N tables at once (default: one per core); the script is the same as with "
-     "--jobs 1. --sqlite loads one table at a time.",
+     "Convert N tables at once (default: one per core, at most 64); the script is the same "
+     "as with --jobs 1. --sqlite loads one table at a time.",
      "N"},
     {{"progress"}, "Show progress on standard error (the default when it is a terminal).", nullptr},
     {{"no-progress"}, "Show no progress.", nullptr},

@@ -6,6 +6,10 @@
 #include <cstring>
 #include <filesystem>
 
+#ifdef __linux__
+#include <fcntl.h>
+#endif
+
 namespace tabrivel {
 
 ScriptSink::ScriptSink(std::FILE* stream) : stream_(stream) {
@@ -49,10 +53,25 @@ void ScriptSink::flush() {
         const auto size = static_cast<qint64>(buffer_.size());
         if (file_->write(buffer_.data(), size) != size)
             throw WriteFailed(file_->errorString().toStdString());
+        written_ += buffer_.size();
+        startWriteBack();
     } else if (std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size()) {
         throw WriteFailed(std::strerror(errno));
     }
     buffer_.clear();
+}
+
+// The file is synced to disk before it takes the earlier one's place. Asked to start
+// storing what is written as the script grows, the disk works while the statements are
+// made, and the final sync waits for the last few megabytes instead of the whole script.
+void ScriptSink::startWriteBack() {
+#ifdef __linux__
+    if (written_ - writeBackStarted_ < kWriteBackEvery || !file_->flush())
+        return;
+    sync_file_range(file_->handle(), static_cast<off64_t>(writeBackStarted_),
+                    static_cast<off64_t>(written_ - writeBackStarted_), SYNC_FILE_RANGE_WRITE);
+    writeBackStarted_ = written_;
+#endif
 }
 
 void ScriptSink::commit() {

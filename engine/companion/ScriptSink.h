@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -58,6 +59,11 @@ private:
     // Large enough that writes cost nothing, small enough that a reader at the other end
     // of a pipe (psql, sqlite3) works while the next piece is made rather than after.
     static constexpr std::size_t kFlushAt = 64 << 10;
+    // How much of a file is written before the disk is asked to start storing it.
+    static constexpr std::uint64_t kWriteBackEvery = 8 << 20;
+    void startWriteBack();
+    std::uint64_t written_ = 0;
+    std::uint64_t writeBackStarted_ = 0;
     std::FILE* stream_ = nullptr;
     bool ownsStream_ = false;
     std::unique_ptr<QSaveFile> file_;

@@ -25,6 +25,10 @@ constexpr std::size_t kWakeBytes = 64 << 10;
 // so the bound on bytes alone would let thousands of them pile up.
 constexpr std::size_t kTablesAhead = 256;
 
+// Each worker holds its own read and write buffers, a megabyte or two: far more workers
+// than cores would cost memory and gain nothing.
+constexpr std::size_t kMostWorkers = 64;
+
 // Thrown inside a worker when the output failed and the run stops.
 struct Stopped {};
 
@@ -220,7 +224,8 @@ TableJobsOutcome RunTableJobs(std::size_t count, int workers, const TableJob& jo
 }
 
 int WorkersFor(int asked, std::size_t tables) {
-    const std::size_t workers = std::min(tables, static_cast<std::size_t>(std::max(asked, 1)));
+    const std::size_t workers =
+        std::min({tables, static_cast<std::size_t>(std::max(asked, 1)), kMostWorkers});
     return static_cast<int>(std::max<std::size_t>(workers, 1));
 }
 

@@ -42,7 +42,7 @@ TableJobsOutcome RunTableJobs(std::size_t count, int workers, const TableJob& jo
                               const ConversionOptions& options, const LoadOptions& load,
                               const TableJobsOutput& output);
 
-// Workers for a run: as many as asked, at most one per table.
+// Workers for a run: as many as asked, at most one per table and 64 in all.
 int WorkersFor(int asked, std::size_t tables);
 
 // One per core, or one when the system does not say.

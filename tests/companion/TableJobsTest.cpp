@@ -152,6 +152,7 @@ private slots:
         QCOMPARE(WorkersFor(4, 2), 2);
         QCOMPARE(WorkersFor(4, 100), 4);
         QCOMPARE(WorkersFor(4, 0), 1);
+        QCOMPARE(WorkersFor(1000, 5000), 64);
         QVERIFY(DefaultJobs() >= 1);
     }
 };
