@@ -7,10 +7,12 @@
 #include "ProcessTimer.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 namespace fs = std::filesystem;
 using namespace tabrivel::bench;
@@ -42,6 +44,31 @@ void Compare(const char* title, const Commands& commands, const fs::path& dir,
     if (floor.succeeded && tabrivel.succeeded)
         std::printf("  time over the floor's: %.2fx\n",
                     tabrivel.medianSeconds / floor.medianSeconds);
+}
+
+// What a second thread gains on this machine right now, on arithmetic alone: on a shared
+// machine the other core may be busy, and then no program gains from a second worker.
+double SecondThreadGain() {
+    auto spin = [] {
+        volatile std::uint64_t sum = 0;
+        for (std::uint64_t i = 0; i < 200'000'000; ++i)
+            sum = sum + i;
+    };
+    auto seconds = [](auto&& work) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    const double one = seconds([&] {
+        spin();
+        spin();
+    });
+    const double two = seconds([&] {
+        std::thread other(spin);
+        spin();
+        other.join();
+    });
+    return one / two;
 }
 
 // The same records as one table and as many tables of 100 records: the cost of each
@@ -91,9 +118,10 @@ void CompareManyTables(const fs::path& convert, const fs::path& single,
     if (one.succeeded && many.succeeded)
         std::printf("  many over one: %.2fx\n", many.medianSeconds / one.medianSeconds);
     if (jobs1.succeeded && jobs2.succeeded)
-        std::printf("  --jobs 2 speed-up over --jobs 1: %.2fx (file), %.2fx (/dev/null)\n",
+        std::printf("  --jobs 2 speed-up over --jobs 1: %.2fx (file), %.2fx (/dev/null); "
+                    "two threads of arithmetic alone: %.2fx\n",
                     jobs1.medianSeconds / jobs2.medianSeconds,
-                    null1.medianSeconds / null2.medianSeconds);
+                    null1.medianSeconds / null2.medianSeconds, SecondThreadGain());
 }
 
 } // namespace
