@@ -15,13 +15,17 @@ _tabrivel_convert() {
             compopt -o filenames 2>/dev/null
             COMPREPLY=($(compgen -f -- "$cur"))
             return ;;
+        -j|--jobs)
+            COMPREPLY=($(compgen -W "1 2 4 8" -- "$cur"))
+            return ;;
         --table-name|--delimiter|--batch)
             return ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "--table-name --delimiter --no-semicolon --insert-only \
             --encoding -o --output --dialect --transaction --batch --null --names --types \
-            --trim --iso --copy --sqlite --replace --progress --no-progress --help --version" \
+            --trim --iso --copy --sqlite --replace -j --jobs --progress --no-progress --help \
+            --version" \
             -- "$cur"))
         return
     fi

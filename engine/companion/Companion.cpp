@@ -5,6 +5,7 @@
 #include "ScriptTarget.h"
 #include "SqliteTarget.h"
 #include "TableError.h"
+#include "TableJobs.h"
 #include "TableLoad.h"
 
 #include <QLocale>
@@ -17,13 +18,22 @@ namespace {
 
 constexpr int kUsageError = 2;
 
+// A reason is cut at a NUL byte it may carry from a damaged table.
+std::string ReportText(const std::string& file, const std::string& reason) {
+    return "tabrivel-convert: " + std::string(file.c_str()) + ": " + reason.c_str() + "\n";
+}
+
 void Report(std::FILE* errors, const std::string& file, const std::string& reason) {
-    std::fprintf(errors, "tabrivel-convert: %s: %s\n", file.c_str(), reason.c_str());
+    std::fputs(ReportText(file, reason).c_str(), errors);
+}
+
+void Report(const ReportWriter& errors, const std::string& file, const std::string& reason) {
+    errors(ReportText(file, reason));
 }
 
 // The reader's messages begin with the name of the file they are about: the table or
 // its memo file. The report names that file once, as the user would find it.
-void ReportAbout(std::FILE* errors, const std::string& table, const std::string& file,
+void ReportAbout(const ReportWriter& errors, const std::string& table, const std::string& file,
                  std::string reason, const std::string& kind = {}) {
     const std::string prefix = file + ": ";
     if (reason.starts_with(prefix))
@@ -34,12 +44,13 @@ void ReportAbout(std::FILE* errors, const std::string& table, const std::string&
            kind.empty() ? reason : kind + ": " + reason);
 }
 
-void ReportTableError(std::FILE* errors, const std::string& table, const TableError& error) {
+void ReportTableError(const ReportWriter& errors, const std::string& table,
+                      const TableError& error) {
     ReportAbout(errors, table, error.file(), error.what());
 }
 
-void ReportWarning(std::FILE* errors, const std::string& table, const TableWarning& warning,
-                   const std::string& kind) {
+void ReportWarning(const ReportWriter& errors, const std::string& table,
+                   const TableWarning& warning, const std::string& kind) {
     ReportAbout(errors, table, warning.file, warning.message(), kind);
 }
 
@@ -63,52 +74,71 @@ public:
 
     // Every table into the target; true when every one converted.
     bool loadAll(TableTarget& target) {
+        const ReportWriter errors = [this](const std::string& text) {
+            std::fputs(text.c_str(), errors_);
+        };
+        ProgressLine* progress = showsProgress() ? &progress_ : nullptr;
         bool allConverted = true;
         for (const std::string& table : arguments_.tables)
-            allConverted = loadOne(target, table) && allConverted;
+            allConverted = loadOne(target, table, errors, progress) && allConverted;
         return allConverted;
     }
 
+    // Every table into the script, each converted whole on one of several threads and
+    // written in the order given.
+    TableJobsOutcome loadAllAtOnce(ScriptSink& sink, int workers) {
+        const TableJob job = [this](std::size_t index, TableTarget& target,
+                                    const ReportWriter& errors, ProgressLine* progress) {
+            return loadOne(target, arguments_.tables[index], errors, progress);
+        };
+        return RunTableJobs(arguments_.tables.size(), workers, job, arguments_.options,
+                            arguments_.load, {sink, errors_, showsProgress()});
+    }
+
 private:
-    bool loadOne(TableTarget& target, const std::string& table) {
+    bool showsProgress() const { return ShowsProgress(arguments_.progress, errors_); }
+
+    // Only reads what the run shares, so that several threads may convert at once.
+    bool loadOne(TableTarget& target, const std::string& table, const ReportWriter& errors,
+                 ProgressLine* progress) const {
         bool clean = true;
         const TableLoadContext context{
             arguments_.options,
             arguments_.load,
             cells_,
             target,
-            ShowsProgress(arguments_.progress, errors_) ? &progress_ : nullptr,
+            progress,
             [&](std::uint64_t record, const PlannedColumn& column, std::string_view text) {
                 clean = false;
-                Report(errors_, table,
+                Report(errors, table,
                        "record " + std::to_string(record) + ", field " + column.plainName + ": \"" +
                            std::string(text) + "\" is no " + column.type +
                            " value; written as NULL");
             }};
         try {
-            if (refusedAsLossy(table))
+            if (refusedAsLossy(table, errors))
                 return false;
             const auto warnings =
                 LoadTable(std::filesystem::path(table), TableBaseName(table), context);
             for (const TableWarning& warning : warnings)
-                ReportWarning(errors_, table, warning, "warning");
+                ReportWarning(errors, table, warning, "warning");
             return clean && warnings.empty();
         } catch (const TableError& error) {
-            ReportTableError(errors_, table, error);
+            ReportTableError(errors, table, error);
         } catch (const TargetError& error) {
-            Report(errors_, table, error.what());
+            Report(errors, table, error.what());
         }
         return false;
     }
 
     // Under --strict a table that would lose anything is refused before any of its
     // statements is written: a first pass finds the losses, so memory stays bounded.
-    bool refusedAsLossy(const std::string& table) {
+    bool refusedAsLossy(const std::string& table, const ReportWriter& errors) const {
         if (!arguments_.strict)
             return false;
         const auto warnings = CheckTable(std::filesystem::path(table), arguments_.options.open);
         for (const TableWarning& warning : warnings)
-            ReportWarning(errors_, table, warning, "refused");
+            ReportWarning(errors, table, warning, "refused");
         return !warnings.empty();
     }
 
@@ -140,8 +170,11 @@ int WriteScript(const CompanionArguments& arguments, Run& run, std::FILE* out, s
         std::unique_ptr<ScriptSink> sink =
             toFile ? std::make_unique<ScriptSink>(name) : std::make_unique<ScriptSink>(out);
         ScriptTarget target(*sink, arguments.options, arguments.load);
-        const bool allConverted = run.loadAll(target);
-        if (toFile && !target.anyTableBegun()) {
+        const int workers = WorkersFor(arguments.jobs, arguments.tables.size());
+        const TableJobsOutcome outcome = workers > 1 ? run.loadAllAtOnce(*sink, workers)
+                                                     : TableJobsOutcome{run.loadAll(target), false};
+        const bool allConverted = outcome.allConverted;
+        if (toFile && !target.anyTableBegun() && !outcome.anyTableBegun) {
             Report(errors, name,
                    earlierFile ? "no table converted; the file is left as it was"
                                : "no table converted; no file written");

@@ -1,5 +1,7 @@
 #include "CompanionArguments.h"
 
+#include "TableJobs.h"
+
 #include <QCommandLineParser>
 #include <QStringList>
 
@@ -61,6 +63,10 @@ const OptionEntry kOptions[] = {
     {{"copy"}, "PostgreSQL's COPY ... FROM stdin form (implies --dialect postgresql).", nullptr},
     {{"sqlite"}, "Write the tables straight into the SQLite database FILE.", "FILE"},
     {{"replace"}, "With --sqlite: replace a table of the same name.", nullptr},
+    {{"j", "jobs"},
+     "Convert N tables at once (default: one per core, at most 64); the script is the same "
+     "as with --jobs 1. --sqlite loads one table at a time.",
+     "N"},
     {{"progress"}, "Show progress on standard error (the default when it is a terminal).", nullptr},
     {{"no-progress"}, "Show no progress.", nullptr},
     {{"h", "help"}, "Show this text.", nullptr},
@@ -153,6 +159,13 @@ std::string TakeArguments(const QCommandLineParser& parser, CompanionArguments& 
         return {};
     if (const std::string error = TakeLoadOptions(parser, out.load); !error.empty())
         return error;
+    out.jobs = DefaultJobs();
+    if (parser.isSet("jobs")) {
+        bool number = false;
+        out.jobs = parser.value("jobs").toInt(&number);
+        if (!number || out.jobs < 1)
+            return "--jobs needs a whole number of at least 1";
+    }
     if (!out.sqliteFile.empty()) {
         if (out.load.copy || !out.outputFile.empty() || !out.options.createTable)
             return "--sqlite creates the tables in a database: no --copy, --output or "

@@ -22,6 +22,7 @@ struct CompanionArguments {
     bool help = false;
     bool version = false;
     bool strict = false; // refuse a table that would lose anything
+    int jobs = 1;        // tables converted at once into a script
 
     bool toStandardOutput() const { return outputFile.empty() || outputFile == "-"; }
 };

@@ -18,8 +18,10 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
 
 std::optional<std::string> InputFileAt(const std::string& output,
                                        std::span<const std::string> tables) {
+    // Tables and their memo files are regular files: a device or a pipe (/dev/null, a
+    // FIFO) is none of them, which spares looking at every table and its siblings.
     std::error_code error;
-    if (!std::filesystem::exists(output, error))
+    if (!std::filesystem::is_regular_file(output, error))
         return std::nullopt;
     for (const std::string& table : tables) {
         if (SameFile(output, table))

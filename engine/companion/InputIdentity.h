@@ -8,7 +8,8 @@ namespace tabrivel {
 
 // The input file that `output` is, by file identity (another name, a link or a
 // different spelling of the same file counts): one of the tables, or a memo or code
-// page file beside one. Nothing when the output is none of them or does not exist yet.
+// page file beside one. Nothing when the output is none of them, does not exist yet or
+// is no regular file.
 std::optional<std::string> InputFileAt(const std::string& output,
                                        std::span<const std::string> tables);
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace tabrivel {
@@ -14,7 +15,13 @@ public:
     using Clock = std::chrono::steady_clock;
     using Now = Clock::time_point (*)();
 
+    using FinalLines = std::function<void(const std::string& text)>;
+
     explicit ProgressLine(std::FILE* stream, Now now = &Clock::now) : stream_(stream), now_(now) {}
+    // Only each table's final line, handed to `finalLines`: for a table converted ahead
+    // of its turn, whose redraws would reach the screen too late to mean anything.
+    explicit ProgressLine(FinalLines finalLines, Now now = &Clock::now)
+        : now_(now), finalLines_(std::move(finalLines)) {}
 
     void startTable(const std::string& table, std::uint64_t total);
     // Cheap enough for every record: the clock is read once in a while only.
@@ -30,9 +37,11 @@ public:
 private:
     void maybeShow();
     void show(Clock::time_point now);
+    std::string lineAt(Clock::time_point now) const;
 
-    std::FILE* stream_;
+    std::FILE* stream_ = nullptr;
     Now now_;
+    FinalLines finalLines_;
     std::string table_;
     std::uint64_t total_ = 0;
     std::uint64_t done_ = 0;

@@ -60,7 +60,10 @@ void AppendTextBody(std::string& out, std::string_view text, const LoadOptions& 
 LiteralFrame SqlFrame(const Cell& cell, const LoadOptions& load) {
     if (cell.kind == Cell::Kind::Binary)
         return load.types ? BinaryLiteralFrame(load.dialect) : LiteralFrame{"'", "'"};
-    return {RulesOf(load.dialect).unicodeLiterals ? "N'" : "'", "'"};
+    // Views of fixed length: this runs for every value, and a choice between two
+    // C strings would be measured with strlen each time.
+    using namespace std::string_view_literals;
+    return {RulesOf(load.dialect).unicodeLiterals ? "N'"sv : "'"sv, "'"sv};
 }
 
 void AppendFramed(std::string& out, const Cell& cell, const LoadOptions& load) {

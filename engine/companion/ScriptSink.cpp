@@ -6,6 +6,10 @@
 #include <cstring>
 #include <filesystem>
 
+#ifdef __linux__
+#include <fcntl.h>
+#endif
+
 namespace tabrivel {
 
 ScriptSink::ScriptSink(std::FILE* stream) : stream_(stream) {
@@ -30,6 +34,10 @@ ScriptSink::ScriptSink(const std::string& path) {
         throw WriteFailed(file_->errorString().toStdString());
 }
 
+ScriptSink::ScriptSink(ScriptOutlet& outlet) : outlet_(&outlet) {
+    buffer_.reserve(kFlushAt + 65536);
+}
+
 // An uncommitted file is discarded with its temporary file; the earlier file stays.
 ScriptSink::~ScriptSink() {
     if (ownsStream_)
@@ -39,18 +47,37 @@ ScriptSink::~ScriptSink() {
 void ScriptSink::flush() {
     if (buffer_.empty())
         return;
-    if (file_) {
+    if (outlet_) {
+        outlet_->take(buffer_);
+    } else if (file_) {
         const auto size = static_cast<qint64>(buffer_.size());
         if (file_->write(buffer_.data(), size) != size)
             throw WriteFailed(file_->errorString().toStdString());
+        written_ += buffer_.size();
+        startWriteBack();
     } else if (std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size()) {
         throw WriteFailed(std::strerror(errno));
     }
     buffer_.clear();
 }
 
+// The file is synced to disk before it takes the earlier one's place. Asked to start
+// storing what is written as the script grows, the disk works while the statements are
+// made, and the final sync waits for the last few megabytes instead of the whole script.
+void ScriptSink::startWriteBack() {
+#ifdef __linux__
+    if (written_ - writeBackStarted_ < kWriteBackEvery || !file_->flush())
+        return;
+    sync_file_range(file_->handle(), static_cast<off64_t>(writeBackStarted_),
+                    static_cast<off64_t>(written_ - writeBackStarted_), SYNC_FILE_RANGE_WRITE);
+    writeBackStarted_ = written_;
+#endif
+}
+
 void ScriptSink::commit() {
     flush();
+    if (outlet_)
+        return;
     if (file_) {
         if (!file_->commit())
             throw WriteFailed(file_->errorString().toStdString());

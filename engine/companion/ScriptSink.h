@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -17,6 +18,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Takes a script piece by piece for a writer that is neither a stream nor a file.
+class ScriptOutlet {
+public:
+    virtual void take(std::string_view piece) = 0;
+
+protected:
+    ~ScriptOutlet() = default;
+};
+
 // Where a script goes: standard output as it is written, or a named file that is
 // replaced only once every statement is in it.
 class ScriptSink {
@@ -26,6 +36,8 @@ public:
     // A file beside `path` that takes its place on commit() (a device or a pipe is written
     // directly). Throws WriteFailed when it cannot be created.
     explicit ScriptSink(const std::string& path);
+    // Each piece handed to `outlet` as it is flushed.
+    explicit ScriptSink(ScriptOutlet& outlet);
     ~ScriptSink();
     ScriptSink(const ScriptSink&) = delete;
     ScriptSink& operator=(const ScriptSink&) = delete;
@@ -47,9 +59,15 @@ private:
     // Large enough that writes cost nothing, small enough that a reader at the other end
     // of a pipe (psql, sqlite3) works while the next piece is made rather than after.
     static constexpr std::size_t kFlushAt = 64 << 10;
+    // How much of a file is written before the disk is asked to start storing it.
+    static constexpr std::uint64_t kWriteBackEvery = 8 << 20;
+    void startWriteBack();
+    std::uint64_t written_ = 0;
+    std::uint64_t writeBackStarted_ = 0;
     std::FILE* stream_ = nullptr;
     bool ownsStream_ = false;
     std::unique_ptr<QSaveFile> file_;
+    ScriptOutlet* outlet_ = nullptr;
     std::string buffer_;
 };
 

@@ -42,15 +42,17 @@ std::size_t BinaryFile::readSomeAt(std::uint64_t offset, char* into, std::size_t
     if (count >= kWindowSize)
         return readFromDisk(offset, into, count);
     const bool inWindow =
-        offset >= windowOffset_ && offset + count <= windowOffset_ + window_.size();
+        offset >= windowOffset_ && offset + count <= windowOffset_ + windowFilled_;
     if (!inWindow) {
-        window_.resize(kWindowSize);
-        window_.resize(readFromDisk(offset, window_.data(), kWindowSize));
+        if (!window_)
+            window_.reset(new char[kWindowSize]);
+        windowFilled_ = 0;
+        windowFilled_ = readFromDisk(offset, window_.get(), kWindowSize);
         windowOffset_ = offset;
     }
     const std::size_t got = static_cast<std::size_t>(
-        std::min<std::uint64_t>(count, windowOffset_ + window_.size() - offset));
-    std::memcpy(into, window_.data() + (offset - windowOffset_), got);
+        std::min<std::uint64_t>(count, windowOffset_ + windowFilled_ - offset));
+    std::memcpy(into, window_.get() + (offset - windowOffset_), got);
     return got;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 namespace tabrivel::dbf {
@@ -27,8 +28,11 @@ private:
 
     // Memos are small reads scattered a little apart, mostly in ascending order: one
     // read-ahead window turns a million of them into a few thousand disk reads.
+    // Left uninitialised until read into: a folder of thousands of small tables would
+    // otherwise clear a window for each table's header.
     static constexpr std::size_t kWindowSize = 256 * 1024;
-    std::string window_;
+    std::unique_ptr<char[]> window_;
+    std::size_t windowFilled_ = 0;
     std::uint64_t windowOffset_ = 0;
 
     std::ifstream stream_;

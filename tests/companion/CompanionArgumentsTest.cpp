@@ -118,6 +118,9 @@ private slots:
             << QStringList{"--sqlite", "x.db", "-o", "x.sql", "a.dbf"} << "--sqlite";
         QTest::addRow("database for another dialect")
             << QStringList{"--sqlite", "x.db", "--dialect", "mysql", "a.dbf"} << "--sqlite";
+        QTest::addRow("no jobs") << QStringList{"--jobs", "0", "a.dbf"} << "--jobs";
+        QTest::addRow("jobs below nothing") << QStringList{"--jobs=-2", "a.dbf"} << "--jobs";
+        QTest::addRow("jobs not a number") << QStringList{"-j", "two", "a.dbf"} << "--jobs";
     }
     void usageErrors() {
         QFETCH(QStringList, words);
@@ -128,6 +131,14 @@ private slots:
         const std::string error = ParseCompanionArguments(arguments).error;
         QVERIFY(!error.empty());
         QVERIFY2(QString::fromStdString(error).contains(named), error.c_str());
+    }
+
+    // One per core unless told; both spellings take a count.
+    void jobsAreCounted() {
+        QVERIFY(Parse({"a.dbf"}).arguments.jobs >= 1);
+        QCOMPARE(Parse({"--jobs", "3", "a.dbf"}).arguments.jobs, 3);
+        QCOMPARE(Parse({"-j", "1", "a.dbf"}).arguments.jobs, 1);
+        QCOMPARE(Parse({"--jobs=12", "a.dbf"}).arguments.jobs, 12);
     }
 
     void helpAndVersionNeedNoTable() {
@@ -143,7 +154,7 @@ private slots:
         for (const char* option :
              {"--table-name", "--delimiter", "--no-semicolon", "--insert-only", "--encoding",
               "--output", "--dialect", "--transaction", "--batch", "--null", "--names", "--types",
-              "--trim", "--iso", "--copy", "--sqlite", "--replace", "--progress"})
+              "--trim", "--iso", "--copy", "--sqlite", "--replace", "--jobs", "--progress"})
             QVERIFY2(usage.contains(option), option);
         QVERIFY(usage.startsWith("Usage: tabrivel-convert"));
     }

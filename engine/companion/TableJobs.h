@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Conversion.h"
+#include "LoadOptions.h"
+#include "ProgressLine.h"
+#include "ScriptSink.h"
+#include "TableTarget.h"
+
+#include <cstddef>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace tabrivel {
+
+// A report for standard error, whole lines with their line ends.
+using ReportWriter = std::function<void(const std::string& text)>;
+
+// Converts the table numbered `index` into `target`, its reports through `report` and its
+// records counted on `progress` (null: none shown); true when every value arrived. Called
+// from several threads at once, each with its own target, writer and progress line.
+using TableJob = std::function<bool(std::size_t index, TableTarget& target,
+                                    const ReportWriter& report, ProgressLine* progress)>;
+
+struct TableJobsOutcome {
+    bool allConverted = true;
+    bool anyTableBegun = false;
+};
+
+struct TableJobsOutput {
+    ScriptSink& sink;
+    std::FILE* errors;
+    bool showProgress;
+};
+
+// Converts `count` tables on `workers` threads, each table whole on one of them, and
+// writes each table's statements and reports in the order given, byte for byte as one
+// thread would. The table whose turn it is streams straight out; the others wait once
+// what they hold in memory reaches a bound. A WriteFailed of the output stops every
+// worker and escapes; so does anything unexpected a worker met, at its table's turn.
+TableJobsOutcome RunTableJobs(std::size_t count, int workers, const TableJob& job,
+                              const ConversionOptions& options, const LoadOptions& load,
+                              const TableJobsOutput& output);
+
+// Workers for a run: as many as asked, at most one per table and 64 in all.
+int WorkersFor(int asked, std::size_t tables);
+
+// One per core, or one when the system does not say.
+int DefaultJobs();
+
+} // namespace tabrivel

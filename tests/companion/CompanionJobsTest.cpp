@@ -1,0 +1,207 @@
+// Tables converted several at once give what one thread gives, byte for byte: the script
+// on standard output or in -o FILE, the reports on standard error, the exit status.
+// Runs the real program, so that standard output and a failing write are the real ones.
+#include "DbfWriter.h"
+#include "FixtureTables.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tabrivel::testing;
+
+namespace {
+
+const QString kProgram = QStringLiteral(TABRIVEL_CONVERT);
+
+struct Result {
+    int status = -1;
+    QByteArray out;
+    QByteArray errors;
+};
+
+// Under sh, so that a file size limit can be set first; its signal is ignored, which
+// makes the write fail with an error instead.
+Result Convert(const QStringList& arguments, const QString& limitBlocks = "unlimited") {
+    QProcess process;
+    const QStringList words{"-c", "trap '' XFSZ; ulimit -f " + limitBlocks + "; exec \"$0\" \"$@\"",
+                            kProgram};
+    process.start("sh", words + arguments);
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        return {-2, {}, "did not finish"};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+QString Write(const QTemporaryDir& dir, const QString& name, const DbfWriter& table,
+              std::string_view memoExtension = {}) {
+    const QString path = dir.filePath(name);
+    table.write(path.toStdString(), memoExtension);
+    return path;
+}
+
+// Numbers, one of them not a number, so that --types reports it in the middle of a table.
+QString NumbersTable(const QTemporaryDir& dir, const QString& name, int records) {
+    DbfWriter table;
+    table.addField("N", 'N', 10, 2).addField("NAME", 'C', 60);
+    for (int k = 1; k <= records; ++k)
+        table.addRecord({k == records / 2 ? "9999999999" : std::to_string(k) + ".25",
+                         "record " + std::to_string(k) + " of '" + name.toStdString() + "'"});
+    return Write(dir, name, table);
+}
+
+// Memos far longer than what a worker hands over at a time.
+QString LongMemoTable(const QTemporaryDir& dir) {
+    DbfWriter table(0x83);
+    table.addField("ID", 'N', 4).addField("NOTE", 'M', 10);
+    for (int k = 1; k <= 3; ++k) {
+        const std::string memo(200000 * static_cast<std::size_t>(k), static_cast<char>('a' + k));
+        table.addRecord({std::to_string(k), MemoPointer(table.addMemo(memo + "'\r\n"), 10)});
+    }
+    return Write(dir, "memos.dbf", table, ".dbt");
+}
+
+// Four records claimed, two stored: a warning, or a refusal under --strict.
+QString CutShortTable(const QTemporaryDir& dir) {
+    DbfWriter table;
+    table.addField("NAME", 'C', 4).addRecord({"one"}).addRecord({"two"}).setRecordCount(4);
+    return Write(dir, "cut.dbf", table);
+}
+
+// Fixtures, failing, damaged and large tables, and more small ones than are ever taken up
+// ahead of the one being written.
+QStringList ManyTables(const QTemporaryDir& dir) {
+    QStringList tables;
+    for (const FixtureTable& table : WriteFixtureTables(dir.path().toStdString()))
+        tables << dir.filePath(QString::fromStdString(table.fileName));
+    QFile broken(dir.filePath("broken.dbf"));
+    if (broken.open(QIODevice::WriteOnly))
+        broken.write("this is not a table");
+    tables << broken.fileName() << dir.filePath("missing.dbf") << CutShortTable(dir);
+    tables << NumbersTable(dir, "large.dbf", 100000) << LongMemoTable(dir);
+    for (int k = 0; k < 300; ++k)
+        tables << NumbersTable(dir, QString("small%1.dbf").arg(k), 1 + k % 7);
+    tables << NumbersTable(dir, "last.dbf", 5000);
+    return tables;
+}
+
+// What each table's progress came to, in the order shown: each line's final redraw.
+QList<QByteArray> FinalLines(const QByteArray& errors) {
+    QList<QByteArray> lines;
+    for (const QByteArray& line : errors.split('\n')) {
+        const QByteArray last = line.mid(line.lastIndexOf('\r') + 1);
+        const qsizetype rate = last.indexOf(" records, ");
+        lines << (rate < 0 ? last : last.left(rate));
+    }
+    return lines;
+}
+
+} // namespace
+
+class CompanionJobsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        tables_ = ManyTables(dir_);
+    }
+
+    void sameOutputWhateverTheJobs_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addRow("defaults") << QStringList{};
+        QTest::addRow("strict") << QStringList{"--strict"};
+        QTest::addRow("typed, with values that do not fit")
+            << QStringList{"--dialect", "postgresql", "--types", "--null", "--names"};
+        QTest::addRow("copy") << QStringList{"--copy", "--trim"};
+        QTest::addRow("batches in transactions")
+            << QStringList{"--dialect", "mysql", "--transaction", "--batch", "7", "--insert-only"};
+    }
+    void sameOutputWhateverTheJobs() {
+        QFETCH(QStringList, options);
+        const Result one = Convert(QStringList{"--jobs", "1"} + options + tables_);
+        // The comparison means something only when the run has something to report.
+        QCOMPARE(one.status, 1);
+        QVERIFY(one.errors.contains("broken.dbf") && one.errors.contains("missing.dbf"));
+        QVERIFY(one.errors.contains("cut.dbf"));
+        QVERIFY(one.out.contains("last"));
+        for (const char* jobs : {"2", "3", "8"}) {
+            const Result many = Convert(QStringList{"--jobs", jobs} + options + tables_);
+            QCOMPARE(many.status, one.status);
+            QVERIFY2(many.errors == one.errors, many.errors.left(2000).constData());
+            QCOMPARE(many.out.size(), one.out.size());
+            QVERIFY2(many.out == one.out, jobs);
+        }
+    }
+
+    void valuesThatDoNotFitAreReportedInTableOrder() {
+        const Result typed = Convert(QStringList{"--jobs", "4", "--types"} + tables_);
+        const QList<QByteArray> lines = typed.errors.split('\n');
+        QStringList named;
+        for (const QByteArray& line : lines)
+            if (line.contains(", field fld1: \"9999999999\" is no numeric"))
+                named << QString::fromUtf8(line.left(line.indexOf(".dbf")));
+        QVERIFY2(named.size() > 200, qPrintable(QString::number(named.size())));
+        QVERIFY2(named.first().endsWith("large"), qPrintable(named.first()));
+        QVERIFY(named.last().endsWith("last"));
+    }
+
+    void outputFileIsTheSameWhateverTheJobs() {
+        const QString one = dir_.filePath("one.sql"), many = dir_.filePath("many.sql");
+        const Result first = Convert(QStringList{"--jobs", "1", "-o", one} + tables_);
+        const Result second = Convert(QStringList{"--jobs", "5", "-o", many} + tables_);
+        QCOMPARE(second.status, first.status);
+        QCOMPARE(second.errors, first.errors);
+        QVERIFY(first.out.isEmpty() && second.out.isEmpty());
+        // Long enough that the disk is asked to store it while it is written.
+        QVERIFY(Bytes(one).size() > 10000000);
+        QVERIFY(Bytes(many) == Bytes(one));
+    }
+
+    // Each table's final progress line comes in its turn, among the table's reports.
+    void progressComesInTableOrder() {
+        const QStringList some = tables_.mid(0, 40);
+        const Result one = Convert(QStringList{"--jobs", "1", "--progress"} + some);
+        const Result many = Convert(QStringList{"--jobs", "4", "--progress"} + some);
+        QCOMPARE(many.status, one.status);
+        QVERIFY(one.errors.contains(" of 100000 records"));
+        QCOMPARE(FinalLines(many.errors), FinalLines(one.errors));
+        QCOMPARE(many.out, one.out);
+    }
+
+    // A write that fails stops every worker: no hang, the earlier file kept, the same
+    // report as with one thread.
+    void aFailingWriteStopsTheWorkers() {
+        const QString output = dir_.filePath("limited.sql");
+        QFile earlier(output);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier");
+        earlier.close();
+        const Result one = Convert(QStringList{"--jobs", "1", "-o", output} + tables_, "2000");
+        const Result many = Convert(QStringList{"--jobs", "3", "-o", output} + tables_, "2000");
+        QCOMPARE(one.status, 1);
+        QCOMPARE(many.status, 1);
+        QVERIFY2(many.errors.contains("the file is left as it was"), many.errors.constData());
+        QCOMPARE(many.errors.trimmed().split('\n').last(), one.errors.trimmed().split('\n').last());
+        QCOMPARE(Bytes(output), QByteArray("earlier"));
+        QCOMPARE(QDir(dir_.path()).entryList({"limited.sql*"}, QDir::Files | QDir::Hidden).size(),
+                 1);
+    }
+
+private:
+    QTemporaryDir dir_;
+    QStringList tables_;
+};
+
+QTEST_GUILESS_MAIN(CompanionJobsTest)
+#include "CompanionJobsTest.moc"
