@@ -1,7 +1,7 @@
-#include "ControlTable.h"
+#include "app/ControlTable.h"
 
-#include "CaptionedProgressBar.h"
-#include "WholeRectButtons.h"
+#include "app/CaptionedProgressBar.h"
+#include "app/WholeRectButtons.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -12,10 +12,10 @@
 #include <QRadioButton>
 #include <QTreeView>
 
-#include "InputListModel.h"
-#include "InputListView.h"
-#include "ResultsListModel.h"
-#include "ResultsListView.h"
+#include "inputs/InputListModel.h"
+#include "inputs/InputListView.h"
+#include "results/ResultsListModel.h"
+#include "results/ResultsListView.h"
 
 #include <algorithm>
 #include <array>

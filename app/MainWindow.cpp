@@ -1,29 +1,30 @@
-#include "MainWindow.h"
+#include "app/MainWindow.h"
 
-#include "InputListModel.h"
-#include "InputListView.h"
-#include "ResultsListModel.h"
-#include "ResultsListView.h"
+#include "inputs/InputListModel.h"
+#include "inputs/InputListView.h"
+#include "results/ResultsListModel.h"
+#include "results/ResultsListView.h"
 
-#include "AddFilesByDialog.h"
-#include "ApplicationTitle.h"
-#include "ClearInputList.h"
-#include "ClearResults.h"
-#include "ControlTable.h"
-#include "ConversionRun.h"
-#include "CopyResults.h"
-#include "ErrorReport.h"
-#include "EventBoundary.h"
-#include "HandCursor.h"
-#include "MakerAddresses.h"
-#include "OutputFolderBrowse.h"
-#include "ProgramFiles.h"
-#include "SaveResults.h"
-#include "StatementTrap.h"
-#include "WindowLook.h"
-#include "commands/AddFolderFiles.h"
-#include "commands/DroppedFiles.h"
-#include "commands/SampleFiles.h"
+#include "app/CaptionedProgressBar.h"
+#include "app/ControlTable.h"
+#include "app/HandCursor.h"
+#include "app/WindowLook.h"
+#include "inputs/AddFilesByDialog.h"
+#include "inputs/AddFolderFiles.h"
+#include "inputs/ClearInputList.h"
+#include "inputs/DroppedFiles.h"
+#include "inputs/SampleFiles.h"
+#include "results/ClearResults.h"
+#include "results/ConversionRun.h"
+#include "results/CopyResults.h"
+#include "results/SaveResults.h"
+#include "shell/ApplicationTitle.h"
+#include "shell/ErrorReport.h"
+#include "shell/EventBoundary.h"
+#include "shell/MakerAddresses.h"
+#include "shell/OutputFolderBrowse.h"
+#include "shell/ProgramFiles.h"
+#include "shell/StatementTrap.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -115,7 +116,7 @@ void MainWindow::CollectControls() {
     option7_ = Named<QRadioButton>(controls_, "Option7");
     check3_ = Named<QCheckBox>(controls_, "Check3");
     frame2_ = Named<QGroupBox>(controls_, "Frame2");
-    progressBar1_ = Named<QProgressBar>(controls_, "ProgressBar1");
+    progressBar1_ = dynamic_cast<CaptionedProgressBar*>(controls_.value("ProgressBar1"));
     option7_->setChecked(true);
     option1_->setChecked(true);
     check3_->setChecked(true);
@@ -296,8 +297,8 @@ void MainWindow::PushButton4_Click() {
 void MainWindow::PushButton8_Click() {
     SaveResultsAsTextFile({context_.prompts, applicationTitle_,
                            SaveOptions{saveToFolder(), saveBesideOriginal(), outputFolder()},
-                           inputList(), inputView_->selectedRow(), results(),
-                           [this](bool busy) { pointer_.setBusy(busy); },
+                           FolderOfRowOrFirst(inputList(), selectedInput()), results(),
+                           [this](bool busy) { setBusy(busy); },
                            [this] {
                                return Yield();
                            }});
@@ -305,7 +306,7 @@ void MainWindow::PushButton8_Click() {
 
 void MainWindow::PushButton16_Click() {
     BrowseForOutputFolder(context_.prompts, context_.settings,
-                          [this](const QString& folder) { text3_->setText(folder); });
+                          [this](const QString& folder) { showOutputFolder(folder); });
 }
 
 void MainWindow::PushButton3_Click() {
@@ -342,6 +343,22 @@ bool MainWindow::saveBesideOriginal() const {
 }
 bool MainWindow::includeSemicolon() const {
     return check3_->checkState() != Qt::Unchecked;
+}
+
+void MainWindow::showOutputFolder(const QString& folder) {
+    text3_->setText(folder);
+}
+
+QProgressBar* MainWindow::progressBar1() const {
+    return progressBar1_;
+}
+
+ProgressDisplay& MainWindow::progress() {
+    return *progressBar1_;
+}
+
+std::optional<int> MainWindow::selectedInput() const {
+    return inputView_->selectedRow();
 }
 
 InputListModel& MainWindow::inputList() const {

@@ -5,14 +5,12 @@
 //
 //   ./build/release/bin/save-copy-bench [rows] [folder]
 
-#include "CopyResults.h"
-#include "ResultsListModel.h"
-#include "ResultsListView.h"
 #include "SampleStatements.h"
-#include "SaveResults.h"
-#include "ThrottledYield.h"
-
-#include "InputListModel.h"
+#include "results/CopyResults.h"
+#include "results/ResultsListModel.h"
+#include "results/ResultsListView.h"
+#include "results/SaveResults.h"
+#include "results/ThrottledYield.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -88,10 +86,9 @@ double PlainWriteSeconds(const ResultsListModel& results, const QString& path, b
 
 double SaveSeconds(const ResultsListModel& results, const QString& folder, CountedYield& yield) {
     BenchPrompts prompts;
-    InputListModel inputs;
     QElapsedTimer clock;
     clock.start();
-    SaveResultsAsTextFile({prompts, "bench", SaveOptions{true, false, folder}, inputs, std::nullopt,
+    SaveResultsAsTextFile({prompts, "bench", SaveOptions{true, false, folder}, std::nullopt,
                            results, [](bool) {}, std::ref(yield)});
     const double seconds = Seconds(clock);
     const qint64 expected = qint64(results.textBytes()) + 2 * qint64(results.count());

@@ -1,6 +1,6 @@
-#include "Conversion.h"
+#include "engine/Conversion.h"
 
-#include "SqlText.h"
+#include "engine/SqlText.h"
 
 #include <new>
 

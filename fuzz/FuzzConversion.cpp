@@ -2,10 +2,10 @@
 
 #include "ValueChecks.h"
 
-#include "SqlText.h"
-#include "TableError.h"
-#include "TableSource.h"
-#include "ValueText.h"
+#include "engine/SqlText.h"
+#include "engine/TableError.h"
+#include "engine/TableSource.h"
+#include "engine/ValueText.h"
 
 #include <QLocale>
 

@@ -1,10 +1,10 @@
-#include "AddFilesByDialog.h"
+#include "inputs/AddFilesByDialog.h"
 
-#include "ErrorReport.h"
-#include "InputListModel.h"
-#include "PathText.h"
-#include "Prompts.h"
-#include "StatementTrap.h"
+#include "fs/PathText.h"
+#include "inputs/InputListModel.h"
+#include "shell/ErrorReport.h"
+#include "shell/Prompts.h"
+#include "shell/StatementTrap.h"
 
 namespace tabrivel {
 

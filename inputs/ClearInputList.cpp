@@ -1,7 +1,7 @@
-#include "ClearInputList.h"
+#include "inputs/ClearInputList.h"
 
-#include "ErrorReport.h"
-#include "InputListModel.h"
+#include "inputs/InputListModel.h"
+#include "shell/ErrorReport.h"
 
 namespace tabrivel {
 

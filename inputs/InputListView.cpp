@@ -1,6 +1,6 @@
-#include "InputListView.h"
+#include "inputs/InputListView.h"
 
-#include "InputListModel.h"
+#include "inputs/InputListModel.h"
 
 #include <QCoreApplication>
 #include <QCursor>

@@ -1,7 +1,7 @@
-#include "ClearResults.h"
+#include "results/ClearResults.h"
 
-#include "ErrorReport.h"
-#include "ResultsListModel.h"
+#include "results/ResultsListModel.h"
+#include "shell/ErrorReport.h"
 
 namespace tabrivel {
 

@@ -1,8 +1,8 @@
-#include "CopyResults.h"
+#include "results/CopyResults.h"
 
-#include "ErrorReport.h"
-#include "ResultsListModel.h"
-#include "StatementTrap.h"
+#include "results/ResultsListModel.h"
+#include "shell/ErrorReport.h"
+#include "shell/StatementTrap.h"
 
 #include <stdexcept>
 

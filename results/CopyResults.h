@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ClipboardText.h"
-#include "Prompts.h"
+#include "results/ClipboardText.h"
+#include "shell/Prompts.h"
 
 #include <QString>
 

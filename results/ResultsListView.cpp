@@ -1,6 +1,6 @@
-#include "ResultsListView.h"
+#include "results/ResultsListView.h"
 
-#include "ResultsListModel.h"
+#include "results/ResultsListModel.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,11 +1,11 @@
 #include "Companion.h"
 
 #include "InputIdentity.h"
-#include "PathText.h"
 #include "ScriptTarget.h"
 #include "SqliteTarget.h"
-#include "TableError.h"
 #include "TableLoad.h"
+#include "engine/TableError.h"
+#include "fs/PathText.h"
 
 #include <QLocale>
 #include <QString>

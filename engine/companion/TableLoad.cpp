@@ -1,6 +1,6 @@
 #include "TableLoad.h"
 
-#include "TableError.h"
+#include "engine/TableError.h"
 
 #include <new>
 #include <span>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "InputListModel.h"
-#include "MainWindow.h"
 #include "ScriptedPrompts.h"
 #include "TempSettings.h"
+#include "app/MainWindow.h"
+#include "inputs/InputListModel.h"
 
 #include <QAbstractButton>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "TempTree.h"
 #include "WindowFixture.h"
 
-#include "InputListModel.h"
+#include "inputs/InputListModel.h"
 
 #include <QTimer>
 #include <QtTest>

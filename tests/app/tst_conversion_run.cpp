@@ -1,10 +1,10 @@
-#include "CaptionedProgressBar.h"
-#include "ConversionRun.h"
 #include "DbfWriter.h"
-#include "ErrorReport.h"
-#include "InputListModel.h"
-#include "ResultsListModel.h"
 #include "WindowFixture.h"
+#include "app/CaptionedProgressBar.h"
+#include "inputs/InputListModel.h"
+#include "results/ConversionRun.h"
+#include "results/ResultsListModel.h"
+#include "shell/ErrorReport.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
-#include "ErrorReport.h"
 #include "ScriptedPrompts.h"
-#include "StatementTrap.h"
+#include "shell/ErrorReport.h"
+#include "shell/StatementTrap.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 #include "TempTree.h"
 #include "WindowFixture.h"
 
-#include "InputListModel.h"
-#include "InputListView.h"
+#include "inputs/InputListModel.h"
+#include "inputs/InputListView.h"
 
 #include <QDragEnterEvent>
 #include <QMimeData>

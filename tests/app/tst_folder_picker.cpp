@@ -1,5 +1,5 @@
-#include "FolderPicker.h"
 #include "ScriptedPrompts.h"
+#include "shell/FolderPicker.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,13 +1,13 @@
-#include "ErrorReport.h"
 #include "WindowFixture.h"
+#include "shell/ErrorReport.h"
 
 #include "../fs/AccessOverride.h"
 
-#include "CopyResults.h"
-#include "InputListModel.h"
-#include "InputListView.h"
-#include "PathText.h"
-#include "ResultsListModel.h"
+#include "fs/PathText.h"
+#include "inputs/InputListModel.h"
+#include "inputs/InputListView.h"
+#include "results/CopyResults.h"
+#include "results/ResultsListModel.h"
 
 #include "FileBytes.h"
 #include "SmallDisk.h"

@@ -1,6 +1,6 @@
-#include "BoxTextWrap.h"
-#include "MakerAddresses.h"
-#include "QtPrompts.h"
+#include "app/BoxTextWrap.h"
+#include "app/QtPrompts.h"
+#include "shell/MakerAddresses.h"
 
 #include <QAbstractButton>
 #include <QAbstractTextDocumentLayout>

@@ -1,7 +1,7 @@
 #include "WindowFixture.h"
 
-#include "InputListModel.h"
-#include "commands/SampleFiles.h"
+#include "inputs/InputListModel.h"
+#include "inputs/SampleFiles.h"
 
 #include <QtTest>
 

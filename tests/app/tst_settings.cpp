@@ -1,6 +1,6 @@
-#include "ApplicationTitle.h"
-#include "Settings.h"
 #include "TempSettings.h"
+#include "shell/ApplicationTitle.h"
+#include "shell/Settings.h"
 
 #include <QDir>
 #include <QSettings>

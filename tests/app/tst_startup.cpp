@@ -1,5 +1,5 @@
-#include "ErrorReport.h"
 #include "WindowFixture.h"
+#include "shell/ErrorReport.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

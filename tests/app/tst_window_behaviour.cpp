@@ -1,12 +1,12 @@
-#include "ErrorReport.h"
-#include "HandCursor.h"
 #include "WindowFixture.h"
-#include "WindowLook.h"
+#include "app/HandCursor.h"
+#include "app/WindowLook.h"
+#include "shell/ErrorReport.h"
 
 #include "../fs/AccessOverride.h"
 
-#include "InputListModel.h"
-#include "ResultsListModel.h"
+#include "inputs/InputListModel.h"
+#include "results/ResultsListModel.h"
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>

@@ -1,11 +1,11 @@
 // The window's own results, as a user would save them, loaded into SQLite statement by
 // statement without any change: every sample table and every fixture table, under each
 // name delimiter SQLite accepts, must arrive with every cell as the reader read it.
-#include "ConversionRun.h"
 #include "FixtureTables.h"
-#include "ResultsListModel.h"
 #include "SqliteCells.h"
 #include "WindowFixture.h"
+#include "results/ConversionRun.h"
+#include "results/ResultsListModel.h"
 
 #include <QDir>
 #include <QLineEdit>

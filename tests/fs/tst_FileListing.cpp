@@ -1,5 +1,5 @@
-#include "FileListing.h"
 #include "TempTree.h"
+#include "fs/FileListing.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "FileQueries.h"
 #include "TempTree.h"
+#include "fs/FileQueries.h"
 
 #include <QTest>
 

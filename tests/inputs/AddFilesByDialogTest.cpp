@@ -1,8 +1,8 @@
-#include "AddFilesByDialog.h"
-#include "ClearInputList.h"
-#include "InputListModel.h"
-#include "PathText.h"
+#include "inputs/AddFilesByDialog.h"
 #include "ScriptedPrompts.h"
+#include "fs/PathText.h"
+#include "inputs/ClearInputList.h"
+#include "inputs/InputListModel.h"
 
 #include <QtTest>
 

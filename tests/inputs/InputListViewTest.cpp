@@ -1,5 +1,5 @@
-#include "InputListView.h"
-#include "InputListModel.h"
+#include "inputs/InputListView.h"
+#include "inputs/InputListModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QFile>

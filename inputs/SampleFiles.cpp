@@ -1,8 +1,8 @@
-#include "SampleFiles.h"
+#include "inputs/SampleFiles.h"
 
-#include "InputListModel.h"
-#include "PathHelpers.h"
-#include "Prompts.h"
+#include "fs/PathHelpers.h"
+#include "inputs/InputListModel.h"
+#include "shell/Prompts.h"
 
 #include <QUrl>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Prompts.h"
-#include "Settings.h"
+#include "shell/Prompts.h"
+#include "shell/Settings.h"
 
 #include <QString>
 

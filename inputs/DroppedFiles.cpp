@@ -1,25 +1,25 @@
-#include "DroppedFiles.h"
+#include "inputs/DroppedFiles.h"
 
-#include "WindowScan.h"
+#include "inputs/WindowScan.h"
 
-#include "FolderList.h"
-#include "InputListModel.h"
-#include "MainWindow.h"
-#include "PathHelpers.h"
+#include "fs/FolderList.h"
+#include "fs/PathHelpers.h"
+#include "inputs/InputListModel.h"
+#include "shell/CommandHost.h"
 
 namespace tabrivel {
 
 namespace {
 
 // Appends every file of the dropped folder's tree; false when the window closed meanwhile.
-bool AddFolderTree(MainWindow& window, const QString& dropped) {
+bool AddFolderTree(CommandHost& host, const QString& dropped) {
     FolderList folders;
     folders.append(ScanEntry(dropped));
-    const WindowScan scan(window);
+    const WindowScan scan(host);
     GetSubDirectories2016(folders, true, scan.hooks());
     if (scan.windowClosed())
         return false;
-    InputListModel& list = window.inputList();
+    InputListModel& list = host.inputList();
     for (FolderList::Walk walk(folders); walk.next();) {
         const QString folder = walk.current().chopped(1);
         const FileNameList names = ListFilesInFolder(folder, QStringLiteral("*.*"));
@@ -39,11 +39,11 @@ bool IsDroppedFolder(const QString& path) {
     return attributes && (*attributes & FileAttribute::Directory) != 0;
 }
 
-void AddDroppedPaths(MainWindow& window, const QStringList& paths) {
+void AddDroppedPaths(CommandHost& host, const QStringList& paths) {
     for (const QString& path : paths) {
         if (!IsDroppedFolder(path))
-            window.inputList().append(path);
-        else if (!AddFolderTree(window, path))
+            host.inputList().append(path);
+        else if (!AddFolderTree(host, path))
             return;
     }
 }

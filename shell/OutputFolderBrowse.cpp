@@ -1,8 +1,8 @@
-#include "OutputFolderBrowse.h"
+#include "shell/OutputFolderBrowse.h"
 
-#include "ErrorReport.h"
-#include "FolderPicker.h"
-#include "StatementTrap.h"
+#include "shell/ErrorReport.h"
+#include "shell/FolderPicker.h"
+#include "shell/StatementTrap.h"
 
 #include <QDir>
 

@@ -1,4 +1,4 @@
-#include "ProgramFiles.h"
+#include "shell/ProgramFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>

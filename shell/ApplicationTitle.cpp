@@ -1,4 +1,4 @@
-#include "ApplicationTitle.h"
+#include "shell/ApplicationTitle.h"
 
 namespace tabrivel {
 

@@ -1,6 +1,6 @@
-#include "ErrorReport.h"
+#include "shell/ErrorReport.h"
 
-#include "MakerAddresses.h"
+#include "shell/MakerAddresses.h"
 
 namespace tabrivel {
 

@@ -1,4 +1,4 @@
-#include "FileFailure.h"
+#include "shell/FileFailure.h"
 
 #include <QDir>
 

@@ -1,14 +1,13 @@
-#include "ConversionRun.h"
+#include "results/ConversionRun.h"
 
-#include "CaptionedProgressBar.h"
-#include "ErrorReport.h"
-#include "InputListModel.h"
-#include "MainWindow.h"
-#include "PathHelpers.h"
-#include "ResultsListModel.h"
-#include "SqlText.h"
-#include "StatementTrap.h"
-#include "TableSource.h"
+#include "engine/SqlText.h"
+#include "engine/TableSource.h"
+#include "fs/PathHelpers.h"
+#include "inputs/InputListModel.h"
+#include "results/ResultsListModel.h"
+#include "shell/CommandHost.h"
+#include "shell/ErrorReport.h"
+#include "shell/StatementTrap.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -31,10 +30,6 @@ std::string Utf8(const QString& text) {
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-CaptionedProgressBar& BarOf(MainWindow& window) {
-    return dynamic_cast<CaptionedProgressBar&>(*window.progressBar1());
-}
-
 // i of `total` files, as the bar's whole percent.
 int PercentOf(int index, int total) {
     if (total <= 0)
@@ -48,11 +43,11 @@ int PercentOf(int index, int total) {
 // What one run carries from step to step. It lives on the run's own stack, so a click
 // that arrives during a yield can never disturb it.
 struct ConversionRun::Pass {
-    Pass(StatementTrap trap, CaptionedProgressBar& bar, ResultsListModel& results)
+    Pass(StatementTrap trap, ProgressDisplay& bar, ResultsListModel& results)
         : trap(std::move(trap)), bar(bar), results(results) {}
 
     StatementTrap trap;
-    CaptionedProgressBar& bar;
+    ProgressDisplay& bar;
     ResultsListModel& results;
     std::string opening;
     std::string closing;
@@ -72,14 +67,14 @@ struct ConversionRun::Pass {
     std::string statement;
 };
 
-ConversionRun::ConversionRun(MainWindow& window)
+ConversionRun::ConversionRun(CommandHost& window)
     : window_(window), format_(ValueFormat::fromLocale(QLocale::system())) {}
 
 ConversionRun::~ConversionRun() = default;
 
 void ConversionRun::PushButton2_Click() {
     Pass pass(StatementTrap(Location::PushButton2, ErrorReporter(window_.prompts())),
-              BarOf(window_), window_.results());
+              window_.progress(), window_.results());
     StatementTrap& trap = pass.trap;
     if (trap.test(100, [&] { return isConverting_; }))
         return;
@@ -106,18 +101,18 @@ bool ConversionRun::refused(StatementTrap& trap) {
 
 ConversionRun::Outcome ConversionRun::convertAll(Pass& pass) {
     StatementTrap& trap = pass.trap;
-    trap.run(108, [&] { window_.pointer().setBusy(true); });
+    trap.run(108, [&] { window_.setBusy(true); });
     trap.run(110, [&] { pass.results.clear(); });
     trap.run(112, [&] { pass.opening = Utf8(window_.delimiter()); });
     trap.run(114, [&] { pass.closing = ClosingDelimiterFor(pass.opening); });
-    trap.run(132, [&] { window_.pointer().setBusy(true); });
+    trap.run(132, [&] { window_.setBusy(true); });
     int files = 0;
     trap.run(136, [&] { files = window_.inputList().count(); });
     for (int index = 1; index <= files; ++index) {
         if (convertFile(pass, index) == Outcome::WindowClosing)
             return Outcome::WindowClosing;
     }
-    trap.run(216, [&] { window_.pointer().setBusy(false); });
+    trap.run(216, [&] { window_.setBusy(false); });
     trap.run(218, [&] { pass.bar.setValue(0); });
     trap.run(220, [&] { pass.bar.setCaption(kIdleCaption); });
     trap.run(222, [&] { showMessage(kDone); });

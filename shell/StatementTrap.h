@@ -13,6 +13,8 @@ using FailureReporter =
     std::function<void(const QString& location, int statement, const QString& description)>;
 
 QString DescribeCurrentException();
+// The same for a failure caught elsewhere and handed on.
+QString DescribeException(std::exception_ptr failure);
 
 // Runs the numbered statements of one routine so that a failure in one is reported
 // and the routine carries on with the next, instead of abandoning the whole command.

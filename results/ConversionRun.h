@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ValueText.h"
+#include "engine/ValueText.h"
 
 #include <QString>
 
@@ -10,7 +10,7 @@
 
 namespace tabrivel {
 
-class MainWindow;
+class CommandHost;
 class StatementTrap;
 class TableSource;
 
@@ -24,7 +24,7 @@ public:
     // Called at every yield, just before the window handles its pending events.
     using YieldObserver = std::function<void()>;
 
-    explicit ConversionRun(MainWindow& window);
+    explicit ConversionRun(CommandHost& window);
     ~ConversionRun();
 
     // How numbers and dates are written; the system locale's unless replaced.
@@ -51,7 +51,7 @@ private:
     void showMessage(const QString& text);
     bool yield();
 
-    MainWindow& window_;
+    CommandHost& window_;
     ValueFormat format_;
     YieldObserver observer_;
     bool isConverting_ = false;

@@ -1,14 +1,14 @@
-#include "AddFolderFiles.h"
+#include "inputs/AddFolderFiles.h"
 
-#include "WindowScan.h"
+#include "inputs/WindowScan.h"
 
-#include "ErrorReport.h"
-#include "FolderList.h"
-#include "FolderPicker.h"
-#include "InputListModel.h"
-#include "MainWindow.h"
-#include "PathHelpers.h"
-#include "StatementTrap.h"
+#include "fs/FolderList.h"
+#include "fs/PathHelpers.h"
+#include "inputs/InputListModel.h"
+#include "shell/CommandHost.h"
+#include "shell/ErrorReport.h"
+#include "shell/FolderPicker.h"
+#include "shell/StatementTrap.h"
 
 #include <QDir>
 
@@ -29,31 +29,31 @@ bool IsAddableFile(const QString& path) {
 }
 
 // The extension answer, stored as soon as it is not empty; empty when cancelled.
-QString AskExtension(MainWindow& window, StatementTrap& trap) {
+QString AskExtension(CommandHost& host, StatementTrap& trap) {
     QString answer;
     trap.run(100, [&] {
-        answer = window.prompts()
-                     .inputBox(window.applicationTitle(), kExtensionPrompt,
-                               window.settings().read(Setting::Extension))
+        answer = host.prompts()
+                     .inputBox(host.applicationTitle(), kExtensionPrompt,
+                               host.settings().read(Setting::Extension))
                      .value_or(QString());
     });
     if (trap.test(102, [&] { return answer.isEmpty(); }))
         return QString();
-    trap.run(104, [&] { window.settings().write(Setting::Extension, answer); });
+    trap.run(104, [&] { host.settings().write(Setting::Extension, answer); });
     return answer;
 }
 
 // The chosen folder, stored for the next time; empty when cancelled.
-QString AskFolder(MainWindow& window, StatementTrap& trap) {
+QString AskFolder(CommandHost& host, StatementTrap& trap) {
     QString folder;
     trap.run(106, [&] {
         folder = QDir::toNativeSeparators(BrowseForFolder(
-            window.prompts(), kFolderPrompt, window.settings().read(Setting::LastFolder)));
+            host.prompts(), kFolderPrompt, host.settings().read(Setting::LastFolder)));
     });
     if (trap.test(108, [&] { return folder.isEmpty(); }))
         return QString();
     if (trap.test(333, [&] { return !folder.isEmpty(); }))
-        trap.run(334, [&] { window.settings().write(Setting::LastFolder, folder); });
+        trap.run(334, [&] { host.settings().write(Setting::LastFolder, folder); });
     return folder;
 }
 
@@ -79,27 +79,27 @@ void AddMatchingFilesOfFolder(StatementTrap& trap, InputListModel& list, const Q
     }
 }
 
-void AddAllFilesInFolder(MainWindow& window) {
-    StatementTrap trap(Location::PushButton5, ErrorReporter(window.prompts()));
-    const QString answer = AskExtension(window, trap);
+void AddAllFilesInFolder(CommandHost& host) {
+    StatementTrap trap(Location::PushButton5, ErrorReporter(host.prompts()));
+    const QString answer = AskExtension(host, trap);
     if (answer.isEmpty())
         return;
-    const QString chosen = AskFolder(window, trap);
+    const QString chosen = AskFolder(host, trap);
     if (chosen.isEmpty())
         return;
-    trap.run(114, [&] { window.pointer().setBusy(true); });
+    trap.run(114, [&] { host.setBusy(true); });
     FolderList folders;
     trap.run(116, [&] { folders.append(ScanEntry(chosen)); });
-    const WindowScan scan(window);
+    const WindowScan scan(host);
     trap.run(118, [&] { GetSubDirectories2016(folders, true, scan.hooks()); });
     if (scan.windowClosed())
         return;
     const QString pattern = QStringLiteral("*.") + answer;
     trap.run(120, [&] {
         for (FolderList::Walk walk(folders); walk.next();)
-            AddMatchingFilesOfFolder(trap, window.inputList(), walk.current(), pattern);
+            AddMatchingFilesOfFolder(trap, host.inputList(), walk.current(), pattern);
     });
-    trap.run(138, [&] { window.pointer().setBusy(false); });
+    trap.run(138, [&] { host.setBusy(false); });
 }
 
 } // namespace tabrivel

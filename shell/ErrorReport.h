@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Prompts.h"
-#include "StatementTrap.h"
+#include "shell/Prompts.h"
+#include "shell/StatementTrap.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "FolderPicker.h"
+#include "shell/FolderPicker.h"
 
 #include <QDir>
 #include <QFileInfo>
