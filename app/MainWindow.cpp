@@ -88,12 +88,16 @@ MainWindow::MainWindow(ShellContext context, QWidget* parent)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(1064, 408);
-    controls_ = BuildControls(*this);
+    WindowControlSet controls = BuildControls(*this);
+    controls_ = controls.byName;
+    inputView_ = controls.inputView;
+    resultsView_ = controls.resultsView;
+    progressBar1_ = controls.progressBar;
     CollectControls();
     ApplyFonts(controls_);
     PaintSurfaces(*this, Qt::white);
-    listView1_->setToolTip(kInputToolTip);
-    listView2_->setToolTip(kResultsToolTip);
+    inputView_->setToolTip(kInputToolTip);
+    resultsView_->setToolTip(kResultsToolTip);
     ConnectCommands();
     ConnectOptionHandlers();
     ConnectFileDrops();
@@ -105,8 +109,6 @@ MainWindow::MainWindow(ShellContext context, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::CollectControls() {
-    listView1_ = Named<QTreeView>(controls_, "ListView1");
-    listView2_ = Named<QTreeView>(controls_, "ListView2");
     text1_ = Named<QLineEdit>(controls_, "Text1");
     text2_ = Named<QLineEdit>(controls_, "Text2");
     text3_ = Named<QLineEdit>(controls_, "Text3");
@@ -116,12 +118,9 @@ void MainWindow::CollectControls() {
     option7_ = Named<QRadioButton>(controls_, "Option7");
     check3_ = Named<QCheckBox>(controls_, "Check3");
     frame2_ = Named<QGroupBox>(controls_, "Frame2");
-    progressBar1_ = dynamic_cast<CaptionedProgressBar*>(controls_.value("ProgressBar1"));
     option7_->setChecked(true);
     option1_->setChecked(true);
     check3_->setChecked(true);
-    inputView_ = qobject_cast<InputListView*>(listView1_);
-    resultsView_ = qobject_cast<ResultsListView*>(listView2_);
     const auto busy = [this] {
         return pointer_.isBusy();
     };
@@ -130,21 +129,11 @@ void MainWindow::CollectControls() {
 }
 
 void MainWindow::ConnectCommands() {
-    const std::pair<const char*, void (MainWindow::*)()> commands[] = {
-        {"PushButton1", &MainWindow::PushButton1_Click},
-        {"PushButton2", &MainWindow::PushButton2_Click},
-        {"PushButton3", &MainWindow::PushButton3_Click},
-        {"PushButton4", &MainWindow::PushButton4_Click},
-        {"PushButton5", &MainWindow::PushButton5_Click},
-        {"PushButton7", &MainWindow::PushButton7_Click},
-        {"PushButton8", &MainWindow::PushButton8_Click},
-        {"PushButton9", &MainWindow::PushButton9_Click},
-        {"PushButton10", &MainWindow::PushButton10_Click},
-        {"PushButton16", &MainWindow::PushButton16_Click},
-    };
-    for (const auto& [name, handler] : commands) {
-        connect(Named<QPushButton>(controls_, name), &QPushButton::clicked, this,
-                [this, name, handler] { AtEventBoundary(name, [&] { (this->*handler)(); }); });
+    for (const ControlSpec& row : WindowControls()) {
+        if (row.handler == nullptr)
+            continue;
+        connect(Named<QPushButton>(controls_, row.name), &QPushButton::clicked, this,
+                [this, &row] { AtEventBoundary(row.name, [&] { (this->*row.handler)(); }); });
     }
 }
 
@@ -190,17 +179,20 @@ void MainWindow::WatchPointer() {
     feedback_ = new PointerFeedback(pointer_, this);
     for (QWidget* control : std::as_const(controls_))
         PointerFeedback::keepMovesToItself(control);
-    using Over = PointerFeedback::Over;
-    for (const char* name :
-         {"PushButton1", "PushButton2", "PushButton3", "PushButton4", "PushButton5", "PushButton7",
-          "PushButton8", "PushButton9", "PushButton10", "PushButton16"})
-        feedback_->watch(controls_.value(QString::fromLatin1(name)), Over::Hand);
-    feedback_->watch(this, Over::Arrow);
-    for (const char* name : {"Frame2", "Frame3", "Frame4", "Frame5", "Option6", "Option7", "Text3"})
-        feedback_->watch(controls_.value(QString::fromLatin1(name)), Over::Arrow);
-    for (QTreeView* list : {listView1_, listView2_}) {
-        feedback_->watch(list->viewport(), Over::Arrow);
-        feedback_->watch(list->header(), Over::Arrow);
+    feedback_->watch(this, PointerFeedback::Over::Arrow);
+    for (const ControlSpec& row : WindowControls()) {
+        if (row.pointer == PointerOver::Unchanged)
+            continue;
+        const auto over = row.pointer == PointerOver::Hand ? PointerFeedback::Over::Hand
+                                                           : PointerFeedback::Over::Arrow;
+        QWidget* control = controls_.value(QString::fromLatin1(row.name));
+        // Over a list the pointer is decided by its rows' area and its header.
+        if (auto* list = qobject_cast<QTreeView*>(control)) {
+            feedback_->watch(list->viewport(), over);
+            feedback_->watch(list->header(), over);
+        } else {
+            feedback_->watch(control, over);
+        }
     }
 }
 
@@ -225,10 +217,10 @@ void MainWindow::FormLoadLook(StatementTrap& trap) {
 }
 
 void MainWindow::FormLoadLists(StatementTrap& trap) {
-    trap.run(110, [&] { HeadOneColumn(*listView1_, kInputHeader); });
-    trap.run(112, [&] { listView1_->setColumnWidth(0, kListColumnWidth); });
-    trap.run(114, [&] { HeadOneColumn(*listView2_, kResultsHeader); });
-    trap.run(116, [&] { listView2_->setColumnWidth(0, kListColumnWidth); });
+    trap.run(110, [&] { HeadOneColumn(*inputView_, kInputHeader); });
+    trap.run(112, [&] { inputView_->setColumnWidth(0, kListColumnWidth); });
+    trap.run(114, [&] { HeadOneColumn(*resultsView_, kResultsHeader); });
+    trap.run(116, [&] { resultsView_->setColumnWidth(0, kListColumnWidth); });
 }
 
 void MainWindow::FormLoadOptions(StatementTrap& trap) {
@@ -347,10 +339,6 @@ bool MainWindow::includeSemicolon() const {
 
 void MainWindow::showOutputFolder(const QString& folder) {
     text3_->setText(folder);
-}
-
-QProgressBar* MainWindow::progressBar1() const {
-    return progressBar1_;
 }
 
 ProgressDisplay& MainWindow::progress() {

@@ -73,10 +73,7 @@ public:
     void setBusy(bool busy) override { pointer_.setBusy(busy); }
     bool isBusy() const override { return pointer_.isBusy(); }
 
-    QLineEdit* text3() const { return text3_; }
-    QProgressBar* progressBar1() const;
-    QTreeView* listView1() const { return listView1_; }
-    QTreeView* listView2() const { return listView2_; }
+    // Any control of the window by its name, as the table names it.
     QWidget* control(const QString& name) const { return controls_.value(name); }
 
     InputListView* inputView() const { return inputView_; }
@@ -90,18 +87,18 @@ public:
     // Start Converting's state and hooks.
     ConversionRun& conversion() const { return *conversion_; }
 
-public slots:
-    // Button handlers; most hand their work to a command of its own file.
-    virtual void PushButton1_Click();
-    virtual void PushButton2_Click();
-    virtual void PushButton3_Click();
-    virtual void PushButton4_Click();
-    virtual void PushButton5_Click();
-    virtual void PushButton7_Click();
-    virtual void PushButton8_Click();
-    virtual void PushButton9_Click();
-    virtual void PushButton16_Click();
+    // The push buttons' handlers, connected to their buttons by the control table; most
+    // hand their work to a command of its own file.
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton3_Click();
+    void PushButton4_Click();
+    void PushButton5_Click();
+    void PushButton7_Click();
+    void PushButton8_Click();
+    void PushButton9_Click();
     void PushButton10_Click();
+    void PushButton16_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -126,8 +123,6 @@ private:
     QString applicationTitle_;
     bool closing_ = false;
 
-    QTreeView* listView1_ = nullptr;
-    QTreeView* listView2_ = nullptr;
     InputListView* inputView_ = nullptr;
     ResultsListView* resultsView_ = nullptr;
     QLineEdit* text1_ = nullptr;

@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTreeView>
 
 #include <memory>
 
@@ -49,6 +50,11 @@ inline QStringList InputRows(const MainWindow& window) {
     for (int row = 0; row < window.inputList().count(); ++row)
         rows << window.inputList().pathAt(row);
     return rows;
+}
+
+// One of the window's two lists by its control name.
+inline QTreeView* ListOf(const MainWindow& window, const char* name) {
+    return qobject_cast<QTreeView*>(window.control(QString::fromLatin1(name)));
 }
 
 // Clicks a push button of the window by its control name, as the user would.

@@ -116,7 +116,7 @@ public:
         return {bar().value(), bar().caption(), window->results().count()};
     }
     CaptionedProgressBar& bar() const {
-        return dynamic_cast<CaptionedProgressBar&>(*window->progressBar1());
+        return dynamic_cast<CaptionedProgressBar&>(*window->control("ProgressBar1"));
     }
     QLineEdit* text(const char* name) const {
         return qobject_cast<QLineEdit*>(window->control(name));
@@ -219,7 +219,8 @@ void ConversionRunTest::refusalsKeepTheOldResults() {
     if (withFile)
         run.add(path);
     run.option(saveToFolder ? "Option1" : "Option2")->setChecked(true);
-    run.window->text3()->setText(folder == "TABLE" ? path : folder);
+    qobject_cast<QLineEdit*>(run.window->control("Text3"))
+        ->setText(folder == "TABLE" ? path : folder);
     run.window->results().append("old statement");
 
     run.start();

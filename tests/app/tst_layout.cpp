@@ -1,4 +1,5 @@
 #include "WindowFixture.h"
+#include "app/ControlTable.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -15,6 +16,7 @@
 #include <QtTest>
 
 using namespace tabrivel;
+using tabrivel::testing::ListOf;
 using tabrivel::testing::WindowFixture;
 
 namespace {
@@ -114,6 +116,7 @@ private slots:
     void listsShowOneHeadedColumn();
     void onlyTheListsHaveToolTips();
     void nothingIsClipped();
+    void onlyButtonsRunCommandsEachUnderItsLocation();
 
 private:
     WindowFixture fixture_;
@@ -188,8 +191,8 @@ void LayoutTest::windowIsFixedWhiteAndCannotBeMaximised() {
 }
 
 void LayoutTest::listsShowOneHeadedColumn() {
-    const std::pair<QTreeView*, QString> lists[] = {{window_->listView1(), "DBF File(s)"},
-                                                    {window_->listView2(), "Result(s)"}};
+    const std::pair<QTreeView*, QString> lists[] = {{ListOf(*window_, "ListView1"), "DBF File(s)"},
+                                                    {ListOf(*window_, "ListView2"), "Result(s)"}};
     for (const auto& [list, header] : lists) {
         QCOMPARE(list->model()->columnCount(), 1);
         QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), header);
@@ -221,6 +224,36 @@ void LayoutTest::nothingIsClipped() {
             need <= room,
             qPrintable(QString("%1 needs %2 pixels, has %3").arg(row.name).arg(need).arg(room)));
     }
+}
+
+// The location each button's failures are reported under, as support knows them: the
+// "..." button has always reported as PushButton6.
+void LayoutTest::onlyButtonsRunCommandsEachUnderItsLocation() {
+    const QHash<QString, QString> expected{
+        {"PushButton1", "in Tabrivel2021/08/31.Form1.PushButton1_Click "},
+        {"PushButton2", "in Tabrivel2021/08/31.Form1.PushButton2_Click "},
+        {"PushButton3", "in Tabrivel2021/08/31.Form1.PushButton3_Click "},
+        {"PushButton4", "in Tabrivel2021/08/31.Form1.PushButton4_Click "},
+        {"PushButton5", "in Tabrivel2021/08/31.Form1.PushButton5_Click "},
+        {"PushButton7", "in Tabrivel2021/08/31.Form1.PushButton7_Click "},
+        {"PushButton8", "in Tabrivel2021/08/31.Form1.PushButton8_Click "},
+        {"PushButton9", "in Tabrivel2021/08/31.Form1.PushButton9_Click "},
+        {"PushButton10", "in Tabrivel2021/08/31.Form1.PushButton10_Click "},
+        {"PushButton16", "in Tabrivel2021/08/31.Form1.PushButton6_Click "},
+    };
+    QStringList commands;
+    for (const ControlSpec& row : WindowControls()) {
+        const QString name = QString::fromLatin1(row.name);
+        const bool button = row.kind == ControlKind::PushButton;
+        QCOMPARE(row.handler != nullptr, button);
+        QCOMPARE(row.location != nullptr, button);
+        QCOMPARE(row.pointer == PointerOver::Hand, button);
+        if (button) {
+            QCOMPARE(*row.location, expected.value(name));
+            commands << name;
+        }
+    }
+    QCOMPARE(commands.size(), expected.size());
 }
 
 QTEST_MAIN(LayoutTest)

@@ -105,7 +105,7 @@ struct SaveFixture : WindowFixture {
     }
     QString target() const { return out.filePath("Tabrivel.txt"); }
     void saveTo(const QString& folder) {
-        window->text3()->setText(folder);
+        qobject_cast<QLineEdit*>(window->control("Text3"))->setText(folder);
         window->PushButton8_Click();
     }
     // After the overwrite question: one report at the line, no "Done.", the earlier

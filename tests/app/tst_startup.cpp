@@ -9,6 +9,7 @@
 #include <QtTest>
 
 using namespace tabrivel;
+using tabrivel::testing::ListOf;
 using tabrivel::testing::WindowFixture;
 
 namespace {
@@ -69,8 +70,8 @@ void StartupTest::freshUser() {
     QCOMPARE(window->windowTitle(), QString("Tabrivel"));
     QCOMPARE(window->applicationTitle(), QString("Tabrivel"));
     QVERIFY(!window->windowIcon().isNull());
-    QCOMPARE(window->listView1()->model()->rowCount(), 0);
-    QCOMPARE(window->listView2()->model()->rowCount(), 0);
+    QCOMPARE(ListOf(*window, "ListView1")->model()->rowCount(), 0);
+    QCOMPARE(ListOf(*window, "ListView2")->model()->rowCount(), 0);
     // Nothing the user did not choose lands in the store as a statement option.
     QCOMPARE(fixture.stored("Option"), QString("<missing>"));
     QCOMPARE(fixture.stored("Option1"), QString("<missing>"));
@@ -221,7 +222,7 @@ void StartupTest::optionsRoundTripIntoANewWindow() {
         Control<QCheckBox>(*window, "Check3")->click();
         Control<QLineEdit>(*window, "Text1")->setText("Customers");
         Control<QLineEdit>(*window, "Text2")->setText("`");
-        window->text3()->setText("/srv/out/");
+        qobject_cast<QLineEdit*>(window->control("Text3"))->setText("/srv/out/");
         Control<QRadioButton>(*window, "Option2")->click();
     }
     const auto again = fixture.open();
