@@ -6,7 +6,6 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -76,33 +75,18 @@ constexpr std::array kControls{
     ControlSpec{"ProgressBar1", K::ProgressBar, "Progress Bar", nullptr, 8040, 5610, 7800, 405, 19},
 };
 
-void SetUpList(QTreeView& view) {
-    view.setRootIsDecorated(false);
-    view.setItemsExpandable(false);
-    view.setUniformRowHeights(true);
-    view.setAllColumnsShowFocus(true);
-    view.setSelectionMode(QAbstractItemView::SingleSelection);
-    view.setSelectionBehavior(QAbstractItemView::SelectRows);
-    view.setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view.setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    // The one column keeps the width it is given; the user widens it by its divider.
-    view.header()->setStretchLastSection(false);
-}
-
 // ListView1 holds the input files, ListView2 the statements; each view owns its model.
 QTreeView* MakeListView(std::string_view name, WindowControlSet& set) {
-    QTreeView* view = nullptr;
     if (name == "ListView1") {
         auto* model = new InputListModel;
-        view = set.inputView = new InputListView(model);
-        model->setParent(view);
-    } else {
-        auto* model = new ResultsListModel;
-        view = set.resultsView = new ResultsListView(model);
-        model->setParent(view);
+        set.inputView = new InputListView(model);
+        model->setParent(set.inputView);
+        return set.inputView;
     }
-    SetUpList(*view);
-    return view;
+    auto* model = new ResultsListModel;
+    set.resultsView = new ResultsListView(model);
+    model->setParent(set.resultsView);
+    return set.resultsView;
 }
 
 QProgressBar* MakeProgressBar(const QString& caption, WindowControlSet& set) {

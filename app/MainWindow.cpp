@@ -47,11 +47,6 @@ namespace {
 constexpr int kListColumnWidth = 480; // 7200 twips
 const QString kInputHeader = QStringLiteral("DBF File(s)");
 const QString kResultsHeader = QStringLiteral("Result(s)");
-const QString kInputToolTip = QStringLiteral(
-    "Drag and drop files here. Double-click item to remove it. Move | line to right and out of "
-    "window to reveal full names.");
-const QString kResultsToolTip =
-    QStringLiteral("Move | line to right and out of window to reveal full names.");
 
 template <typename T> T* Named(const QHash<QString, QWidget*>& controls, const char* name) {
     return qobject_cast<T*>(controls.value(QString::fromLatin1(name)));
@@ -96,8 +91,7 @@ MainWindow::MainWindow(ShellContext context, QWidget* parent)
     CollectControls();
     ApplyFonts(controls_);
     PaintSurfaces(*this, Qt::white);
-    inputView_->setToolTip(kInputToolTip);
-    resultsView_->setToolTip(kResultsToolTip);
+    inputView_->setDragCursorFile(InputListView::dragCursorFileIn(context_.programFolder));
     ConnectCommands();
     ConnectOptionHandlers();
     ConnectFileDrops();

@@ -1,5 +1,6 @@
 #include "results/ResultsListView.h"
 
+#include "inputs/OneColumnList.h"
 #include "results/ResultsListModel.h"
 
 #include <QKeyEvent>
@@ -10,12 +11,7 @@ namespace tabrivel {
 ResultsListView::ResultsListView(ResultsListModel* model, QWidget* parent)
     : QTreeView(parent), model_(model) {
     setModel(model);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setItemsExpandable(false);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SetUpOneColumnList(*this);
     setToolTip(toolTipText());
 }
 

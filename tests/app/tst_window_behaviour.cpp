@@ -6,7 +6,9 @@
 #include "../fs/AccessOverride.h"
 
 #include "inputs/InputListModel.h"
+#include "inputs/InputListView.h"
 #include "results/ResultsListModel.h"
+#include "shell/ProgramFiles.h"
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -19,6 +21,7 @@
 #include <stdexcept>
 
 using namespace tabrivel;
+using tabrivel::testing::ListOf;
 using tabrivel::testing::WindowFixture;
 
 namespace {
@@ -112,6 +115,8 @@ private slots:
     void closingWhileACommandYieldsStopsIt();
     void windowGoneDuringAYieldIsNotTouched();
     void failingUntrappedCommandLeavesTheWindowIntact();
+    void dragCursorComesFromTheProgramFolderGiven_data();
+    void dragCursorComesFromTheProgramFolderGiven();
 };
 
 void WindowBehaviourTest::handCursorFileKeepsItsPictureAndHotspot() {
@@ -410,6 +415,33 @@ void WindowBehaviourTest::failingUntrappedCommandLeavesTheWindowIntact() {
     prompts.failing = false;
     QTest::mouseClick(window.control("PushButton10"), Qt::LeftButton);
     QCOMPARE(fixture.prompts.shown.size(), 1);
+}
+
+void WindowBehaviourTest::dragCursorComesFromTheProgramFolderGiven_data() {
+    QTest::addColumn<bool>("besideProgram");
+    QTest::addColumn<int>("shape");
+    QTest::addRow("cursor file there") << true << int(Qt::BitmapCursor);
+    // One lies beside the test's own executable; the window must not look there.
+    QTest::addRow("no cursor file there") << false << int(Qt::ArrowCursor);
+}
+
+void WindowBehaviourTest::dragCursorComesFromTheProgramFolderGiven() {
+    QFETCH(bool, besideProgram);
+    QFETCH(int, shape);
+    QFile installed(InputListView::dragCursorFileIn(ProgramFolder()));
+    QVERIFY(installed.open(QIODevice::ReadOnly));
+    WindowFixture fixture;
+    if (besideProgram)
+        QVERIFY(fixture.putBesideProgram("drag.ico", installed.readAll()));
+    auto window = fixture.open();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    AddInput(*window, "/data/a.dbf");
+    QTreeView* list = ListOf(*window, "ListView1");
+    const QPoint row = list->visualRect(list->model()->index(0, 0)).center();
+    QTest::mousePress(list->viewport(), Qt::LeftButton, {}, row);
+    QCOMPARE(int(list->viewport()->cursor().shape()), shape);
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, row);
 }
 
 QTEST_MAIN(WindowBehaviourTest)
