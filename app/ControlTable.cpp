@@ -16,7 +16,6 @@
 #include "inputs/InputListView.h"
 #include "results/ResultsListModel.h"
 #include "results/ResultsListView.h"
-#include "shell/ErrorReport.h"
 
 #include <algorithm>
 #include <array>
@@ -32,13 +31,17 @@ using P = PointerOver;
 constexpr std::array kControls{
     ControlSpec{"ListView1", K::ListView, "", nullptr, 120, 120, 7800, 1605, 0, P::Arrow},
     ControlSpec{"PushButton1", K::PushButton, "Add DBF Files", nullptr, 120, 1815, 3840, 405, 5,
-                P::Hand, &Location::PushButton1, &MainWindow::PushButton1_Click},
+                P::Hand, "in Tabrivel2021/08/31.Form1.PushButton1_Click ",
+                &MainWindow::PushButton1_Click},
     ControlSpec{"PushButton5", K::PushButton, "Add All DBF Files In Folder", nullptr, 4080, 1815,
-                3840, 405, 6, P::Hand, &Location::PushButton5, &MainWindow::PushButton5_Click},
+                3840, 405, 6, P::Hand, "in Tabrivel2021/08/31.Form1.PushButton5_Click ",
+                &MainWindow::PushButton5_Click},
     ControlSpec{"PushButton7", K::PushButton, "Clear List", nullptr, 120, 2325, 3840, 405, 7,
-                P::Hand, &Location::PushButton7, &MainWindow::PushButton7_Click},
+                P::Hand, "in Tabrivel2021/08/31.Form1.PushButton7_Click ",
+                &MainWindow::PushButton7_Click},
     ControlSpec{"PushButton3", K::PushButton, "Load Sample/Example Files", nullptr, 4080, 2325,
-                3840, 405, 17, P::Hand, &Location::PushButton3, &MainWindow::PushButton3_Click},
+                3840, 405, 17, P::Hand, "in Tabrivel2021/08/31.Form1.PushButton3_Click ",
+                &MainWindow::PushButton3_Click},
     ControlSpec{"Frame4", K::Frame, "Table Name", nullptr, 120, 2790, 7800, 840, 13, P::Arrow},
     ControlSpec{"Text1", K::TextBox, "Text1", "Frame4", 240, 300, 7300, 345, 14},
     ControlSpec{"Frame5", K::Frame, "Table and Field Delimiting Character", nullptr, 120, 3675,
@@ -53,25 +56,30 @@ constexpr std::array kControls{
     ControlSpec{"Check3", K::CheckBox, "Include ; at the end of each line", "Frame3", 240, 1000,
                 4095, 255, 12},
     ControlSpec{"PushButton2", K::PushButton, "Start Converting", nullptr, 8040, 120, 7800, 405, 8,
-                P::Hand, &Location::PushButton2, &MainWindow::PushButton2_Click},
+                P::Hand, "in Tabrivel2021/08/31.Form1.PushButton2_Click ",
+                &MainWindow::PushButton2_Click},
     ControlSpec{"ListView2", K::ListView, "", nullptr, 8040, 630, 7800, 1950, 4, P::Arrow},
     ControlSpec{"Frame1", K::Frame, "Save Option", nullptr, 8040, 2640, 7800, 1815, 20},
     ControlSpec{"Option1", K::OptionButton, "Save results to this folder:", "Frame1", 240, 300,
                 3615, 255, 24},
     ControlSpec{"Frame2", K::Frame, "", "Frame1", 480, 510, 6840, 810, 21, P::Arrow},
     ControlSpec{"Text3", K::TextBox, "", "Frame2", 240, 300, 5670, 345, 22, P::Arrow},
+    // The "..." button has always reported as PushButton6.
     ControlSpec{"PushButton16", K::PushButton, "...", "Frame2", 6000, 300, 600, 345, 23, P::Hand,
-                &Location::PushButton6, &MainWindow::PushButton16_Click},
+                "in Tabrivel2021/08/31.Form1.PushButton6_Click ", &MainWindow::PushButton16_Click},
     ControlSpec{"Option2", K::OptionButton, "Save results in folder of original file", "Frame1",
                 240, 1410, 3615, 255, 25},
     ControlSpec{"PushButton8", K::PushButton, "Save Results As Text File", nullptr, 8040, 4580,
-                3840, 405, 9, P::Hand, &Location::PushButton8, &MainWindow::PushButton8_Click},
+                3840, 405, 9, P::Hand, "in Tabrivel2021/08/31.Form1.PushButton8_Click ",
+                &MainWindow::PushButton8_Click},
     ControlSpec{"PushButton9", K::PushButton, "Clear Results", nullptr, 12000, 4580, 3840, 405, 10,
-                P::Hand, &Location::PushButton9, &MainWindow::PushButton9_Click},
+                P::Hand, "in Tabrivel2021/08/31.Form1.PushButton9_Click ",
+                &MainWindow::PushButton9_Click},
     ControlSpec{"PushButton4", K::PushButton, "Copy Results To Clipboard", nullptr, 8040, 5090,
-                3840, 405, 11, P::Hand, &Location::PushButton4, &MainWindow::PushButton4_Click},
+                3840, 405, 11, P::Hand, "in Tabrivel2021/08/31.Form1.PushButton4_Click ",
+                &MainWindow::PushButton4_Click},
     ControlSpec{"PushButton10", K::PushButton, "Help", nullptr, 12000, 5090, 3840, 405, 18, P::Hand,
-                &Location::PushButton10, &MainWindow::PushButton10_Click},
+                "in Tabrivel2021/08/31.Form1.PushButton10_Click ", &MainWindow::PushButton10_Click},
     ControlSpec{"ProgressBar1", K::ProgressBar, "Progress Bar", nullptr, 8040, 5610, 7800, 405, 19},
 };
 
@@ -134,6 +142,14 @@ std::vector<const ControlSpec*> InTabOrder() {
 
 std::span<const ControlSpec> WindowControls() {
     return kControls;
+}
+
+QString CommandLocation(std::string_view control) {
+    const auto row = std::find_if(kControls.begin(), kControls.end(), [&](const ControlSpec& row) {
+        return row.location != nullptr && control == row.name;
+    });
+    Q_ASSERT(row != kControls.end());
+    return row == kControls.end() ? QString() : QString::fromLatin1(row->location);
 }
 
 QRect TwipsToPixels(int left, int top, int width, int height) {

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <span>
+#include <string_view>
 
 class QWidget;
 
@@ -42,11 +43,14 @@ struct ControlSpec {
     int left, top, width, height;
     int tabIndex;
     PointerOver pointer = PointerOver::Unchanged;
-    const QString* location = nullptr;
+    const char* location = nullptr;
     CommandHandler handler = nullptr;
 };
 
 std::span<const ControlSpec> WindowControls();
+
+// The location a push button's failures are reported under, from its row.
+QString CommandLocation(std::string_view control);
 
 // 15 twips to a logical pixel.
 QRect TwipsToPixels(int left, int top, int width, int height);

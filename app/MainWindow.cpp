@@ -96,7 +96,7 @@ MainWindow::MainWindow(ShellContext context, QWidget* parent)
     ConnectOptionHandlers();
     ConnectFileDrops();
     WatchPointer();
-    conversion_ = std::make_unique<ConversionRun>(*this);
+    conversion_ = std::make_unique<ConversionRun>(*this, CommandLocation("PushButton2"));
     Form_Load();
 }
 
@@ -249,7 +249,7 @@ void MainWindow::OpenHomePageSometimes() {
 }
 
 void MainWindow::PushButton10_Click() {
-    StatementTrap trap(Location::PushButton10, ErrorReporter(context_.prompts));
+    StatementTrap trap(CommandLocation("PushButton10"), ErrorReporter(context_.prompts));
     trap.run(100, [&] {
         context_.prompts.messageBox(applicationTitle_,
                                     QStringLiteral("Questions? Please contact Team Marlquist at ") +
@@ -259,7 +259,8 @@ void MainWindow::PushButton10_Click() {
 }
 
 void MainWindow::PushButton1_Click() {
-    AddFilesByDialog(context_.prompts, applicationTitle_, inputList());
+    AddFilesByDialog(context_.prompts, applicationTitle_, inputList(),
+                     CommandLocation("PushButton1"));
 }
 
 void MainWindow::PushButton2_Click() {
@@ -267,21 +268,22 @@ void MainWindow::PushButton2_Click() {
 }
 
 void MainWindow::PushButton7_Click() {
-    ClearInputList(context_.prompts, pointer_.isBusy(), inputList());
+    ClearInputList(context_.prompts, isBusy(), inputList(), CommandLocation("PushButton7"));
 }
 
 void MainWindow::PushButton9_Click() {
-    ClearResults(context_.prompts, results());
+    ClearResults(context_.prompts, results(), CommandLocation("PushButton9"));
 }
 
 void MainWindow::PushButton4_Click() {
-    CopyResultsToClipboard({context_.prompts, applicationTitle_, results(), [this] {
-                                return Yield();
-                            }});
+    CopyResultsToClipboard(
+        {context_.prompts, CommandLocation("PushButton4"), applicationTitle_, results(), [this] {
+             return Yield();
+         }});
 }
 
 void MainWindow::PushButton8_Click() {
-    SaveResultsAsTextFile({context_.prompts, applicationTitle_,
+    SaveResultsAsTextFile({context_.prompts, CommandLocation("PushButton8"), applicationTitle_,
                            SaveOptions{saveToFolder(), saveBesideOriginal(), outputFolder()},
                            FolderOfRowOrFirst(inputList(), selectedInput()), results(),
                            [this](bool busy) { setBusy(busy); },
@@ -291,19 +293,21 @@ void MainWindow::PushButton8_Click() {
 }
 
 void MainWindow::PushButton16_Click() {
-    BrowseForOutputFolder(context_.prompts, context_.settings,
-                          [this](const QString& folder) { showOutputFolder(folder); });
+    BrowseForOutputFolder(
+        context_.prompts, context_.settings,
+        [this](const QString& folder) { showOutputFolder(folder); },
+        CommandLocation("PushButton16"));
 }
 
 void MainWindow::PushButton3_Click() {
-    StatementTrap trap(Location::PushButton3, ErrorReporter(context_.prompts));
+    StatementTrap trap(CommandLocation("PushButton3"), ErrorReporter(context_.prompts));
     trap.run(100, [&] {
         LoadSampleFiles(inputList(), context_.programFolder, context_.prompts, applicationTitle_);
     });
 }
 
 void MainWindow::PushButton5_Click() {
-    AddAllFilesInFolder(*this);
+    AddAllFilesInFolder(*this, CommandLocation("PushButton5"));
 }
 
 QString MainWindow::tableName() const {

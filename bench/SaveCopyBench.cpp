@@ -88,8 +88,8 @@ double SaveSeconds(const ResultsListModel& results, const QString& folder, Count
     BenchPrompts prompts;
     QElapsedTimer clock;
     clock.start();
-    SaveResultsAsTextFile({prompts, "bench", SaveOptions{true, false, folder}, std::nullopt,
-                           results, [](bool) {}, std::ref(yield)});
+    SaveResultsAsTextFile({prompts, "bench", "bench", SaveOptions{true, false, folder},
+                           std::nullopt, results, [](bool) {}, std::ref(yield)});
     const double seconds = Seconds(clock);
     const qint64 expected = qint64(results.textBytes()) + 2 * qint64(results.count());
     const bool whole = QFileInfo(QDir(folder).filePath(kResultsFileName)).size() == expected;
@@ -100,7 +100,7 @@ double CopySeconds(const ResultsListModel& results, CountedYield& yield) {
     BenchPrompts prompts;
     QElapsedTimer clock;
     clock.start();
-    CopyResultsToClipboard({prompts, "bench", results, std::ref(yield)});
+    CopyResultsToClipboard({prompts, "bench", "bench", results, std::ref(yield)});
     const double seconds = Seconds(clock);
     const qsizetype copied = QGuiApplication::clipboard()->text().size();
     return copied > 0 ? seconds : -1;

@@ -38,8 +38,9 @@ bool SelectionFitsBuffer(const QStringList& paths) {
     return SelectionText(paths).size() < kFileNameBufferLength;
 }
 
-void AddFilesByDialog(Prompts& prompts, const QString& applicationTitle, InputListModel& list) {
-    StatementTrap trap(Location::PushButton1, ErrorReporter(prompts));
+void AddFilesByDialog(Prompts& prompts, const QString& applicationTitle, InputListModel& list,
+                      const QString& location) {
+    StatementTrap trap(location, ErrorReporter(prompts));
     QStringList chosen;
     trap.run(100, [&] { chosen = prompts.openFiles(kAddFilesTitle, kDbfFilter, true); });
     if (trap.test(102, [&] { return chosen.isEmpty(); }))

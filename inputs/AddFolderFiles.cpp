@@ -79,8 +79,8 @@ void AddMatchingFilesOfFolder(StatementTrap& trap, InputListModel& list, const Q
     }
 }
 
-void AddAllFilesInFolder(CommandHost& host) {
-    StatementTrap trap(Location::PushButton5, ErrorReporter(host.prompts()));
+void AddAllFilesInFolder(CommandHost& host, const QString& location) {
+    StatementTrap trap(location, ErrorReporter(host.prompts()));
     const QString answer = AskExtension(host, trap);
     if (answer.isEmpty())
         return;

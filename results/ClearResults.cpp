@@ -5,8 +5,8 @@
 
 namespace tabrivel {
 
-void ClearResults(Prompts& prompts, ResultsListModel& results) {
-    StatementTrap trap(Location::PushButton9, ErrorReporter(prompts));
+void ClearResults(Prompts& prompts, ResultsListModel& results, const QString& location) {
+    StatementTrap trap(location, ErrorReporter(prompts));
     trap.run(100, [&] { results.clear(); });
 }
 

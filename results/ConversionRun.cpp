@@ -67,14 +67,15 @@ struct ConversionRun::Pass {
     std::string statement;
 };
 
-ConversionRun::ConversionRun(CommandHost& window)
-    : window_(window), format_(ValueFormat::fromLocale(QLocale::system())) {}
+ConversionRun::ConversionRun(CommandHost& window, QString location)
+    : window_(window), location_(std::move(location)),
+      format_(ValueFormat::fromLocale(QLocale::system())) {}
 
 ConversionRun::~ConversionRun() = default;
 
 void ConversionRun::PushButton2_Click() {
-    Pass pass(StatementTrap(Location::PushButton2, ErrorReporter(window_.prompts())),
-              window_.progress(), window_.results());
+    Pass pass(StatementTrap(location_, ErrorReporter(window_.prompts())), window_.progress(),
+              window_.results());
     StatementTrap& trap = pass.trap;
     if (trap.test(100, [&] { return isConverting_; }))
         return;

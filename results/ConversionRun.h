@@ -24,7 +24,8 @@ public:
     // Called at every yield, just before the window handles its pending events.
     using YieldObserver = std::function<void()>;
 
-    explicit ConversionRun(CommandHost& window);
+    // Failures are reported under `location`.
+    ConversionRun(CommandHost& window, QString location);
     ~ConversionRun();
 
     // How numbers and dates are written; the system locale's unless replaced.
@@ -52,6 +53,7 @@ private:
     bool yield();
 
     CommandHost& window_;
+    QString location_;
     ValueFormat format_;
     YieldObserver observer_;
     bool isConverting_ = false;

@@ -111,7 +111,7 @@ bool MayWrite(StatementTrap& trap, const SaveCommandContext& context, const QStr
 } // namespace
 
 void SaveResultsAsTextFile(const SaveCommandContext& context) {
-    StatementTrap trap(Location::PushButton8, ErrorReporter(context.prompts));
+    StatementTrap trap(context.location, ErrorReporter(context.prompts));
     if (!FolderCheckPasses(trap, context))
         return;
     const QString path = ChooseFilePath(trap, context);

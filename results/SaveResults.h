@@ -24,7 +24,8 @@ struct SaveOptions {
 // What the save command reads from and acts on in the window.
 struct SaveCommandContext {
     Prompts& prompts;
-    QString title; // caption of the command's own boxes
+    QString location; // where its failures are reported
+    QString title;    // caption of the command's own boxes
     SaveOptions options;
     // The folder of the selected input file, or of the first one when none is selected;
     // none while the input list is empty.

@@ -9,9 +9,9 @@
 namespace tabrivel {
 
 void BrowseForOutputFolder(Prompts& prompts, Settings& settings,
-                           const std::function<void(const QString&)>& showFolder) {
-    // The output-folder browse has always reported under this location text.
-    StatementTrap trap(Location::PushButton6, ErrorReporter(prompts));
+                           const std::function<void(const QString&)>& showFolder,
+                           const QString& location) {
+    StatementTrap trap(location, ErrorReporter(prompts));
     QString lastFolder;
     trap.run(100, [&] { lastFolder = settings.read(Setting::LastFolderDot); });
     QString chosen;

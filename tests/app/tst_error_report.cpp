@@ -1,5 +1,5 @@
-#include "ScriptedPrompts.h"
 #include "shell/ErrorReport.h"
+#include "ScriptedPrompts.h"
 #include "shell/StatementTrap.h"
 
 #include <QtTest>
@@ -47,7 +47,8 @@ void ErrorReportTest::boxIsAWarningWithOneOkButton() {
 
 void ErrorReportTest::firstStatementFailureReportsHundred() {
     ScriptedPrompts prompts;
-    StatementTrap trap(Location::PushButton10, ErrorReporter(prompts));
+    StatementTrap trap(QStringLiteral("in Tabrivel2021/08/31.Form1.PushButton10_Click "),
+                       ErrorReporter(prompts));
     const bool completed = trap.run(100, [] { throw std::runtime_error("Invalid argument"); });
     QVERIFY(!completed);
     QCOMPARE(prompts.shown.size(), 1);
@@ -57,7 +58,8 @@ void ErrorReportTest::firstStatementFailureReportsHundred() {
 void ErrorReportTest::twoFailuresGiveTwoBoxesAndTheRoutineCompletes() {
     ScriptedPrompts prompts;
     QStringList done;
-    StatementTrap trap(Location::PushButton2, ErrorReporter(prompts));
+    StatementTrap trap(QStringLiteral("in Tabrivel2021/08/31.Form1.PushButton2_Click "),
+                       ErrorReporter(prompts));
     trap.run(100, [&] { done << "100"; });
     trap.run(102, [&] { throw std::out_of_range("Subscript out of range"); });
     trap.run(104, [&] { done << "104"; });
@@ -95,7 +97,8 @@ void HelperThatFails(QStringList& steps) {
 void ErrorReportTest::helperFailureCountsAsTheCallersStatement() {
     ScriptedPrompts prompts;
     QStringList steps;
-    StatementTrap trap(Location::PushButton5, ErrorReporter(prompts));
+    StatementTrap trap(QStringLiteral("in Tabrivel2021/08/31.Form1.PushButton5_Click "),
+                       ErrorReporter(prompts));
     trap.run(110, [&] {
         HelperThatFails(steps);
         steps << "rest of the call";

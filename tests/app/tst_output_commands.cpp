@@ -112,7 +112,10 @@ struct SaveFixture : WindowFixture {
     // file as it was and nothing left beside it, the pointer back to normal.
     void expectOneFailedSave(int line) const {
         QCOMPARE(prompts.messages().size(), 2);
-        QCOMPARE(ErrorReports(prompts, Location::PushButton8, line), 1);
+        QCOMPARE(ErrorReports(prompts,
+                              QStringLiteral("in Tabrivel2021/08/31.Form1.PushButton8_Click "),
+                              line),
+                 1);
         QCOMPARE(ReadFileBytes(target()), kEarlierFile);
         QCOMPARE(Entries(out.path()), QStringList{"Tabrivel.txt"});
         QVERIFY(!window->pointer().isBusy());
@@ -295,7 +298,9 @@ void OutputCommandsTest::fullDiskIsReportedWithItsCause() {
     f.saveTo(f.out.path());
 
     QCOMPARE(f.prompts.messages().size(), 2);
-    QCOMPARE(ErrorReports(f.prompts, Location::PushButton8, 128), 1);
+    QCOMPARE(ErrorReports(f.prompts,
+                          QStringLiteral("in Tabrivel2021/08/31.Form1.PushButton8_Click "), 128),
+             1);
     QCOMPARE(f.prompts.messages().last().text.section("\r\n", 0, 0),
              "Cannot write to " + Native(f.target()) +
                  ": No space left on device. Free some space on that disk or choose another "
@@ -311,7 +316,9 @@ void OutputCommandsTest::failedSaveBesideOriginalsIsReportedOnce() {
     ChooseSaveOption(*f.window, "beside");
     f.saveTo(f.out.filePath("gone"));
     QCOMPARE(f.prompts.messages().size(), 1);
-    QCOMPARE(ErrorReports(f.prompts, Location::PushButton8, 124), 1);
+    QCOMPARE(ErrorReports(f.prompts,
+                          QStringLiteral("in Tabrivel2021/08/31.Form1.PushButton8_Click "), 124),
+             1);
     QVERIFY(!QFileInfo::exists(f.out.filePath("gone")));
 }
 
@@ -451,7 +458,9 @@ void OutputCommandsTest::copyReportsARowGoneDuringAYield() {
 
     window->PushButton4_Click();
 
-    QCOMPARE(ErrorReports(fixture.prompts, Location::PushButton4, 106), 1);
+    QCOMPARE(ErrorReports(fixture.prompts,
+                          QStringLiteral("in Tabrivel2021/08/31.Form1.PushButton4_Click "), 106),
+             1);
     QCOMPARE(MessageTexts(fixture.prompts).last(), kCopiedMessage);
     QCOMPARE(fixture.prompts.clipboard, QString("held before"));
 }

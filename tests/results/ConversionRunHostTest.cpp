@@ -30,6 +30,8 @@ QStringList Rows(const ResultsListModel& results) {
     return rows;
 }
 
+const QString kLocation = QStringLiteral("in Tabrivel2021/08/31.Form1.PushButton2_Click ");
+
 } // namespace
 
 // Start Converting over a host without a window: what the run shows on the progress bar,
@@ -49,7 +51,7 @@ private slots:
             busyAtYields << host.busy;
             return true;
         };
-        ConversionRun run(host);
+        ConversionRun run(host, kLocation);
         run.PushButton2_Click();
         QCOMPARE(host.bar.calls,
                  QStringList({"value 50", "caption Processing: a.dbf", "row 1 in a.dbf",
@@ -77,12 +79,26 @@ private slots:
         host.onYield = [](int) {
             return false;
         };
-        ConversionRun run(host);
+        ConversionRun run(host, kLocation);
         run.PushButton2_Click();
         QCOMPARE(host.yields, 1);
         QCOMPARE(host.statements.count(), 0);
         QCOMPARE(host.bar.calls, QStringList({"value 100", "caption Processing: a.dbf"}));
         QVERIFY(host.scriptedPrompts.shown.isEmpty());
+    }
+
+    void failuresAreReportedUnderTheLocationGiven() {
+        QTemporaryDir dir;
+        FakeCommandHost host;
+        host.saveToFolderOption = false;
+        host.inputs.append(dir.filePath("missing.dbf"));
+        ConversionRun run(host, QStringLiteral("in Elsewhere.Run "));
+        run.PushButton2_Click();
+        const auto boxes = host.scriptedPrompts.messages();
+        QCOMPARE(boxes.size(), 2); // the failure, then Done.
+        QVERIFY2(boxes[0].text.contains("\r\nin Elsewhere.Run at line 150\r\r"),
+                 qPrintable(boxes[0].text));
+        QCOMPARE(boxes[1].text, QString("Done."));
     }
 };
 
