@@ -33,7 +33,6 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPointer>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>

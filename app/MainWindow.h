@@ -11,14 +11,10 @@
 #include <functional>
 #include <memory>
 
-class QAbstractItemModel;
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
-class QProgressBar;
-class QPushButton;
 class QRadioButton;
-class QTreeView;
 
 namespace tabrivel {
 
