@@ -101,4 +101,4 @@ void FolderPickerTest::aLongPathComesBackWhole() {
 }
 
 QTEST_GUILESS_MAIN(FolderPickerTest)
-#include "tst_folder_picker.moc"
+#include "FolderPickerTest.moc"

@@ -187,4 +187,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(PathTextTest)
-#include "tst_PathText.moc"
+#include "PathTextTest.moc"

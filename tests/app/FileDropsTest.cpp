@@ -168,4 +168,4 @@ private slots:
 };
 
 QTEST_MAIN(FileDropsTest)
-#include "tst_file_drops.moc"
+#include "FileDropsTest.moc"

@@ -445,4 +445,4 @@ void WindowBehaviourTest::dragCursorComesFromTheProgramFolderGiven() {
 }
 
 QTEST_MAIN(WindowBehaviourTest)
-#include "tst_window_behaviour.moc"
+#include "WindowBehaviourTest.moc"

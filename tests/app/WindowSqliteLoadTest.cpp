@@ -86,4 +86,4 @@ private:
 };
 
 QTEST_MAIN(WindowSqliteLoadTest)
-#include "tst_window_sqlite_load.moc"
+#include "WindowSqliteLoadTest.moc"

@@ -141,4 +141,4 @@ private slots:
 };
 
 QTEST_MAIN(QtPromptsTest)
-#include "tst_qt_prompts.moc"
+#include "QtPromptsTest.moc"

@@ -327,4 +327,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(FolderScanTest)
-#include "tst_FolderScan.moc"
+#include "FolderScanTest.moc"

@@ -110,4 +110,4 @@ void ErrorReportTest::helperFailureCountsAsTheCallersStatement() {
 }
 
 QTEST_GUILESS_MAIN(ErrorReportTest)
-#include "tst_error_report.moc"
+#include "ErrorReportTest.moc"

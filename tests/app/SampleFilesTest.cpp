@@ -174,4 +174,4 @@ private slots:
 };
 
 QTEST_MAIN(SampleFilesTest)
-#include "tst_sample_files.moc"
+#include "SampleFilesTest.moc"

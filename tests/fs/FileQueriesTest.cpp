@@ -109,4 +109,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(FileQueriesTest)
-#include "tst_FileQueries.moc"
+#include "FileQueriesTest.moc"

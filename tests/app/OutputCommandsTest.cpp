@@ -466,4 +466,4 @@ void OutputCommandsTest::copyReportsARowGoneDuringAYield() {
 }
 
 QTEST_MAIN(OutputCommandsTest)
-#include "tst_output_commands.moc"
+#include "OutputCommandsTest.moc"

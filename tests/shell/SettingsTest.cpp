@@ -212,4 +212,4 @@ void SettingsTest::applicationTitle() {
 }
 
 QTEST_GUILESS_MAIN(SettingsTest)
-#include "tst_settings.moc"
+#include "SettingsTest.moc"

@@ -149,4 +149,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(FileListingTest)
-#include "tst_FileListing.moc"
+#include "FileListingTest.moc"

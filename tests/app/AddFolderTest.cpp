@@ -182,4 +182,4 @@ private slots:
 };
 
 QTEST_MAIN(AddFolderTest)
-#include "tst_add_folder.moc"
+#include "AddFolderTest.moc"

@@ -237,4 +237,4 @@ void StartupTest::optionsRoundTripIntoANewWindow() {
 }
 
 QTEST_MAIN(StartupTest)
-#include "tst_startup.moc"
+#include "StartupTest.moc"

@@ -112,4 +112,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(FolderListTest)
-#include "tst_FolderList.moc"
+#include "FolderListTest.moc"

@@ -257,4 +257,4 @@ void LayoutTest::onlyButtonsRunCommandsEachUnderItsLocation() {
 }
 
 QTEST_MAIN(LayoutTest)
-#include "tst_layout.moc"
+#include "LayoutTest.moc"

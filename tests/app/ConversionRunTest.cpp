@@ -520,4 +520,4 @@ void ConversionRunTest::latestCaptionIsPaintedAfterAQuickChange() {
 }
 
 QTEST_MAIN(ConversionRunTest)
-#include "tst_conversion_run.moc"
+#include "ConversionRunTest.moc"
