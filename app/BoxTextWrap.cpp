@@ -1,4 +1,4 @@
-#include "BoxTextWrap.h"
+#include "app/BoxTextWrap.h"
 
 #include <QFontMetrics>
 #include <QScreen>

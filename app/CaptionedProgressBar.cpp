@@ -1,4 +1,4 @@
-#include "CaptionedProgressBar.h"
+#include "app/CaptionedProgressBar.h"
 
 namespace tabrivel {
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/CommandHost.h"
+
 #include <QElapsedTimer>
 #include <QProgressBar>
 #include <QTimer>
@@ -14,15 +16,15 @@ namespace tabrivel {
 // caption come at most every kRepaintIntervalMs: painting the bar costs more than a
 // thousand records' statements, and nobody reads captions faster. A caption is shown
 // exactly as given: a "%" in a file name is never taken for a placeholder.
-class CaptionedProgressBar : public QProgressBar {
+class CaptionedProgressBar : public QProgressBar, public ProgressDisplay {
 public:
     static constexpr int kRepaintIntervalMs = 40;
 
     explicit CaptionedProgressBar(const QString& caption, QWidget* parent = nullptr);
 
-    void setCaption(const QString& caption);
-    // "Processing row: " + row + " in: " + fileName.
-    void setRowCaption(qint32 row, const QString& fileName);
+    void setValue(int percent) override { QProgressBar::setValue(percent); }
+    void setCaption(const QString& caption) override;
+    void setRowCaption(qint32 row, const QString& fileName) override;
 
     QString caption() const { return text(); }
     QString text() const override;

@@ -1,6 +1,6 @@
-#include "HandCursor.h"
+#include "app/HandCursor.h"
 
-#include "FileFailure.h"
+#include "shell/FileFailure.h"
 
 #include <QBuffer>
 #include <QFile>

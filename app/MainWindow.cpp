@@ -1,29 +1,30 @@
-#include "MainWindow.h"
+#include "app/MainWindow.h"
 
-#include "InputListModel.h"
-#include "InputListView.h"
-#include "ResultsListModel.h"
-#include "ResultsListView.h"
+#include "inputs/InputListModel.h"
+#include "inputs/InputListView.h"
+#include "results/ResultsListModel.h"
+#include "results/ResultsListView.h"
 
-#include "AddFilesByDialog.h"
-#include "ApplicationTitle.h"
-#include "ClearInputList.h"
-#include "ClearResults.h"
-#include "ControlTable.h"
-#include "ConversionRun.h"
-#include "CopyResults.h"
-#include "ErrorReport.h"
-#include "EventBoundary.h"
-#include "HandCursor.h"
-#include "MakerAddresses.h"
-#include "OutputFolderBrowse.h"
-#include "ProgramFiles.h"
-#include "SaveResults.h"
-#include "StatementTrap.h"
-#include "WindowLook.h"
-#include "commands/AddFolderFiles.h"
-#include "commands/DroppedFiles.h"
-#include "commands/SampleFiles.h"
+#include "app/CaptionedProgressBar.h"
+#include "app/ControlTable.h"
+#include "app/HandCursor.h"
+#include "app/WindowLook.h"
+#include "inputs/AddFilesByDialog.h"
+#include "inputs/AddFolderFiles.h"
+#include "inputs/ClearInputList.h"
+#include "inputs/DroppedFiles.h"
+#include "inputs/SampleFiles.h"
+#include "results/ClearResults.h"
+#include "results/ConversionRun.h"
+#include "results/CopyResults.h"
+#include "results/SaveResults.h"
+#include "shell/ApplicationTitle.h"
+#include "shell/ErrorReport.h"
+#include "shell/EventBoundary.h"
+#include "shell/MakerAddresses.h"
+#include "shell/OutputFolderBrowse.h"
+#include "shell/ProgramFiles.h"
+#include "shell/StatementTrap.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -32,7 +33,6 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPointer>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
@@ -46,11 +46,6 @@ namespace {
 constexpr int kListColumnWidth = 480; // 7200 twips
 const QString kInputHeader = QStringLiteral("DBF File(s)");
 const QString kResultsHeader = QStringLiteral("Result(s)");
-const QString kInputToolTip = QStringLiteral(
-    "Drag and drop files here. Double-click item to remove it. Move | line to right and out of "
-    "window to reveal full names.");
-const QString kResultsToolTip =
-    QStringLiteral("Move | line to right and out of window to reveal full names.");
 
 template <typename T> T* Named(const QHash<QString, QWidget*>& controls, const char* name) {
     return qobject_cast<T*>(controls.value(QString::fromLatin1(name)));
@@ -87,25 +82,26 @@ MainWindow::MainWindow(ShellContext context, QWidget* parent)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(1064, 408);
-    controls_ = BuildControls(*this);
+    WindowControlSet controls = BuildControls(*this);
+    controls_ = controls.byName;
+    inputView_ = controls.inputView;
+    resultsView_ = controls.resultsView;
+    progressBar1_ = controls.progressBar;
     CollectControls();
     ApplyFonts(controls_);
     PaintSurfaces(*this, Qt::white);
-    listView1_->setToolTip(kInputToolTip);
-    listView2_->setToolTip(kResultsToolTip);
+    inputView_->setDragCursorFile(InputListView::dragCursorFileIn(context_.programFolder));
     ConnectCommands();
     ConnectOptionHandlers();
     ConnectFileDrops();
     WatchPointer();
-    conversion_ = std::make_unique<ConversionRun>(*this);
+    conversion_ = std::make_unique<ConversionRun>(*this, CommandLocation("PushButton2"));
     Form_Load();
 }
 
 MainWindow::~MainWindow() = default;
 
 void MainWindow::CollectControls() {
-    listView1_ = Named<QTreeView>(controls_, "ListView1");
-    listView2_ = Named<QTreeView>(controls_, "ListView2");
     text1_ = Named<QLineEdit>(controls_, "Text1");
     text2_ = Named<QLineEdit>(controls_, "Text2");
     text3_ = Named<QLineEdit>(controls_, "Text3");
@@ -115,12 +111,9 @@ void MainWindow::CollectControls() {
     option7_ = Named<QRadioButton>(controls_, "Option7");
     check3_ = Named<QCheckBox>(controls_, "Check3");
     frame2_ = Named<QGroupBox>(controls_, "Frame2");
-    progressBar1_ = Named<QProgressBar>(controls_, "ProgressBar1");
     option7_->setChecked(true);
     option1_->setChecked(true);
     check3_->setChecked(true);
-    inputView_ = qobject_cast<InputListView*>(listView1_);
-    resultsView_ = qobject_cast<ResultsListView*>(listView2_);
     const auto busy = [this] {
         return pointer_.isBusy();
     };
@@ -129,21 +122,11 @@ void MainWindow::CollectControls() {
 }
 
 void MainWindow::ConnectCommands() {
-    const std::pair<const char*, void (MainWindow::*)()> commands[] = {
-        {"PushButton1", &MainWindow::PushButton1_Click},
-        {"PushButton2", &MainWindow::PushButton2_Click},
-        {"PushButton3", &MainWindow::PushButton3_Click},
-        {"PushButton4", &MainWindow::PushButton4_Click},
-        {"PushButton5", &MainWindow::PushButton5_Click},
-        {"PushButton7", &MainWindow::PushButton7_Click},
-        {"PushButton8", &MainWindow::PushButton8_Click},
-        {"PushButton9", &MainWindow::PushButton9_Click},
-        {"PushButton10", &MainWindow::PushButton10_Click},
-        {"PushButton16", &MainWindow::PushButton16_Click},
-    };
-    for (const auto& [name, handler] : commands) {
-        connect(Named<QPushButton>(controls_, name), &QPushButton::clicked, this,
-                [this, name, handler] { AtEventBoundary(name, [&] { (this->*handler)(); }); });
+    for (const ControlSpec& row : WindowControls()) {
+        if (row.handler == nullptr)
+            continue;
+        connect(Named<QPushButton>(controls_, row.name), &QPushButton::clicked, this,
+                [this, &row] { AtEventBoundary(row.name, [&] { (this->*row.handler)(); }); });
     }
 }
 
@@ -189,17 +172,20 @@ void MainWindow::WatchPointer() {
     feedback_ = new PointerFeedback(pointer_, this);
     for (QWidget* control : std::as_const(controls_))
         PointerFeedback::keepMovesToItself(control);
-    using Over = PointerFeedback::Over;
-    for (const char* name :
-         {"PushButton1", "PushButton2", "PushButton3", "PushButton4", "PushButton5", "PushButton7",
-          "PushButton8", "PushButton9", "PushButton10", "PushButton16"})
-        feedback_->watch(controls_.value(QString::fromLatin1(name)), Over::Hand);
-    feedback_->watch(this, Over::Arrow);
-    for (const char* name : {"Frame2", "Frame3", "Frame4", "Frame5", "Option6", "Option7", "Text3"})
-        feedback_->watch(controls_.value(QString::fromLatin1(name)), Over::Arrow);
-    for (QTreeView* list : {listView1_, listView2_}) {
-        feedback_->watch(list->viewport(), Over::Arrow);
-        feedback_->watch(list->header(), Over::Arrow);
+    feedback_->watch(this, PointerFeedback::Over::Arrow);
+    for (const ControlSpec& row : WindowControls()) {
+        if (row.pointer == PointerOver::Unchanged)
+            continue;
+        const auto over = row.pointer == PointerOver::Hand ? PointerFeedback::Over::Hand
+                                                           : PointerFeedback::Over::Arrow;
+        QWidget* control = controls_.value(QString::fromLatin1(row.name));
+        // Over a list the pointer is decided by its rows' area and its header.
+        if (auto* list = qobject_cast<QTreeView*>(control)) {
+            feedback_->watch(list->viewport(), over);
+            feedback_->watch(list->header(), over);
+        } else {
+            feedback_->watch(control, over);
+        }
     }
 }
 
@@ -224,10 +210,10 @@ void MainWindow::FormLoadLook(StatementTrap& trap) {
 }
 
 void MainWindow::FormLoadLists(StatementTrap& trap) {
-    trap.run(110, [&] { HeadOneColumn(*listView1_, kInputHeader); });
-    trap.run(112, [&] { listView1_->setColumnWidth(0, kListColumnWidth); });
-    trap.run(114, [&] { HeadOneColumn(*listView2_, kResultsHeader); });
-    trap.run(116, [&] { listView2_->setColumnWidth(0, kListColumnWidth); });
+    trap.run(110, [&] { HeadOneColumn(*inputView_, kInputHeader); });
+    trap.run(112, [&] { inputView_->setColumnWidth(0, kListColumnWidth); });
+    trap.run(114, [&] { HeadOneColumn(*resultsView_, kResultsHeader); });
+    trap.run(116, [&] { resultsView_->setColumnWidth(0, kListColumnWidth); });
 }
 
 void MainWindow::FormLoadOptions(StatementTrap& trap) {
@@ -262,7 +248,7 @@ void MainWindow::OpenHomePageSometimes() {
 }
 
 void MainWindow::PushButton10_Click() {
-    StatementTrap trap(Location::PushButton10, ErrorReporter(context_.prompts));
+    StatementTrap trap(CommandLocation("PushButton10"), ErrorReporter(context_.prompts));
     trap.run(100, [&] {
         context_.prompts.messageBox(applicationTitle_,
                                     QStringLiteral("Questions? Please contact Team Marlquist at ") +
@@ -272,7 +258,8 @@ void MainWindow::PushButton10_Click() {
 }
 
 void MainWindow::PushButton1_Click() {
-    AddFilesByDialog(context_.prompts, applicationTitle_, inputList());
+    AddFilesByDialog(context_.prompts, applicationTitle_, inputList(),
+                     CommandLocation("PushButton1"));
 }
 
 void MainWindow::PushButton2_Click() {
@@ -280,43 +267,46 @@ void MainWindow::PushButton2_Click() {
 }
 
 void MainWindow::PushButton7_Click() {
-    ClearInputList(context_.prompts, pointer_.isBusy(), inputList());
+    ClearInputList(context_.prompts, isBusy(), inputList(), CommandLocation("PushButton7"));
 }
 
 void MainWindow::PushButton9_Click() {
-    ClearResults(context_.prompts, results());
+    ClearResults(context_.prompts, results(), CommandLocation("PushButton9"));
 }
 
 void MainWindow::PushButton4_Click() {
-    CopyResultsToClipboard({context_.prompts, applicationTitle_, results(), [this] {
-                                return Yield();
-                            }});
+    CopyResultsToClipboard(
+        {context_.prompts, CommandLocation("PushButton4"), applicationTitle_, results(), [this] {
+             return Yield();
+         }});
 }
 
 void MainWindow::PushButton8_Click() {
-    SaveResultsAsTextFile({context_.prompts, applicationTitle_,
+    SaveResultsAsTextFile({context_.prompts, CommandLocation("PushButton8"), applicationTitle_,
                            SaveOptions{saveToFolder(), saveBesideOriginal(), outputFolder()},
-                           inputList(), inputView_->selectedRow(), results(),
-                           [this](bool busy) { pointer_.setBusy(busy); },
+                           FolderOfRowOrFirst(inputList(), selectedInput()), results(),
+                           [this](bool busy) { setBusy(busy); },
                            [this] {
                                return Yield();
                            }});
 }
 
 void MainWindow::PushButton16_Click() {
-    BrowseForOutputFolder(context_.prompts, context_.settings,
-                          [this](const QString& folder) { text3_->setText(folder); });
+    BrowseForOutputFolder(
+        context_.prompts, context_.settings,
+        [this](const QString& folder) { showOutputFolder(folder); },
+        CommandLocation("PushButton16"));
 }
 
 void MainWindow::PushButton3_Click() {
-    StatementTrap trap(Location::PushButton3, ErrorReporter(context_.prompts));
+    StatementTrap trap(CommandLocation("PushButton3"), ErrorReporter(context_.prompts));
     trap.run(100, [&] {
         LoadSampleFiles(inputList(), context_.programFolder, context_.prompts, applicationTitle_);
     });
 }
 
 void MainWindow::PushButton5_Click() {
-    AddAllFilesInFolder(*this);
+    AddAllFilesInFolder(*this, CommandLocation("PushButton5"));
 }
 
 QString MainWindow::tableName() const {
@@ -342,6 +332,18 @@ bool MainWindow::saveBesideOriginal() const {
 }
 bool MainWindow::includeSemicolon() const {
     return check3_->checkState() != Qt::Unchecked;
+}
+
+void MainWindow::showOutputFolder(const QString& folder) {
+    text3_->setText(folder);
+}
+
+ProgressDisplay& MainWindow::progress() {
+    return *progressBar1_;
+}
+
+std::optional<int> MainWindow::selectedInput() const {
+    return inputView_->selectedRow();
 }
 
 InputListModel& MainWindow::inputList() const {

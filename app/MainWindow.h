@@ -1,8 +1,9 @@
 #pragma once
 
-#include "Prompts.h"
-#include "Settings.h"
-#include "WindowPointer.h"
+#include "app/WindowPointer.h"
+#include "shell/CommandHost.h"
+#include "shell/Prompts.h"
+#include "shell/Settings.h"
 
 #include <QHash>
 #include <QWidget>
@@ -10,17 +11,14 @@
 #include <functional>
 #include <memory>
 
-class QAbstractItemModel;
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
-class QProgressBar;
-class QPushButton;
 class QRadioButton;
-class QTreeView;
 
 namespace tabrivel {
 
+class CaptionedProgressBar;
 class ConversionRun;
 class InputListModel;
 class InputListView;
@@ -41,48 +39,43 @@ std::function<double()> SystemRandom();
 
 // The program's one window. Construction lays out every control and runs the start-up
 // routine, which restores the saved options; the window is then ready to be shown.
-class MainWindow : public QWidget {
+class MainWindow : public QWidget, public CommandHost {
     Q_OBJECT
 
 public:
     explicit MainWindow(ShellContext context, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The caption of every box that names no title of its own.
-    const QString& applicationTitle() const { return applicationTitle_; }
-
-    Prompts& prompts() const { return context_.prompts; }
-    Settings& settings() const { return context_.settings; }
+    const QString& applicationTitle() const override { return applicationTitle_; }
+    Prompts& prompts() const override { return context_.prompts; }
+    Settings& settings() const override { return context_.settings; }
     WindowPointer& pointer() { return pointer_; }
-    // The folder of the program's executable; the files installed beside it live there.
-    const QString& programFolder() const { return context_.programFolder; }
+    const QString& programFolder() const override { return context_.programFolder; }
 
-    // The options, read at the moment a command needs them.
-    QString tableName() const;       // Text1
-    QString delimiter() const;       // Text2
-    QString outputFolder() const;    // Text3
-    bool insertOnly() const;         // Option6
-    bool createTable() const;        // Option7
-    bool saveToFolder() const;       // Option1
-    bool saveBesideOriginal() const; // Option2
-    bool includeSemicolon() const;   // Check3
+    QString tableName() const override;
+    QString delimiter() const override;
+    QString outputFolder() const override;
+    bool insertOnly() const override;
+    bool createTable() const override;
+    bool saveToFolder() const override;
+    bool saveBesideOriginal() const override;
+    bool includeSemicolon() const override;
+    void showOutputFolder(const QString& folder) override;
 
-    QLineEdit* text3() const { return text3_; }
-    QProgressBar* progressBar1() const { return progressBar1_; }
-    QTreeView* listView1() const { return listView1_; }
-    QTreeView* listView2() const { return listView2_; }
+    InputListModel& inputList() const override;
+    std::optional<int> selectedInput() const override;
+    ResultsListModel& results() const override;
+    ProgressDisplay& progress() override;
+    void setBusy(bool busy) override { pointer_.setBusy(busy); }
+    bool isBusy() const override { return pointer_.isBusy(); }
+
+    // Any control of the window by its name, as the table names it.
     QWidget* control(const QString& name) const { return controls_.value(name); }
 
-    // The input files (ListView1) and the statements (ListView2).
-    InputListModel& inputList() const;
-    ResultsListModel& results() const;
     InputListView* inputView() const { return inputView_; }
     ResultsListView* resultsView() const { return resultsView_; }
 
-    // Lets the window handle pending events in the middle of a long command. False once
-    // the window is closing or gone: the caller must then return at once and must not
-    // touch the window again.
-    [[nodiscard]] bool Yield();
+    [[nodiscard]] bool Yield() override;
     bool isClosing() const { return closing_; }
 
     void CentreOnScreen();
@@ -90,18 +83,18 @@ public:
     // Start Converting's state and hooks.
     ConversionRun& conversion() const { return *conversion_; }
 
-public slots:
-    // Button handlers; most hand their work to a command of its own file.
-    virtual void PushButton1_Click();
-    virtual void PushButton2_Click();
-    virtual void PushButton3_Click();
-    virtual void PushButton4_Click();
-    virtual void PushButton5_Click();
-    virtual void PushButton7_Click();
-    virtual void PushButton8_Click();
-    virtual void PushButton9_Click();
-    virtual void PushButton16_Click();
+    // The push buttons' handlers, connected to their buttons by the control table; most
+    // hand their work to a command of its own file.
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton3_Click();
+    void PushButton4_Click();
+    void PushButton5_Click();
+    void PushButton7_Click();
+    void PushButton8_Click();
+    void PushButton9_Click();
     void PushButton10_Click();
+    void PushButton16_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -126,8 +119,6 @@ private:
     QString applicationTitle_;
     bool closing_ = false;
 
-    QTreeView* listView1_ = nullptr;
-    QTreeView* listView2_ = nullptr;
     InputListView* inputView_ = nullptr;
     ResultsListView* resultsView_ = nullptr;
     QLineEdit* text1_ = nullptr;
@@ -139,7 +130,7 @@ private:
     QRadioButton* option7_ = nullptr;
     QCheckBox* check3_ = nullptr;
     QGroupBox* frame2_ = nullptr;
-    QProgressBar* progressBar1_ = nullptr;
+    CaptionedProgressBar* progressBar1_ = nullptr;
     std::unique_ptr<ConversionRun> conversion_;
 };
 

@@ -1,6 +1,6 @@
-#include "QtPrompts.h"
+#include "app/QtPrompts.h"
 
-#include "BoxTextWrap.h"
+#include "app/BoxTextWrap.h"
 
 #include <QClipboard>
 #include <QDesktopServices>

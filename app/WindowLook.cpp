@@ -1,6 +1,6 @@
-#include "WindowLook.h"
+#include "app/WindowLook.h"
 
-#include "ProgramFiles.h"
+#include "shell/ProgramFiles.h"
 
 #include <QApplication>
 #include <QCheckBox>

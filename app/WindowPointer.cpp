@@ -1,6 +1,6 @@
-#include "WindowPointer.h"
+#include "app/WindowPointer.h"
 
-#include "EventBoundary.h"
+#include "shell/EventBoundary.h"
 
 #include <QEvent>
 #include <QGuiApplication>

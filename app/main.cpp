@@ -1,7 +1,7 @@
-#include "MainWindow.h"
-#include "ProgramFiles.h"
-#include "QtPrompts.h"
-#include "Settings.h"
+#include "app/MainWindow.h"
+#include "app/QtPrompts.h"
+#include "shell/ProgramFiles.h"
+#include "shell/Settings.h"
 
 #include <QApplication>
 #include <QSettings>

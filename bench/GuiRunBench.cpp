@@ -7,13 +7,13 @@
 
 #include "BenchOptions.h"
 #include "BenchTables.h"
-#include "ConversionRun.h"
-#include "InputListModel.h"
-#include "MainWindow.h"
 #include "ProcessTimer.h"
-#include "ResultsListModel.h"
 #include "ScriptedPrompts.h"
 #include "TempSettings.h"
+#include "app/MainWindow.h"
+#include "inputs/InputListModel.h"
+#include "results/ConversionRun.h"
+#include "results/ResultsListModel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -4,9 +4,9 @@
 //
 //   ./build/release/bin/results-list-bench [rows]
 
-#include "ResultsListModel.h"
-#include "ResultsListView.h"
 #include "SampleStatements.h"
+#include "results/ResultsListModel.h"
+#include "results/ResultsListView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

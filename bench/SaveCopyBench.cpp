@@ -5,14 +5,12 @@
 //
 //   ./build/release/bin/save-copy-bench [rows] [folder]
 
-#include "CopyResults.h"
-#include "ResultsListModel.h"
-#include "ResultsListView.h"
 #include "SampleStatements.h"
-#include "SaveResults.h"
-#include "ThrottledYield.h"
-
-#include "InputListModel.h"
+#include "results/CopyResults.h"
+#include "results/ResultsListModel.h"
+#include "results/ResultsListView.h"
+#include "results/SaveResults.h"
+#include "results/ThrottledYield.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -88,11 +86,10 @@ double PlainWriteSeconds(const ResultsListModel& results, const QString& path, b
 
 double SaveSeconds(const ResultsListModel& results, const QString& folder, CountedYield& yield) {
     BenchPrompts prompts;
-    InputListModel inputs;
     QElapsedTimer clock;
     clock.start();
-    SaveResultsAsTextFile({prompts, "bench", SaveOptions{true, false, folder}, inputs, std::nullopt,
-                           results, [](bool) {}, std::ref(yield)});
+    SaveResultsAsTextFile({prompts, "bench", "bench", SaveOptions{true, false, folder},
+                           std::nullopt, results, [](bool) {}, std::ref(yield)});
     const double seconds = Seconds(clock);
     const qint64 expected = qint64(results.textBytes()) + 2 * qint64(results.count());
     const bool whole = QFileInfo(QDir(folder).filePath(kResultsFileName)).size() == expected;
@@ -103,7 +100,7 @@ double CopySeconds(const ResultsListModel& results, CountedYield& yield) {
     BenchPrompts prompts;
     QElapsedTimer clock;
     clock.start();
-    CopyResultsToClipboard({prompts, "bench", results, std::ref(yield)});
+    CopyResultsToClipboard({prompts, "bench", "bench", results, std::ref(yield)});
     const double seconds = Seconds(clock);
     const qsizetype copied = QGuiApplication::clipboard()->text().size();
     return copied > 0 ? seconds : -1;

@@ -1,7 +1,7 @@
-#include "Conversion.h"
+#include "engine/Conversion.h"
 
-#include "SqlText.h"
-#include "TableConversion.h"
+#include "engine/SqlText.h"
+#include "engine/TableConversion.h"
 
 namespace tabrivel {
 

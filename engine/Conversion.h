@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TableSource.h"
-#include "ValueText.h"
+#include "engine/TableSource.h"
+#include "engine/ValueText.h"
 
 #include <filesystem>
 #include <functional>

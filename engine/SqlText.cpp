@@ -1,4 +1,4 @@
-#include "SqlText.h"
+#include "engine/SqlText.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Value.h"
-#include "ValueText.h"
+#include "engine/Value.h"
+#include "engine/ValueText.h"
 
 #include <functional>
 #include <span>

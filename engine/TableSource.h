@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TableWarning.h"
-#include "Value.h"
+#include "engine/TableWarning.h"
+#include "engine/Value.h"
 
 #include <cstdint>
 #include <filesystem>

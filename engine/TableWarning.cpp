@@ -1,4 +1,4 @@
-#include "TableWarning.h"
+#include "engine/TableWarning.h"
 
 namespace tabrivel {
 

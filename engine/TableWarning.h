@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TableError.h"
+#include "engine/TableError.h"
 
 #include <cstdint>
 #include <span>

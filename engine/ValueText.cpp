@@ -1,6 +1,6 @@
-#include "ValueText.h"
+#include "engine/ValueText.h"
 
-#include "ValuePieces.h"
+#include "engine/ValuePieces.h"
 
 #include <QDate>
 

@@ -1,4 +1,4 @@
-#include "DirectoryReader.h"
+#include "fs/DirectoryReader.h"
 
 #include <QFile>
 

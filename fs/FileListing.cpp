@@ -1,8 +1,8 @@
-#include "FileListing.h"
+#include "fs/FileListing.h"
 
-#include "DirectoryReader.h"
-#include "FileQueries.h"
-#include "PathText.h"
+#include "fs/DirectoryReader.h"
+#include "fs/FileQueries.h"
+#include "fs/PathText.h"
 
 #include <QRegularExpression>
 

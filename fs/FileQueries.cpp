@@ -1,6 +1,6 @@
-#include "FileQueries.h"
+#include "fs/FileQueries.h"
 
-#include "PathText.h"
+#include "fs/PathText.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "FolderList.h"
+#include "fs/FolderList.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "FolderObject.h"
+#include "fs/FolderObject.h"
 
-#include "DirectoryReader.h"
-#include "FileQueries.h"
+#include "fs/DirectoryReader.h"
+#include "fs/FileQueries.h"
 
 #include <QDir>
 #include <QFile>

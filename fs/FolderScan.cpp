@@ -1,19 +1,15 @@
-#include "FolderScan.h"
+#include "fs/FolderScan.h"
 
-#include "DirectoryReader.h"
-#include "FileQueries.h"
-#include "FolderObject.h"
-#include "PathText.h"
+#include "fs/DirectoryReader.h"
+#include "fs/FileQueries.h"
+#include "fs/FolderObject.h"
+#include "fs/PathText.h"
 
 #include <QSet>
 
 #include <optional>
 
 namespace tabrivel {
-
-QString FolderScanLocation() {
-    return QStringLiteral("in Hollimark2021/08/31.AddFolder.GetSubDirectories2016 ");
-}
 
 namespace {
 
@@ -31,24 +27,36 @@ struct ScanContext {
     bool stopped() const { return hooks.stopped && hooks.stopped(); }
 };
 
-// Runs a numbered step under the reporting trap, or bare so that the per-folder handler
-// sees its failure.
+// Runs the scan's numbered statements. With a reporter a failing statement is reported
+// and the scan carries on with the next one, and a test that fails counts as true, as
+// every trapped routine of the program behaves; without one the statement runs bare, so
+// that the per-folder handler sees its failure.
 class StepRunner {
 public:
-    explicit StepRunner(StatementTrap* trap) : trap_(trap) {}
+    explicit StepRunner(const ScanFailureReport* report) : report_(report) {}
 
-    template <typename Step> void run(int number, Step&& step) {
-        if (trap_)
-            trap_->run(number, std::forward<Step>(step));
-        else
+    template <typename Step> bool run(int number, Step&& step) {
+        if (!report_) {
             step();
+            return true;
+        }
+        try {
+            step();
+            return true;
+        } catch (...) {
+            if (*report_)
+                (*report_)(number, std::current_exception());
+            return false;
+        }
     }
     template <typename Condition> bool test(int number, Condition&& condition) {
-        return trap_ ? trap_->test(number, std::forward<Condition>(condition)) : condition();
+        bool result = true;
+        run(number, [&] { result = condition(); });
+        return result;
     }
 
 private:
-    StatementTrap* trap_;
+    const ScanFailureReport* report_;
 };
 
 bool AcceptsFolderName(const QString& name) {
@@ -71,19 +79,19 @@ QString WithSeparator(const QString& folder) {
 class LevelScan {
 public:
     LevelScan(FolderList& list, ScanContext& context)
-        : list_(list), context_(context), trap_(FolderScanLocation(), context.hooks.report) {}
+        : list_(list), context_(context), steps_(&context.hooks.report) {}
 
     void run(bool recurse) {
         FolderList found;
-        trap_.run(106, [&] {
+        steps_.run(106, [&] {
             for (FolderList::Walk walk(list_); !context_.stopped() && walk.next();)
                 scanEntry(walk.current(), found);
         });
         if (context_.stopped())
             return;
         if (recurse && found.count() > 0)
-            trap_.run(150, [&] { LevelScan(found, context_).run(true); });
-        trap_.run(152, [&] { appendFound(found); });
+            steps_.run(150, [&] { LevelScan(found, context_).run(true); });
+        steps_.run(152, [&] { appendFound(found); });
     }
 
 private:
@@ -95,8 +103,7 @@ private:
                 enter = prepare(bare, folder);
             });
         } else {
-            StepRunner reporting(&trap_);
-            enter = prepare(reporting, folder);
+            enter = prepare(steps_, folder);
         }
         if (!enter)
             return;
@@ -170,17 +177,17 @@ private:
     void appendFound(FolderList& found) {
         for (FolderList::Walk walk(found); !context_.stopped() && walk.next();) {
             const QString& folder = walk.current();
-            if (!trap_.test(154, [&] { return IsFolder(folder); }))
+            if (!steps_.test(154, [&] { return IsFolder(folder); }))
                 continue;
-            trap_.run(156, [&] { context_.yield(); });
-            if (trap_.test(158, [&] { return !OpenFolder(folder).isExcluded(); }))
-                trap_.run(160, [&] { list_.append(folder); });
+            steps_.run(156, [&] { context_.yield(); });
+            if (steps_.test(158, [&] { return !OpenFolder(folder).isExcluded(); }))
+                steps_.run(160, [&] { list_.append(folder); });
         }
     }
 
     FolderList& list_;
     ScanContext& context_;
-    StatementTrap trap_;
+    StepRunner steps_;
     bool perFolderTrap_ = false;
 };
 

@@ -1,25 +1,26 @@
 #pragma once
 
-#include "FolderList.h"
-#include "StatementTrap.h"
+#include "fs/FolderList.h"
 
+#include <exception>
 #include <functional>
 
 namespace tabrivel {
 
+// Receives a failure of one of the scan's numbered statements; the scan goes on.
+using ScanFailureReport = std::function<void(int statement, std::exception_ptr failure)>;
+
 // What the folder scan needs from the program around it.
 struct ScanHooks {
-    // Receives the failures the scan reports (the window shows its error box).
-    FailureReporter report;
+    // Receives the failures the scan reports (the window shows its error box, naming the
+    // scan as the place where it happened).
+    ScanFailureReport report;
     // Called at the scan's fixed points so the window can process its events meanwhile.
     std::function<void()> yield;
     // Asked after each yield; true ends the scan at once, leaving the list part-way (the
     // window closed while the scan yielded, and nobody will read the result).
     std::function<bool()> stopped;
 };
-
-// The location the scan's failure reports name.
-QString FolderScanLocation();
 
 // Extends the list, in place, with the sub-folders of its entries, level by level
 // (breadth-first), each ending with the native separator. With recurse false only the

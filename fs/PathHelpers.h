@@ -1,6 +1,6 @@
 #pragma once
 
 // The path and file helpers the commands share, in one include.
-#include "FileListing.h"
-#include "FileQueries.h"
-#include "PathText.h"
+#include "fs/FileListing.h"
+#include "fs/FileQueries.h"
+#include "fs/PathText.h"

@@ -1,4 +1,4 @@
-#include "PathText.h"
+#include "fs/PathText.h"
 
 #include <QFile>
 

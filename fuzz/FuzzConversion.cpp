@@ -2,9 +2,11 @@
 
 #include "ValueChecks.h"
 
-#include "TableConversion.h"
-#include "TableError.h"
-#include "ValueText.h"
+#include "engine/SqlText.h"
+#include "engine/TableConversion.h"
+#include "engine/TableError.h"
+#include "engine/TableSource.h"
+#include "engine/ValueText.h"
 
 #include <QLocale>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Value.h"
+#include "engine/Value.h"
 
 #include <string_view>
 

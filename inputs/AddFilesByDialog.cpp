@@ -1,10 +1,10 @@
-#include "AddFilesByDialog.h"
+#include "inputs/AddFilesByDialog.h"
 
-#include "ErrorReport.h"
-#include "InputListModel.h"
-#include "PathText.h"
-#include "Prompts.h"
-#include "StatementTrap.h"
+#include "fs/PathText.h"
+#include "inputs/InputListModel.h"
+#include "shell/ErrorReport.h"
+#include "shell/Prompts.h"
+#include "shell/StatementTrap.h"
 
 namespace tabrivel {
 
@@ -38,8 +38,9 @@ bool SelectionFitsBuffer(const QStringList& paths) {
     return SelectionText(paths).size() < kFileNameBufferLength;
 }
 
-void AddFilesByDialog(Prompts& prompts, const QString& applicationTitle, InputListModel& list) {
-    StatementTrap trap(Location::PushButton1, ErrorReporter(prompts));
+void AddFilesByDialog(Prompts& prompts, const QString& applicationTitle, InputListModel& list,
+                      const QString& location) {
+    StatementTrap trap(location, ErrorReporter(prompts));
     QStringList chosen;
     trap.run(100, [&] { chosen = prompts.openFiles(kAddFilesTitle, kDbfFilter, true); });
     if (trap.test(102, [&] { return chosen.isEmpty(); }))

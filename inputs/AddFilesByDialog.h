@@ -25,6 +25,8 @@ bool SelectionFitsBuffer(const QStringList& paths);
 
 // Add DBF Files: appends each chosen path in the dialog's order, unchanged and untested
 // (neither its extension, its existence nor an earlier row with the same path).
-void AddFilesByDialog(Prompts& prompts, const QString& applicationTitle, InputListModel& list);
+// Failures are reported under `location`.
+void AddFilesByDialog(Prompts& prompts, const QString& applicationTitle, InputListModel& list,
+                      const QString& location);
 
 } // namespace tabrivel

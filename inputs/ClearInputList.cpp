@@ -1,12 +1,13 @@
-#include "ClearInputList.h"
+#include "inputs/ClearInputList.h"
 
-#include "ErrorReport.h"
-#include "InputListModel.h"
+#include "inputs/InputListModel.h"
+#include "shell/ErrorReport.h"
 
 namespace tabrivel {
 
-void ClearInputList(Prompts& prompts, bool windowBusy, InputListModel& list) {
-    StatementTrap trap(Location::PushButton7, ErrorReporter(prompts));
+void ClearInputList(Prompts& prompts, bool windowBusy, InputListModel& list,
+                    const QString& location) {
+    StatementTrap trap(location, ErrorReporter(prompts));
     if (trap.test(100, [&] { return windowBusy; }))
         return;
     trap.run(102, [&] { list.clear(); });

@@ -1,4 +1,6 @@
-#include "InputListModel.h"
+#include "inputs/InputListModel.h"
+
+#include "fs/PathText.h"
 
 namespace tabrivel {
 
@@ -63,6 +65,12 @@ bool InputListModel::exchange(int rowA, int rowB) {
     emit dataChanged(index(rowA), index(rowA), {Qt::DisplayRole});
     emit dataChanged(index(rowB), index(rowB), {Qt::DisplayRole});
     return true;
+}
+
+std::optional<QString> FolderOfRowOrFirst(const InputListModel& list, std::optional<int> row) {
+    if (list.count() == 0)
+        return std::nullopt;
+    return FolderOfPath(list.pathAt(row && list.isValidRow(*row) ? *row : 0));
 }
 
 bool IsPathInList(const InputListModel& list, const QString& path) {

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace tabrivel {
 
 // The files the next conversion reads, one full path per row, in conversion order.
@@ -37,6 +39,10 @@ public:
 private:
     QStringList paths_;
 };
+
+// The folder of the given row's file, or of the first row's when the row is missing or
+// not in the list; none for an empty list.
+std::optional<QString> FolderOfRowOrFirst(const InputListModel& list, std::optional<int> row);
 
 // True when some row's text equals the path exactly (case-sensitive).
 bool IsPathInList(const InputListModel& list, const QString& path);

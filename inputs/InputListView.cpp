@@ -1,8 +1,9 @@
-#include "InputListView.h"
+#include "inputs/InputListView.h"
 
-#include "InputListModel.h"
+#include "inputs/InputListModel.h"
+#include "inputs/OneColumnList.h"
+#include "shell/ProgramFiles.h"
 
-#include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
 #include <QHeaderView>
@@ -13,16 +14,9 @@
 namespace tabrivel {
 
 InputListView::InputListView(InputListModel* model, QWidget* parent)
-    : QTreeView(parent), model_(model), cursorPosition_([] { return QCursor::pos(); }),
-      dragCursorFile_(defaultDragCursorFile()) {
+    : QTreeView(parent), model_(model), cursorPosition_([] { return QCursor::pos(); }) {
     setModel(model);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setItemsExpandable(false);
-    setHeaderHidden(false);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SetUpOneColumnList(*this);
     setDragEnabled(false);
     setAcceptDrops(true);
     setDropIndicatorShown(false);
@@ -36,8 +30,8 @@ QString InputListView::toolTipText() {
                           "Move | line to right and out of window to reveal full names.");
 }
 
-QString InputListView::defaultDragCursorFile() {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("drag.ico"));
+QString InputListView::dragCursorFileIn(const QString& programFolder) {
+    return BesideProgram(programFolder, QStringLiteral("drag.ico"));
 }
 
 void InputListView::setCursorPositionSource(CursorPositionSource source) {

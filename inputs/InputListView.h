@@ -38,7 +38,8 @@ public:
     explicit InputListView(InputListModel* model, QWidget* parent = nullptr);
 
     static QString toolTipText();
-    static QString defaultDragCursorFile();
+    // The drag cursor installed beside the program.
+    static QString dragCursorFileIn(const QString& programFolder);
 
     InputListModel* inputModel() const { return model_; }
 
@@ -48,6 +49,7 @@ public:
     void setWindowPointerReset(PointerReset reset) { resetWindowPointer_ = std::move(reset); }
     // Where the pointer stands on the screen; QCursor::pos() unless replaced.
     void setCursorPositionSource(CursorPositionSource source);
+    // Until a cursor file is set, the gesture shows the arrow.
     void setDragCursorFile(const QString& path) { dragCursorFile_ = path; }
 
     std::optional<int> selectedRow() const;

@@ -1,12 +1,12 @@
-#include "ClearResults.h"
+#include "results/ClearResults.h"
 
-#include "ErrorReport.h"
-#include "ResultsListModel.h"
+#include "results/ResultsListModel.h"
+#include "shell/ErrorReport.h"
 
 namespace tabrivel {
 
-void ClearResults(Prompts& prompts, ResultsListModel& results) {
-    StatementTrap trap(Location::PushButton9, ErrorReporter(prompts));
+void ClearResults(Prompts& prompts, ResultsListModel& results, const QString& location) {
+    StatementTrap trap(location, ErrorReporter(prompts));
     trap.run(100, [&] { results.clear(); });
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+class QString;
+
 namespace tabrivel {
 
 class Prompts;
@@ -7,6 +9,7 @@ class ResultsListModel;
 
 // Clear Results: empties the results list, also while a conversion runs; the run then
 // goes on appending to the emptied list.
-void ClearResults(Prompts& prompts, ResultsListModel& results);
+// Failures are reported under `location`.
+void ClearResults(Prompts& prompts, ResultsListModel& results, const QString& location);
 
 } // namespace tabrivel

@@ -1,6 +1,6 @@
-#include "ClipboardText.h"
+#include "results/ClipboardText.h"
 
-#include "ThrottledYield.h"
+#include "results/ThrottledYield.h"
 
 #include <stdexcept>
 #include <vector>

@@ -1,8 +1,8 @@
-#include "CopyResults.h"
+#include "results/CopyResults.h"
 
-#include "ErrorReport.h"
-#include "ResultsListModel.h"
-#include "StatementTrap.h"
+#include "results/ResultsListModel.h"
+#include "shell/ErrorReport.h"
+#include "shell/StatementTrap.h"
 
 #include <stdexcept>
 
@@ -26,7 +26,7 @@ CellTable ResultsTable(const ResultsListModel& results) {
 }
 
 void CopyResultsToClipboard(const CopyCommandContext& context) {
-    StatementTrap trap(Location::PushButton4, ErrorReporter(context.prompts));
+    StatementTrap trap(context.location, ErrorReporter(context.prompts));
     CopyEnd end = CopyEnd::Copied;
     trap.run(106, [&] {
         end =

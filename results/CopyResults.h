@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ClipboardText.h"
-#include "Prompts.h"
+#include "results/ClipboardText.h"
+#include "shell/Prompts.h"
 
 #include <QString>
 
@@ -18,7 +18,8 @@ CellTable ResultsTable(const ResultsListModel& results);
 // What the copy command reads from and acts on in the window.
 struct CopyCommandContext {
     Prompts& prompts;
-    QString title; // caption of the closing message
+    QString location; // where its failures are reported
+    QString title;    // caption of the closing message
     const ResultsListModel& results;
     // Lets the window handle its events; false once it is closing.
     std::function<bool()> yield;

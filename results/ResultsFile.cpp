@@ -1,6 +1,6 @@
-#include "ResultsFile.h"
+#include "results/ResultsFile.h"
 
-#include "FileFailure.h"
+#include "shell/FileFailure.h"
 
 #include <cerrno>
 #include <stdexcept>

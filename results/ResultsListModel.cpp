@@ -1,4 +1,4 @@
-#include "ResultsListModel.h"
+#include "results/ResultsListModel.h"
 
 namespace tabrivel {
 

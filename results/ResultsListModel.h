@@ -1,6 +1,6 @@
 #pragma once
 
-#include "StatementStore.h"
+#include "results/StatementStore.h"
 
 #include <QAbstractListModel>
 #include <QElapsedTimer>

@@ -1,6 +1,7 @@
-#include "ResultsListView.h"
+#include "results/ResultsListView.h"
 
-#include "ResultsListModel.h"
+#include "inputs/OneColumnList.h"
+#include "results/ResultsListModel.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -10,12 +11,7 @@ namespace tabrivel {
 ResultsListView::ResultsListView(ResultsListModel* model, QWidget* parent)
     : QTreeView(parent), model_(model) {
     setModel(model);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setItemsExpandable(false);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SetUpOneColumnList(*this);
     setToolTip(toolTipText());
 }
 

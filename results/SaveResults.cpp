@@ -1,13 +1,12 @@
-#include "SaveResults.h"
+#include "results/SaveResults.h"
 
-#include "ErrorReport.h"
-#include "FileQueries.h"
-#include "InputListModel.h"
-#include "PathText.h"
-#include "ResultsFile.h"
-#include "ResultsListModel.h"
-#include "StatementTrap.h"
-#include "ThrottledYield.h"
+#include "fs/FileQueries.h"
+#include "fs/PathText.h"
+#include "results/ResultsFile.h"
+#include "results/ResultsListModel.h"
+#include "results/ThrottledYield.h"
+#include "shell/ErrorReport.h"
+#include "shell/StatementTrap.h"
 
 #include <QObject>
 
@@ -88,9 +87,8 @@ QString ChooseFilePath(StatementTrap& trap, const SaveCommandContext& context) {
     if (trap.test(104, [&] { return options.toFolder; })) {
         trap.run(106, [&] { path = InFolder(options.folder); });
     } else if (trap.test(108, [&] { return options.besideOriginal; })) {
-        if (trap.test(110, [&] { return context.inputs.count() > 0; }))
-            trap.run(112,
-                     [&] { path = ResultsFileBesideInput(context.inputs, context.selectedInput); });
+        if (trap.test(110, [&] { return context.originalFolder.has_value(); }))
+            trap.run(112, [&] { path = InFolder(*context.originalFolder); });
         else
             trap.run(114, [&] { path = InFolder(options.folder); });
     }
@@ -112,13 +110,8 @@ bool MayWrite(StatementTrap& trap, const SaveCommandContext& context, const QStr
 
 } // namespace
 
-QString ResultsFileBesideInput(const InputListModel& inputs, std::optional<int> selectedInput) {
-    const int row = selectedInput && inputs.isValidRow(*selectedInput) ? *selectedInput : 0;
-    return InFolder(FolderOfPath(inputs.pathAt(row)));
-}
-
 void SaveResultsAsTextFile(const SaveCommandContext& context) {
-    StatementTrap trap(Location::PushButton8, ErrorReporter(context.prompts));
+    StatementTrap trap(context.location, ErrorReporter(context.prompts));
     if (!FolderCheckPasses(trap, context))
         return;
     const QString path = ChooseFilePath(trap, context);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Prompts.h"
+#include "shell/Prompts.h"
 
 #include <QString>
 
@@ -9,7 +9,6 @@
 
 namespace tabrivel {
 
-class InputListModel;
 class ResultsListModel;
 
 // The name every results file gets, in whichever folder it is saved.
@@ -22,17 +21,15 @@ struct SaveOptions {
     QString folder;              // the typed or browsed output folder
 };
 
-// The results file in the folder of the selected input row, or of the first row when
-// none is selected; the list must not be empty.
-QString ResultsFileBesideInput(const InputListModel& inputs, std::optional<int> selectedInput);
-
 // What the save command reads from and acts on in the window.
 struct SaveCommandContext {
     Prompts& prompts;
-    QString title; // caption of the command's own boxes
+    QString location; // where its failures are reported
+    QString title;    // caption of the command's own boxes
     SaveOptions options;
-    const InputListModel& inputs;
-    std::optional<int> selectedInput;
+    // The folder of the selected input file, or of the first one when none is selected;
+    // none while the input list is empty.
+    std::optional<QString> originalFolder;
     const ResultsListModel& results;
     std::function<void(bool)> setBusy;
     // Lets the window handle its events; false once it is closing.

@@ -10,6 +10,8 @@ postgresql libpq-dev mariadb-server mariadb-client help2man"
 # The packages and their checks: dpkg-deb and dpkg-shlibdeps for the Debian package, the
 # validators of the menu entry and of the software centre description.
 PACKAGES="$PACKAGES appstream desktop-file-utils dpkg-dev file"
+# The check of the include graph between the source folders.
+PACKAGES="$PACKAGES python3"
 # The loading benchmark compares with ogr2ogr; nothing else needs it.
 if [ "${1:-}" = "--bench" ]; then
     PACKAGES="$PACKAGES gdal-bin"

@@ -1,6 +1,6 @@
 #include "CellValue.h"
 
-#include "ValuePieces.h"
+#include "engine/ValuePieces.h"
 
 #include "DialectRules.h"
 

@@ -2,8 +2,8 @@
 
 #include "LoadOptions.h"
 #include "TablePlan.h"
-#include "Value.h"
-#include "ValueText.h"
+#include "engine/Value.h"
+#include "engine/ValueText.h"
 
 #include <string>
 #include <string_view>

@@ -1,12 +1,12 @@
 #include "Companion.h"
 
 #include "InputIdentity.h"
-#include "PathText.h"
 #include "ScriptTarget.h"
 #include "SqliteTarget.h"
-#include "TableError.h"
 #include "TableJobs.h"
 #include "TableLoad.h"
+#include "engine/TableError.h"
+#include "fs/PathText.h"
 
 #include <QLocale>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Conversion.h"
 #include "LoadOptions.h"
+#include "engine/Conversion.h"
 
 #include <span>
 #include <string>

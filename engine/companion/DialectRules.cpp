@@ -1,6 +1,6 @@
 #include "DialectRules.h"
 
-#include "ValueText.h"
+#include "engine/ValueText.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "LoadOptions.h"
-#include "TableSource.h"
+#include "engine/TableSource.h"
 
 #include <string>
 #include <string_view>

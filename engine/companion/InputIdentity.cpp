@@ -1,6 +1,6 @@
 #include "InputIdentity.h"
 
-#include "dbf/SiblingFile.h"
+#include "engine/dbf/SiblingFile.h"
 
 #include <filesystem>
 

@@ -1,7 +1,7 @@
 #include "ScriptLiterals.h"
 
 #include "DialectRules.h"
-#include "ValueText.h"
+#include "engine/ValueText.h"
 
 namespace tabrivel {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "DialectRules.h"
 #include "ScriptLiterals.h"
-#include "ValuePieces.h"
+#include "engine/ValuePieces.h"
 
 namespace tabrivel {
 namespace {

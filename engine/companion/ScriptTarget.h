@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Conversion.h"
 #include "LoadOptions.h"
 #include "ScriptSink.h"
 #include "TableTarget.h"
+#include "engine/Conversion.h"
 
 namespace tabrivel {
 

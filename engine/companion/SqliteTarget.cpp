@@ -1,8 +1,8 @@
 #include "SqliteTarget.h"
 
-#include "ValuePieces.h"
+#include "engine/ValuePieces.h"
 
-#include "ValueText.h"
+#include "engine/ValueText.h"
 
 #include <sqlite3.h>
 

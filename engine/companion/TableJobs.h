@@ -1,10 +1,10 @@
 #pragma once
 
-#include "Conversion.h"
 #include "LoadOptions.h"
 #include "ProgressLine.h"
 #include "ScriptSink.h"
 #include "TableTarget.h"
+#include "engine/Conversion.h"
 
 #include <cstddef>
 #include <cstdio>

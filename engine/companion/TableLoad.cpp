@@ -1,9 +1,9 @@
 #include "TableLoad.h"
 
 #include "ScriptSink.h"
-#include "SqlText.h"
-#include "TableConversion.h"
-#include "TableError.h"
+#include "engine/SqlText.h"
+#include "engine/TableConversion.h"
+#include "engine/TableError.h"
 
 #include <new>
 #include <span>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "CellValue.h"
-#include "Conversion.h"
 #include "ProgressLine.h"
 #include "TableTarget.h"
+#include "engine/Conversion.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,7 +1,7 @@
 #include "TablePlan.h"
 
 #include "DialectRules.h"
-#include "SqlText.h"
+#include "engine/SqlText.h"
 
 #include <algorithm>
 #include <set>

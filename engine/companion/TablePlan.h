@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Conversion.h"
 #include "LoadOptions.h"
-#include "TableSource.h"
+#include "engine/Conversion.h"
+#include "engine/TableSource.h"
 
 #include <span>
 #include <string>

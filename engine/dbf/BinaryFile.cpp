@@ -1,6 +1,6 @@
-#include "BinaryFile.h"
+#include "engine/dbf/BinaryFile.h"
 
-#include "TableError.h"
+#include "engine/TableError.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
-#include "CodePages.h"
+#include "engine/dbf/CodePages.h"
 
-#include "ByteOrder.h"
-#include "SiblingFile.h"
-#include "TextDecoder.h"
+#include "engine/dbf/ByteOrder.h"
+#include "engine/dbf/SiblingFile.h"
+#include "engine/dbf/TextDecoder.h"
 
 #include <algorithm>
 #include <cctype>

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "OwnCodePages.h"
+#include "engine/dbf/OwnCodePages.h"
 #include <string>
 
 namespace tabrivel::dbf {

@@ -1,4 +1,4 @@
-#include "DateText.h"
+#include "engine/dbf/DateText.h"
 
 namespace tabrivel::dbf {
 namespace {

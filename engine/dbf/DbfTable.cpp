@@ -1,10 +1,10 @@
-#include "DbfTable.h"
+#include "engine/dbf/DbfTable.h"
 
-#include "CodePages.h"
-#include "FieldKinds.h"
-#include "TableError.h"
-#include "TableHeader.h"
-#include "TextScan.h"
+#include "engine/TableError.h"
+#include "engine/dbf/CodePages.h"
+#include "engine/dbf/FieldKinds.h"
+#include "engine/dbf/TableHeader.h"
+#include "engine/dbf/TextScan.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "BinaryFile.h"
-#include "FieldDecoders.h"
-#include "RecordStream.h"
-#include "TableSource.h"
+#include "engine/TableSource.h"
+#include "engine/dbf/BinaryFile.h"
+#include "engine/dbf/FieldDecoders.h"
+#include "engine/dbf/RecordStream.h"
 
 #include <functional>
 #include <memory>

@@ -1,11 +1,11 @@
-#include "FieldDecoders.h"
+#include "engine/dbf/FieldDecoders.h"
 
-#include "ByteOrder.h"
-#include "DateText.h"
-#include "MemoPieces.h"
-#include "NumberText.h"
-#include "TableError.h"
-#include "WideText.h"
+#include "engine/TableError.h"
+#include "engine/dbf/ByteOrder.h"
+#include "engine/dbf/DateText.h"
+#include "engine/dbf/MemoPieces.h"
+#include "engine/dbf/NumberText.h"
+#include "engine/dbf/WideText.h"
 
 #include <bit>
 #include <cmath>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "MemoFile.h"
-#include "MemoPieces.h"
-#include "TableLayout.h"
-#include "TableWarning.h"
-#include "TextDecoder.h"
-#include "Value.h"
+#include "engine/TableWarning.h"
+#include "engine/Value.h"
+#include "engine/dbf/MemoFile.h"
+#include "engine/dbf/MemoPieces.h"
+#include "engine/dbf/TableLayout.h"
+#include "engine/dbf/TextDecoder.h"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "FieldKinds.h"
+#include "engine/dbf/FieldKinds.h"
 
 namespace tabrivel::dbf {
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "TableLayout.h"
-#include "TableSource.h"
-#include "TextDecoder.h"
+#include "engine/TableSource.h"
+#include "engine/dbf/TableLayout.h"
+#include "engine/dbf/TextDecoder.h"
 
 #include <vector>
 

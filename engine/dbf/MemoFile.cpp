@@ -1,10 +1,10 @@
-#include "MemoFile.h"
+#include "engine/dbf/MemoFile.h"
 
-#include "BinaryFile.h"
-#include "ByteOrder.h"
-#include "MemoFormats.h"
-#include "SiblingFile.h"
-#include "TableError.h"
+#include "engine/TableError.h"
+#include "engine/dbf/BinaryFile.h"
+#include "engine/dbf/ByteOrder.h"
+#include "engine/dbf/MemoFormats.h"
+#include "engine/dbf/SiblingFile.h"
 
 #include <array>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TableLayout.h"
+#include "engine/dbf/TableLayout.h"
 
 #include <cstdint>
 #include <filesystem>

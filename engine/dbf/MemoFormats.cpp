@@ -1,9 +1,9 @@
-#include "MemoFormats.h"
+#include "engine/dbf/MemoFormats.h"
 
-#include "ByteOrder.h"
-#include "NumberText.h"
-#include "StoredData.h"
-#include "TableError.h"
+#include "engine/TableError.h"
+#include "engine/dbf/ByteOrder.h"
+#include "engine/dbf/NumberText.h"
+#include "engine/dbf/StoredData.h"
 
 #include <algorithm>
 #include <array>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "BinaryFile.h"
-#include "MemoFile.h"
-#include "TableError.h"
+#include "engine/TableError.h"
+#include "engine/dbf/BinaryFile.h"
+#include "engine/dbf/MemoFile.h"
 
 #include <optional>
 

@@ -1,4 +1,4 @@
-#include "MemoPieces.h"
+#include "engine/dbf/MemoPieces.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MemoFile.h"
-#include "TextDecoder.h"
-#include "ValuePieces.h"
+#include "engine/ValuePieces.h"
+#include "engine/dbf/MemoFile.h"
+#include "engine/dbf/TextDecoder.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "NumberText.h"
+#include "engine/dbf/NumberText.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "OwnCodePages.h"
+#include "engine/dbf/OwnCodePages.h"
 
 namespace tabrivel::dbf {
 namespace {

@@ -1,4 +1,4 @@
-#include "RecordStream.h"
+#include "engine/dbf/RecordStream.h"
 
 #include <algorithm>
 

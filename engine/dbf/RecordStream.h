@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BinaryFile.h"
+#include "engine/dbf/BinaryFile.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "SiblingFile.h"
+#include "engine/dbf/SiblingFile.h"
 
-#include "BinaryFile.h"
+#include "engine/dbf/BinaryFile.h"
 
 #include <cctype>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "SingleByteTable.h"
+#include "engine/dbf/SingleByteTable.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ustring.h>

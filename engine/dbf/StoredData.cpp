@@ -1,4 +1,4 @@
-#include "StoredData.h"
+#include "engine/dbf/StoredData.h"
 
 #include <algorithm>
 #include <cerrno>

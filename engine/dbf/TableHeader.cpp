@@ -1,7 +1,7 @@
-#include "TableHeader.h"
+#include "engine/dbf/TableHeader.h"
 
-#include "ByteOrder.h"
-#include "TableError.h"
+#include "engine/TableError.h"
+#include "engine/dbf/ByteOrder.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BinaryFile.h"
-#include "TableLayout.h"
+#include "engine/dbf/BinaryFile.h"
+#include "engine/dbf/TableLayout.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
-#include "TextDecoder.h"
+#include "engine/dbf/TextDecoder.h"
 
-#include "SingleByteTable.h"
+#include "engine/dbf/SingleByteTable.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ustring.h>

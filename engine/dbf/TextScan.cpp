@@ -1,7 +1,7 @@
-#include "TextScan.h"
+#include "engine/dbf/TextScan.h"
 
-#include "RecordStream.h"
-#include "TableError.h"
+#include "engine/TableError.h"
+#include "engine/dbf/RecordStream.h"
 
 #include <unicode/ustring.h>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "BinaryFile.h"
-#include "MemoFile.h"
-#include "TableLayout.h"
+#include "engine/dbf/BinaryFile.h"
+#include "engine/dbf/MemoFile.h"
+#include "engine/dbf/TableLayout.h"
 
 #include <cstdint>
 

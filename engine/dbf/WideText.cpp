@@ -1,4 +1,4 @@
-#include "WideText.h"
+#include "engine/dbf/WideText.h"
 
 #include <cstdint>
 

@@ -1,13 +1,14 @@
 #pragma once
 
-#include "InputListModel.h"
-#include "MainWindow.h"
 #include "ScriptedPrompts.h"
 #include "TempSettings.h"
+#include "app/MainWindow.h"
+#include "inputs/InputListModel.h"
 
 #include <QAbstractButton>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTreeView>
 
 #include <memory>
 
@@ -49,6 +50,11 @@ inline QStringList InputRows(const MainWindow& window) {
     for (int row = 0; row < window.inputList().count(); ++row)
         rows << window.inputList().pathAt(row);
     return rows;
+}
+
+// One of the window's two lists by its control name.
+inline QTreeView* ListOf(const MainWindow& window, const char* name) {
+    return qobject_cast<QTreeView*>(window.control(QString::fromLatin1(name)));
 }
 
 // Clicks a push button of the window by its control name, as the user would.

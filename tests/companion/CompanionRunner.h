@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ValueText.h"
+#include "engine/ValueText.h"
 
 #include <QString>
 

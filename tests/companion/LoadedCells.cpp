@@ -1,6 +1,6 @@
 #include "LoadedCells.h"
 
-#include "ValueText.h"
+#include "engine/ValueText.h"
 
 #include <cstdlib>
 

@@ -2,10 +2,10 @@
 // and every cell must hold exactly what the reader delivered for it. Catches quoting
 // that breaks a statement (or lets a value write SQL), values lost or shifted between
 // columns, and text mangled on its way into the script.
-#include "Conversion.h"
 #include "FixtureTables.h"
 #include "SqliteCells.h"
-#include "TableError.h"
+#include "engine/Conversion.h"
+#include "engine/TableError.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

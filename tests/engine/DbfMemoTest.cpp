@@ -1,9 +1,9 @@
 // Memo files: the dBase III, dBase IV and FoxPro formats, found beside the table in
 // any letter case, and every way a memo pointer or length can be broken.
-#include "Conversion.h"
-#include "DbfTable.h"
 #include "DbfTestSupport.h"
 #include "DbfWriter.h"
+#include "engine/Conversion.h"
+#include "engine/dbf/DbfTable.h"
 
 using namespace tabrivel;
 using namespace tabrivel::testing;

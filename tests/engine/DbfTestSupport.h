@@ -1,8 +1,8 @@
 #pragma once
 
 // Small helpers shared by the DBF reader tests.
-#include "TableError.h"
 #include "TableReading.h"
+#include "engine/TableError.h"
 
 #include <QByteArray>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 // Finding a table's memo and code-page files whatever their letter case, also when the
 // folder was listed before and has changed since.
-#include "SiblingFile.h"
+#include "engine/dbf/SiblingFile.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,7 +1,7 @@
-#include "TableConversion.h"
+#include "engine/TableConversion.h"
 #include "DbfWriter.h"
-#include "SqlText.h"
 #include "StarvedRecordTable.h"
+#include "engine/SqlText.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,6 +1,6 @@
 // The decoder on its own: values whose decoded form is longer than their bytes, and
 // code pages whose low bytes are not ASCII.
-#include "TextDecoder.h"
+#include "engine/dbf/TextDecoder.h"
 
 #include <QtTest>
 

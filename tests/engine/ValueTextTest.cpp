@@ -1,5 +1,5 @@
-#include "ValueText.h"
-#include "ValuePieces.h"
+#include "engine/ValueText.h"
+#include "engine/ValuePieces.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
-#include "AddFilesByDialog.h"
-#include "ClearInputList.h"
-#include "InputListModel.h"
-#include "PathText.h"
+#include "inputs/AddFilesByDialog.h"
 #include "ScriptedPrompts.h"
+#include "fs/PathText.h"
+#include "inputs/ClearInputList.h"
+#include "inputs/InputListModel.h"
 
 #include <QtTest>
 
@@ -13,6 +13,7 @@ using tabrivel::testing::ShownBox;
 namespace {
 
 const QString kTitle = QStringLiteral("Tabrivel");
+const QString kLocation = QStringLiteral("in Tabrivel2021/08/31.Form1.PushButton1_Click ");
 
 QStringList Rows(const InputListModel& list) {
     QStringList rows;
@@ -77,7 +78,7 @@ void AddFilesByDialogTest::chosenPathsAreAppendedUnchanged() {
         list.append(path);
     prompts.fileAnswers.enqueue(chosen);
 
-    AddFilesByDialog(prompts, kTitle, list);
+    AddFilesByDialog(prompts, kTitle, list, kLocation);
 
     QCOMPARE(Rows(list), before + chosen);
     QCOMPARE(prompts.shown.size(), 1);
@@ -94,10 +95,10 @@ void AddFilesByDialogTest::doubledSeparatorIsCollapsed() {
     InputListModel list;
     const QString sep = NativeSeparator();
     prompts.fileAnswers.enqueue({"C:" + sep + sep + "t.dbf", "d" + sep + sep + sep + "a.dbf"});
-    AddFilesByDialog(prompts, kTitle, list);
+    AddFilesByDialog(prompts, kTitle, list, kLocation);
     QCOMPARE(Rows(list), (QStringList{"C:" + sep + "t.dbf", "d" + sep + sep + "a.dbf"}));
     prompts.fileAnswers.enqueue({"e" + sep + sep + "b.dbf"});
-    AddFilesByDialog(prompts, kTitle, list);
+    AddFilesByDialog(prompts, kTitle, list, kLocation);
     QCOMPARE(Rows(list).last(), "e" + sep + sep + "b.dbf");
 }
 
@@ -106,7 +107,7 @@ void AddFilesByDialogTest::cancelAddsAndShowsNothing() {
     InputListModel list;
     list.append("/kept.dbf");
     prompts.fileAnswers.enqueue({});
-    AddFilesByDialog(prompts, kTitle, list);
+    AddFilesByDialog(prompts, kTitle, list, kLocation);
     QCOMPARE(Rows(list), QStringList{"/kept.dbf"});
     QVERIFY(prompts.messages().isEmpty());
 }
@@ -145,7 +146,7 @@ void AddFilesByDialogTest::tooManyFilesAreRefusedWithTheMessage() {
     InputListModel list;
     prompts.fileAnswers.enqueue(chosen);
 
-    AddFilesByDialog(prompts, kTitle, list);
+    AddFilesByDialog(prompts, kTitle, list, kLocation);
 
     QCOMPARE(list.count(), refused ? 0 : chosen.size());
     const QList<ShownBox> boxes = prompts.messages();
@@ -164,11 +165,11 @@ void AddFilesByDialogTest::clearListIsRefusedWhileBusy() {
     InputListModel list;
     list.append("/a.dbf");
     list.append("/a.dbf");
-    ClearInputList(prompts, true, list);
+    ClearInputList(prompts, true, list, kLocation);
     QCOMPARE(list.count(), 2);
-    ClearInputList(prompts, false, list);
+    ClearInputList(prompts, false, list, kLocation);
     QCOMPARE(list.count(), 0);
-    ClearInputList(prompts, false, list); // an empty list stays empty, silently
+    ClearInputList(prompts, false, list, kLocation); // an empty list stays empty, silently
     QVERIFY(prompts.shown.isEmpty());
 }
 

@@ -1,4 +1,4 @@
-#include "InputListModel.h"
+#include "inputs/InputListModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

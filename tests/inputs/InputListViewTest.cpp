@@ -1,5 +1,6 @@
-#include "InputListView.h"
-#include "InputListModel.h"
+#include "inputs/InputListView.h"
+#include "inputs/InputListModel.h"
+#include "shell/ProgramFiles.h"
 
 #include <QAbstractItemModelTester>
 #include <QFile>
@@ -304,8 +305,8 @@ private slots:
     }
 
     void theInstalledDragCursorLoads() {
-        const QPixmap image(InputListView::defaultDragCursorFile());
-        QVERIFY2(!image.isNull(), qPrintable(InputListView::defaultDragCursorFile()));
+        const QPixmap image(InputListView::dragCursorFileIn(ProgramFolder()));
+        QVERIFY2(!image.isNull(), qPrintable(InputListView::dragCursorFileIn(ProgramFolder())));
         QCOMPARE(image.size(), QSize(32, 32));
         QVERIFY(image.hasAlphaChannel());
     }
@@ -319,7 +320,7 @@ private slots:
         QCOMPARE(h.view.viewport()->cursor().shape(), Qt::ArrowCursor);
         h.release(h.at(0));
 
-        QVERIFY(QFile::copy(InputListView::defaultDragCursorFile(), file));
+        QVERIFY(QFile::copy(InputListView::dragCursorFileIn(ProgramFolder()), file));
         h.press(h.at(1));
         QCOMPARE(h.view.viewport()->cursor().shape(), Qt::BitmapCursor);
         h.move(h.at(2));

@@ -1,4 +1,4 @@
-#include "ClipboardText.h"
+#include "results/ClipboardText.h"
 #include "ScriptedPrompts.h"
 
 #include <QtTest>

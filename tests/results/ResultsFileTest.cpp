@@ -1,4 +1,4 @@
-#include "ResultsFile.h"
+#include "results/ResultsFile.h"
 
 #include "../fs/AccessOverride.h"
 

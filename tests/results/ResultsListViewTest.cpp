@@ -1,5 +1,5 @@
-#include "ResultsListView.h"
-#include "ResultsListModel.h"
+#include "results/ResultsListView.h"
+#include "results/ResultsListModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QHelpEvent>

@@ -1,4 +1,4 @@
-#include "StatementStore.h"
+#include "results/StatementStore.h"
 #include "SampleStatements.h"
 
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "ThrottledYield.h"
+#include "results/ThrottledYield.h"
 
 #include <QThread>
 #include <QtTest>

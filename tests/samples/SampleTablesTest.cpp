@@ -1,7 +1,7 @@
 #include "SampleTables.h"
 
-#include "Conversion.h"
-#include "TableError.h"
+#include "engine/Conversion.h"
+#include "engine/TableError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "SqlText.h"
-#include "Value.h"
-#include "ValueText.h"
+#include "engine/SqlText.h"
+#include "engine/Value.h"
+#include "engine/ValueText.h"
 
 #include <array>
 #include <string>

@@ -1,6 +1,6 @@
 #include "SqliteCells.h"
 
-#include "ValueText.h"
+#include "engine/ValueText.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TableSource.h"
-#include "ValuePieces.h"
+#include "engine/TableSource.h"
+#include "engine/ValuePieces.h"
 
 #include <memory>
 #include <new>

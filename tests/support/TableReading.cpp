@@ -1,7 +1,7 @@
 #include "TableReading.h"
 
-#include "TableError.h"
-#include "ValuePieces.h"
+#include "engine/TableError.h"
+#include "engine/ValuePieces.h"
 
 namespace tabrivel::testing {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TableSource.h"
+#include "engine/TableSource.h"
 
 #include <filesystem>
 #include <string>

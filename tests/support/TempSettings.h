@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Settings.h"
+#include "shell/Settings.h"
 
 #include <QSettings>
 #include <QTemporaryDir>

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <functional>
+
+namespace tabrivel {
+
+// Receives a trapped failure: the routine's location text, the statement number
+// last reached and the failure's own description.
+using FailureReporter =
+    std::function<void(const QString& location, int statement, const QString& description)>;
+
+QString DescribeCurrentException();
+// The same for a failure caught elsewhere and handed on.
+QString DescribeException(std::exception_ptr failure);
+
+// Runs the numbered statements of one routine so that a failure in one is reported
+// and the routine carries on with the next, instead of abandoning the whole command.
+class StatementTrap {
+public:
+    StatementTrap(QString location, FailureReporter reporter)
+        : location_(std::move(location)), reporter_(std::move(reporter)) {}
+
+    // Runs one numbered statement; true when it completed without a failure.
+    template <typename Statement> bool run(int number, Statement&& statement) {
+        statement_ = number;
+        try {
+            statement();
+            return true;
+        } catch (...) {
+            report(DescribeCurrentException());
+            return false;
+        }
+    }
+
+    // A numbered conditional test. A test that fails counts as true, so the
+    // then-branch runs, as the routine's users have always seen it behave.
+    template <typename Condition> bool test(int number, Condition&& condition) {
+        bool result = true;
+        run(number, [&] { result = condition(); });
+        return result;
+    }
+
+    int statement() const { return statement_; }
+    const QString& location() const { return location_; }
+
+private:
+    void report(const QString& description) {
+        if (reporter_)
+            reporter_(location_, statement_, description);
+    }
+
+    QString location_;
+    FailureReporter reporter_;
+    int statement_ = 0;
+};
+
+} // namespace tabrivel

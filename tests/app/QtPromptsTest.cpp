@@ -1,0 +1,144 @@
+#include "app/QtPrompts.h"
+#include "app/BoxTextWrap.h"
+#include "shell/MakerAddresses.h"
+
+#include <QAbstractButton>
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QTimer>
+#include <QtTest>
+
+using namespace tabrivel;
+
+namespace {
+
+const QString kHelpText =
+    QStringLiteral("Questions? Please contact Team Marlquist at ") + kContactPage;
+
+// The lines a label of this width and font shows for the text, as Qt lays them out.
+QStringList LaidOutLines(const QLabel& label) {
+    QTextDocument document;
+    document.setDefaultFont(label.font());
+    document.setDocumentMargin(0);
+    document.setPlainText(label.text());
+    if (label.wordWrap())
+        document.setTextWidth(label.contentsRect().width());
+    document.size(); // lays the text out
+    QStringList lines;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextLayout* layout = block.layout();
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            lines << block.text().mid(line.textStart(), line.textLength()).trimmed();
+        }
+    }
+    return lines;
+}
+
+// Runs `look` on the message box the next prompt shows, then closes it with OK.
+template <typename Look> void WhenTheBoxIsUp(Look look) {
+    QTimer::singleShot(0, [look] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            QApplication::closeAllWindows(); // a test that fails must not hang
+            QFAIL("no message box came up");
+        }
+        look(*box);
+        box->button(QMessageBox::Ok)->click();
+    });
+}
+
+} // namespace
+
+class QtPromptsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void wrapsAtBlanksOnly_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("widthOf"); // the widest line allowed, as text
+        QTest::addColumn<QString>("expected");
+        QTest::addRow("fits: unchanged") << "one two three"
+                                         << "one two three"
+                                         << "one two three";
+        QTest::addRow("breaks at the last blank that fits") << "one two three four"
+                                                            << "one two thr"
+                                                            << "one two\nthree four";
+        QTest::addRow("address wider than a line stays whole")
+            << "see https://www.marlquist.example/contact now"
+            << "see https://"
+            << "see\nhttps://www.marlquist.example/contact\nnow";
+        QTest::addRow("own line breaks kept") << "one\ntwo three"
+                                              << "two three"
+                                              << "one\ntwo three";
+        QTest::addRow("empty lines kept") << "a\n\nb"
+                                          << "a"
+                                          << "a\n\nb";
+    }
+    void wrapsAtBlanksOnly() {
+        QFETCH(QString, text);
+        QFETCH(QString, widthOf);
+        QFETCH(QString, expected);
+        const QFontMetrics metrics(QApplication::font());
+        QCOMPARE(WrapBetweenWords(text, metrics, metrics.horizontalAdvance(widthOf)), expected);
+    }
+
+    // The real box on this screen: the address is on one line, whole.
+    void helpBoxNeverSplitsTheAddress() {
+        QtPrompts prompts;
+        QStringList lines;
+        WhenTheBoxIsUp([&](QMessageBox& box) {
+            const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            QVERIFY(label);
+            lines = LaidOutLines(*label);
+        });
+        prompts.messageBox(QStringLiteral("Tabrivel"), kHelpText, BoxIcon::None, BoxButtons::Ok);
+        QVERIFY(!lines.isEmpty());
+        QVERIFY2(lines.contains(kContactPage) ||
+                     lines.last().endsWith(QLatin1Char(' ') + kContactPage),
+                 qPrintable(lines.join(" | ")));
+        QCOMPARE(lines.join(QLatin1Char(' ')), kHelpText);
+    }
+
+    // During a long command the program shows the busy pointer everywhere, but a box
+    // that asks something shows the arrow, and the busy pointer returns after it.
+    void boxesInABusyStretchShowTheArrow() {
+        QtPrompts prompts;
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        Qt::CursorShape whileAsking = Qt::WaitCursor;
+        WhenTheBoxIsUp(
+            [&](QMessageBox&) { whileAsking = QGuiApplication::overrideCursor()->shape(); });
+        prompts.messageBox(QStringLiteral("Tabrivel"), QStringLiteral("Done."), BoxIcon::None,
+                           BoxButtons::Ok);
+        QCOMPARE(whileAsking, Qt::ArrowCursor);
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QGuiApplication::restoreOverrideCursor();
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    }
+
+    // Without the blanks-only breaks, the same box splits the address: the case above
+    // is a real one on this screen, not one the box never meets.
+    void unwrappedHelpTextWouldBeSplit() {
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tabrivel"), kHelpText,
+                        QMessageBox::Ok);
+        box.setTextFormat(Qt::PlainText);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        QVERIFY(label);
+        const QStringList lines = LaidOutLines(*label);
+        bool whole = false;
+        for (const QString& line : lines)
+            whole = whole || line.contains(kContactPage);
+        QVERIFY2(!whole, qPrintable(lines.join(" | ")));
+    }
+};
+
+QTEST_MAIN(QtPromptsTest)
+#include "QtPromptsTest.moc"
