@@ -7,7 +7,7 @@
 #include "FuzzInput.h"
 #include "IcuCodePageNames.h"
 
-#include "DbfWriter.h"
+#include "samples/DbfWriter.h"
 
 #include <algorithm>
 #include <cctype>
@@ -22,8 +22,8 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using tabrivel::testing::DbfWriter;
-using tabrivel::testing::MemoFormat;
+using tabrivel::DbfWriter;
+using tabrivel::MemoFormat;
 using namespace tabrivel::testing;
 
 namespace {

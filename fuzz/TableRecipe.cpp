@@ -2,7 +2,7 @@
 
 #include "IcuCodePageNames.h"
 
-#include "DbfWriter.h"
+#include "samples/DbfWriter.h"
 
 #include <algorithm>
 #include <array>
@@ -11,9 +11,6 @@
 
 namespace tabrivel::fuzz {
 namespace {
-
-using testing::DbfWriter;
-using testing::MemoFormat;
 
 // Large enough to cross the reader's 1 MB record chunks several times, small enough to
 // keep an execution well under a second.
@@ -91,8 +88,8 @@ bool PointsIntoMemo(const FieldPlan& field, const Family& family) {
 std::string MemoField(const FieldPlan& field, const Family& family, std::uint32_t block,
                       std::uint32_t length) {
     if (family.memo == MemoFormat::HiPerSix && field.width == 10)
-        return testing::HiPerSixPointer(block, length);
-    return testing::MemoPointer(block, field.width);
+        return HiPerSixPointer(block, length);
+    return MemoPointer(block, field.width);
 }
 
 std::vector<FieldPlan> ReadFields(RecipeReader& recipe) {

@@ -10,12 +10,6 @@
 
 namespace tabrivel::samples {
 
-using testing::DbfWriter;
-using testing::Little32;
-using testing::Little64;
-using testing::MemoFormat;
-using testing::MemoPointer;
-
 namespace {
 
 // Text typed here is UTF-8; a table holds it in its own code page.

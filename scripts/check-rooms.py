@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Checks the include graph of the rooms.
 
-The rooms, bottom to top: fs, shell, engine, inputs, results, app. A file may include
-headers of its own room and of rooms below it, each named by its room ("shell/Prompts.h");
-a bare name must be a file beside the including one. The rooms below inputs stay free of
-Qt Widgets. Prints every offence and exits 1 when there is one.
+The rooms, bottom to top: fs, shell, engine, inputs, results, app; beside them the
+companion, which stands on fs, shell and engine only and is included by none. A file may
+include headers of its own room and of rooms below it, each named by its room
+("shell/Prompts.h"); a bare name must be a file beside the including one. The rooms below
+inputs, and the companion, stay free of Qt Widgets. Prints every offence and exits 1 when
+there is one.
 
     check-rooms.py REPOSITORY_ROOT [QTWIDGETS_INCLUDE_FOLDER]
 """
@@ -15,11 +17,13 @@ import sys
 
 ROOMS = ["fs", "shell", "engine", "inputs", "results", "app"]
 FIRST_WIDGET_ROOM = "inputs"
+# Rooms off the ladder: what each may include. None includes them.
+SIDE_ROOMS = {"companion": ("fs", "shell", "engine")}
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
 
 
 def room_files(root):
-    for room in ROOMS:
+    for room in ROOMS + list(SIDE_ROOMS):
         for folder, _, names in os.walk(os.path.join(root, room)):
             for name in sorted(names):
                 if name.endswith((".h", ".cpp")):
@@ -34,12 +38,23 @@ def widget_headers(folder):
 
 def room_of(include):
     first = include.split("/", 1)[0]
-    return first if "/" in include and first in ROOMS else None
+    return first if "/" in include and (first in ROOMS or first in SIDE_ROOMS) else None
+
+
+def may_include(room, target):
+    if target == room:
+        return True
+    if room in SIDE_ROOMS:
+        return target in SIDE_ROOMS[room]
+    return target in ROOMS and ROOMS.index(target) < ROOMS.index(room)
+
+
+def widget_free(room):
+    return room in SIDE_ROOMS or ROOMS.index(room) < ROOMS.index(FIRST_WIDGET_ROOM)
 
 
 def offences_of(root, room, path, widgets):
-    rank = ROOMS.index(room)
-    below_widgets = rank < ROOMS.index(FIRST_WIDGET_ROOM)
+    below_widgets = widget_free(room)
     where = os.path.relpath(path, root)
     with open(path, encoding="utf-8") as source:
         text = source.read()
@@ -54,8 +69,8 @@ def offences_of(root, room, path, widgets):
             beside = os.path.join(os.path.dirname(path), include)
             if not os.path.exists(beside) and include.endswith(".h"):
                 yield f'{where}: "{include}" names no room'
-        elif ROOMS.index(target) > rank:
-            yield f'{where}: {room} includes "{include}" from {target}, a room above it'
+        elif not may_include(room, target):
+            yield f'{where}: {room} includes "{include}" from {target}, a room above it or aside'
 
 
 def cycle_in(edges):

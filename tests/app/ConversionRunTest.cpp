@@ -1,11 +1,11 @@
 #include "results/ConversionRun.h"
-#include "DbfWriter.h"
 #include "StarvedRecordTable.h"
 #include "WindowFixture.h"
 #include "app/CaptionedProgressBar.h"
 #include "engine/TableSource.h"
 #include "inputs/InputListModel.h"
 #include "results/ResultsListModel.h"
+#include "samples/DbfWriter.h"
 #include "shell/ErrorReport.h"
 
 #include <QCheckBox>
@@ -15,7 +15,7 @@
 #include <QtTest>
 
 using namespace tabrivel;
-using tabrivel::testing::DbfWriter;
+using tabrivel::DbfWriter;
 using tabrivel::testing::ScriptedPrompts;
 using tabrivel::testing::ShownBox;
 using tabrivel::testing::StarvedRecordTable;
@@ -428,7 +428,7 @@ void ConversionRunTest::lossyTableIsReportedOnceAfterItsRows() {
     RunFixture run;
     DbfWriter writer(0x30);
     writer.addField("NUM", 'C', 4).addField("NOTE", 'M', 4).setRecordCount(3);
-    writer.addRecord({"0001", testing::Little32(8)}).addRecord({"0002", testing::Little32(9)});
+    writer.addRecord({"0001", Little32(8)}).addRecord({"0002", Little32(9)});
     const QString lossy = run.tables.filePath("lossy.dbf");
     writer.write(lossy.toStdString());
     run.add(lossy);

@@ -1,4 +1,4 @@
-#include "CompanionArguments.h"
+#include "companion/CompanionArguments.h"
 
 #include <QTest>
 

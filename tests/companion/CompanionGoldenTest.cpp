@@ -1,8 +1,8 @@
 // Whole tables through the companion's code path, compared byte for byte.
-#include "Companion.h"
 #include "CompanionRunner.h"
-#include "DbfWriter.h"
 #include "FixtureTables.h"
+#include "companion/Companion.h"
+#include "samples/DbfWriter.h"
 
 #include <QDir>
 #include <QTemporaryDir>

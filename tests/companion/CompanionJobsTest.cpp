@@ -1,8 +1,8 @@
 // Tables converted several at once give what one thread gives, byte for byte: the script
 // on standard output or in -o FILE, the reports on standard error, the exit status.
 // Runs the real program, so that standard output and a failing write are the real ones.
-#include "DbfWriter.h"
 #include "FixtureTables.h"
+#include "samples/DbfWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace tabrivel;
 using namespace tabrivel::testing;
 
 namespace {

@@ -1,7 +1,7 @@
 // -o FILE never costs the user data: the output may not be an input, and an earlier FILE
 // is replaced only by a complete script. Runs the real program, so that a real write
 // failure (a file size limit) meets the real error handling.
-#include "DbfWriter.h"
+#include "samples/DbfWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,7 +11,7 @@
 
 #include <unistd.h>
 
-using namespace tabrivel::testing;
+using namespace tabrivel;
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "CompanionRunner.h"
 
-#include "Companion.h"
+#include "companion/Companion.h"
 
 #include <QDir>
 

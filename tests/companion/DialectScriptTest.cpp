@@ -1,7 +1,7 @@
 // The script options, each shaping exact text: dialect quoting and literals, transaction
 // words, batches, NULL, field names, types, trimming, the C forms and COPY.
 #include "CompanionRunner.h"
-#include "DbfWriter.h"
+#include "samples/DbfWriter.h"
 
 #include <QTemporaryDir>
 #include <QTest>

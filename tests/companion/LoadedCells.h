@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LoadOptions.h"
 #include "TableReading.h"
+#include "companion/LoadOptions.h"
 
 #include <QMetaType>
 

@@ -1,4 +1,4 @@
-#include "ProgressLine.h"
+#include "companion/ProgressLine.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 // The pool under conditions a real run seldom shows on demand: tables that finish in the
 // reverse of their order, a table ahead of its turn far larger than the memory allowed
 // for it, and a table whose conversion throws.
-#include "TableJobs.h"
+#include "companion/TableJobs.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 // Code pages: the language-driver byte, a .cpg file beside the table, the caller's
 // override, multi-byte code pages and tables that name none.
 #include "DbfTestSupport.h"
-#include "DbfWriter.h"
+#include "samples/DbfWriter.h"
 
 using namespace tabrivel;
 using namespace tabrivel::testing;

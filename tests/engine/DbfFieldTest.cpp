@@ -1,7 +1,7 @@
 // Field decoding: every type with its blank, zero, overflow and invalid forms,
 // read back through OpenTable from one-field tables built in the test.
-#include "DbfWriter.h"
 #include "TableReading.h"
+#include "samples/DbfWriter.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,14 +1,14 @@
 // Memo files: the dBase III, dBase IV and FoxPro formats, found beside the table in
 // any letter case, and every way a memo pointer or length can be broken.
 #include "DbfTestSupport.h"
-#include "DbfWriter.h"
 #include "engine/Conversion.h"
 #include "engine/dbf/DbfTable.h"
+#include "samples/DbfWriter.h"
 
 using namespace tabrivel;
 using namespace tabrivel::testing;
 
-Q_DECLARE_METATYPE(tabrivel::testing::MemoFormat)
+Q_DECLARE_METATYPE(tabrivel::MemoFormat)
 
 class DbfMemoTest : public QObject {
     Q_OBJECT

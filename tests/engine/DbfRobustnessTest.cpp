@@ -3,7 +3,7 @@
 // a TableError; never a crash, another exception, or a read outside the buffers (run
 // under asan).
 #include "DbfTestSupport.h"
-#include "DbfWriter.h"
+#include "samples/DbfWriter.h"
 
 #include <random>
 

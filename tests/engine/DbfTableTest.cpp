@@ -1,7 +1,7 @@
 // Table structure: deletion flags, _NullFlags, varchar lengths, broken headers and
 // record areas, the dBase II and dBase 7 layouts, and streaming past chunk borders.
 #include "DbfTestSupport.h"
-#include "DbfWriter.h"
+#include "samples/DbfWriter.h"
 
 using namespace tabrivel;
 using namespace tabrivel::testing;

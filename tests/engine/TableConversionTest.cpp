@@ -1,7 +1,7 @@
 #include "engine/TableConversion.h"
-#include "DbfWriter.h"
 #include "StarvedRecordTable.h"
 #include "engine/SqlText.h"
+#include "samples/DbfWriter.h"
 
 #include <QTemporaryDir>
 #include <QTest>

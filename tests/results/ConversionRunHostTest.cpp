@@ -1,8 +1,8 @@
 #include "results/ConversionRun.h"
 #include "results/ResultsListModel.h"
 
-#include "DbfWriter.h"
 #include "FakeCommandHost.h"
+#include "samples/DbfWriter.h"
 
 #include <QTemporaryDir>
 #include <QTest>

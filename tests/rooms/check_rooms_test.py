@@ -57,9 +57,19 @@ class CheckRoomsTest(unittest.TestCase):
         self.assertIn('inputs/List.cpp: "Prompts.h" names no room', out)
 
     def test_bare_include_of_a_file_beside_it_passes(self):
-        self.write("engine/companion/Sink.h", "#pragma once\n")
-        self.write("engine/companion/Sink.cpp", '#include "Sink.h"\n')
+        self.write("companion/Sink.h", "#pragma once\n")
+        self.write("companion/Sink.cpp", '#include "Sink.h"\n')
         self.assertEqual(self.check(), (0, ""))
+
+    def test_companion_stands_on_the_engine_and_nothing_stands_on_it(self):
+        self.write("companion/Run.cpp", '#include "engine/Conversion.h"\n#include "fs/PathText.h"\n')
+        self.assertEqual(self.check(), (0, ""))
+        self.write("companion/Run.cpp", '#include "results/ResultsListModel.h"\n')
+        self.write("app/Main.cpp", '#include "companion/Companion.h"\n')
+        status, out = self.check()
+        self.assertEqual(status, 1)
+        self.assertIn('companion/Run.cpp: companion includes "results/ResultsListModel.h"', out)
+        self.assertIn('app/Main.cpp: app includes "companion/Companion.h"', out)
 
     def test_widget_header_below_the_widget_rooms_is_refused(self):
         self.write("engine/Conversion.cpp", "#include <QWidget>\n#include <QtWidgets/QLabel>\n")

@@ -1,6 +1,6 @@
 #include "FixtureTables.h"
 
-#include "DbfWriter.h"
+#include "samples/DbfWriter.h"
 
 #include <bit>
 #include <cstdint>

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tabrivel::testing {
+namespace tabrivel {
 
 enum class MemoFormat {
     DBase3,   // .dbt, 512-byte blocks, text ended by 0x1A
@@ -86,4 +86,4 @@ std::string MemoPointer(std::uint32_t block, int width);
 // A HiPer-Six memo field: type, length and block, little-endian.
 std::string HiPerSixPointer(std::uint32_t block, std::uint32_t length, std::uint16_t type = 1);
 
-} // namespace tabrivel::testing
+} // namespace tabrivel

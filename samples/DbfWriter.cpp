@@ -4,7 +4,7 @@
 #include <fstream>
 #include <stdexcept>
 
-namespace tabrivel::testing {
+namespace tabrivel {
 namespace {
 
 std::string Bytes(std::uint64_t value, int count, bool big) {
@@ -265,4 +265,4 @@ void DbfWriter::write(const std::filesystem::path& table, std::string_view memoE
     }
 }
 
-} // namespace tabrivel::testing
+} // namespace tabrivel
