@@ -141,7 +141,10 @@ void MainWindow::ConnectCommands() {
         {"PushButton10", &MainWindow::PushButton10_Click},
         {"PushButton16", &MainWindow::PushButton16_Click},
     };
-    for (const auto& [name, handler] : commands) {
+    for (const auto& command : commands) {
+        // Named copies: clang 14 cannot capture a structured binding in a lambda.
+        const char* name = command.first;
+        const auto handler = command.second;
         connect(Named<QPushButton>(controls_, name), &QPushButton::clicked, this,
                 [this, name, handler] { AtEventBoundary(name, [&] { (this->*handler)(); }); });
     }
