@@ -1,5 +1,5 @@
 # Thin front door over CMake presets; see README.md.
-.PHONY: run test asan-test release bench deps format clean
+.PHONY: run test asan-test clang-build check release bench deps format clean
 
 deps:
 	@./scripts/install-deps.sh
@@ -19,6 +19,15 @@ asan-test: deps
 	cmake --build --preset asan
 	ctest --preset asan
 
+# Everything built with clang too, so that neither compiler's dialect creeps in.
+clang-build: deps
+	cmake --preset clang >/dev/null
+	cmake --build --preset clang
+
+# Formatting and clang-tidy, over the program's own code.
+check: deps
+	./scripts/check-source.sh
+
 release: deps
 	cmake --preset release >/dev/null
 	cmake --build --preset release
@@ -29,7 +38,7 @@ bench: release
 	./build/release/bin/tabrivel-load-bench
 
 format:
-	find app engine fs inputs results tests bench samples fuzz \( -name "*.cpp" -o -name "*.h" \) -print0 | xargs -0 clang-format -i
+	find app engine fs inputs results shell tests bench samples fuzz 2>/dev/null \( -name "*.cpp" -o -name "*.h" \) -print0 | xargs -0 clang-format -i
 
 clean:
 	rm -rf build

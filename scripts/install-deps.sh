@@ -6,6 +6,8 @@ set -eu
 PACKAGES="cmake ninja-build g++ qt6-base-dev libicu-dev fonts-liberation2 ccache \
 libsqlite3-dev sqlite3 xvfb xauth imagemagick libgl-dev pgdbf clang libclang-rt-14-dev valgrind \
 postgresql libpq-dev mariadb-server mariadb-client help2man"
+# The source checks: formatting and clang-tidy.
+PACKAGES="$PACKAGES clang-format clang-tidy"
 
 # The packages and their checks: dpkg-deb and dpkg-shlibdeps for the Debian package, the
 # validators of the menu entry and of the software centre description.
