@@ -39,24 +39,17 @@ public:
     explicit StepRunner(const ScanFailureReport* report) : report_(report) {}
 
     template <typename Statement> bool run(ScanStep step, Statement&& statement) {
-        const int number = NumberOf(step);
         if (!report_) {
             statement();
             return true;
         }
-        try {
-            statement();
-            return true;
-        } catch (...) {
+        return RunStep(step, statement, [this](int number, std::exception_ptr failure) {
             if (*report_)
-                (*report_)(number, std::current_exception());
-            return false;
-        }
+                (*report_)(number, failure);
+        });
     }
     template <typename Condition> bool test(ScanStep step, Condition&& condition) {
-        bool result = true;
-        run(step, [&] { result = condition(); });
-        return result;
+        return TestStep(*this, step, condition);
     }
 
 private:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <exception>
 #include <type_traits>
 
 namespace tabrivel {
@@ -43,6 +44,30 @@ template <RoutineStep Step> constexpr bool RisesWithoutRepeats() {
     return std::adjacent_find(steps.begin(), steps.end(), [](Step a, Step b) {
                return static_cast<int>(a) >= static_cast<int>(b);
            }) == steps.end();
+}
+
+// The rules every trapped routine keeps. A failing step is handed to `failed` with its
+// number and the routine carries on with the next step instead of abandoning the whole
+// command; true when the step completed.
+template <RoutineStep Step, typename Statement, typename Failed>
+bool RunStep(Step step, Statement&& statement, Failed&& failed) {
+    const int number = NumberOf(step);
+    try {
+        statement();
+        return true;
+    } catch (...) {
+        failed(number, std::current_exception());
+        return false;
+    }
+}
+
+// A numbered conditional test run by `runner`. A test that fails counts as true, so the
+// then-branch runs, as the routines' users have always seen them behave.
+template <typename Runner, RoutineStep Step, typename Condition>
+bool TestStep(Runner& runner, Step step, Condition&& condition) {
+    bool result = true;
+    runner.run(step, [&] { result = condition(); });
+    return result;
 }
 
 } // namespace tabrivel

@@ -31,21 +31,14 @@ public:
     // Runs one numbered statement; true when it completed without a failure.
     template <typename Statement> bool run(Step step, Statement&& statement) {
         statement_ = NumberOf(step);
-        try {
-            statement();
-            return true;
-        } catch (...) {
-            report(DescribeCurrentException());
-            return false;
-        }
+        return RunStep(step, statement, [this](int, std::exception_ptr failure) {
+            report(DescribeException(failure));
+        });
     }
 
-    // A numbered conditional test. A test that fails counts as true, so the
-    // then-branch runs, as the routine's users have always seen it behave.
+    // A numbered conditional test; one that fails counts as true.
     template <typename Condition> bool test(Step step, Condition&& condition) {
-        bool result = true;
-        run(step, [&] { result = condition(); });
-        return result;
+        return TestStep(*this, step, condition);
     }
 
     int statement() const { return statement_; }
