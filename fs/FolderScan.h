@@ -8,9 +8,10 @@
 
 namespace tabrivel {
 
-// The numbered steps of GetSubDirectories2016, as the error box names them. The
-// listing of one folder (ListSubFolders to RemoveUnreadable) runs under a trap of its own
-// that reports nothing, so those numbers never reach a report.
+// The numbered steps of GetSubDirectories2016, as the error box names them. The first two
+// need no statement of their own here, and the listing of one folder (ListSubFolders to
+// RemoveUnreadable) runs under a trap of its own that reports nothing; they are declared
+// so that the numbering stays whole.
 enum class ScanStep {
     CreateFileService = 100,
     StartFoundList = 104,

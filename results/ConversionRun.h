@@ -19,8 +19,9 @@ class TableSource;
 // The numbered steps of PushButton2_Click, as the error box names them. Several are
 // carried out inside a neighbouring step (the closing delimiter is chosen at
 // ChooseClosingDelimiter, the statements are built by the table conversion at
-// AppendCreateTable and AppendInsert, the connection lives and dies with the table) and
-// are declared so that the numbering stays whole.
+// AppendCreateTable and AppendInsert, the connection lives and dies with the table), and
+// the yields stay outside the trap because a closing window must end the run at once;
+// they are declared so that the numbering stays whole.
 enum class ConversionStep {
     RefuseSecondRun = 100,
     MarkConverting = 102,
