@@ -37,6 +37,10 @@ concept RunsStep = requires(Trap& trap, Number number) {
 static_assert(RunsStep<StatementTrap<SaveStep>, SaveStep>);
 static_assert(!RunsStep<StatementTrap<SaveStep>, int>, "a bare number is no step");
 static_assert(!RunsStep<StatementTrap<SaveStep>, CopyStep>, "nor is another routine's step");
+// What the debug check stops: a number forced into the enum that the routine never declared.
+static_assert(IsDeclared(SaveStep::ShowDone));
+static_assert(!IsDeclared(static_cast<SaveStep>(101)));
+static_assert(!IsDeclared(static_cast<AddFolderStep>(110)));
 
 template <RoutineStep Step> QList<int> Numbers() {
     QList<int> numbers;
