@@ -190,55 +190,64 @@ void MainWindow::WatchPointer() {
 }
 
 void MainWindow::Form_Load() {
-    StatementTrap trap(Location::FormLoad, ErrorReporter(context_.prompts));
+    StatementTrap<FormLoadStep> trap(Location::FormLoad, ErrorReporter(context_.prompts));
     FormLoadLook(trap);
     FormLoadLists(trap);
     FormLoadOptions(trap);
 }
 
-void MainWindow::FormLoadLook(StatementTrap& trap) {
-    trap.run(100, [&] { ApplySkin(*this, context_.programFolder); });
+void MainWindow::FormLoadLook(StatementTrap<FormLoadStep>& trap) {
+    trap.run(FormLoadStep::ApplySkin, [&] { ApplySkin(*this, context_.programFolder); });
     const QString handFile = BesideProgram(context_.programFolder, QStringLiteral("HAND-M.CUR"));
-    if (trap.test(102, [&] { return PathStatusReadable(handFile); }))
-        trap.run(104, [&] { pointer_.setHandCursor(LoadCursorFile(handFile)); });
-    trap.run(106, [&] { OpenHomePageSometimes(); });
-    trap.run(108, [&] {
+    if (trap.test(FormLoadStep::CheckHandCursorFile, [&] { return PathStatusReadable(handFile); }))
+        trap.run(FormLoadStep::LoadHandCursor,
+                 [&] { pointer_.setHandCursor(LoadCursorFile(handFile)); });
+    trap.run(FormLoadStep::OpenHomePageSometimes, [&] { OpenHomePageSometimes(); });
+    trap.run(FormLoadStep::SetCaptionIconAndTitle, [&] {
         setWindowTitle(kProductName);
         setWindowIcon(QIcon(QStringLiteral(":/tabrivel/tabrivel.ico")));
         applicationTitle_ = DeriveApplicationTitle(kProductName);
     });
 }
 
-void MainWindow::FormLoadLists(StatementTrap& trap) {
-    trap.run(110, [&] { HeadOneColumn(*inputView_, kInputHeader); });
-    trap.run(112, [&] { inputView_->setColumnWidth(0, kListColumnWidth); });
-    trap.run(114, [&] { HeadOneColumn(*resultsView_, kResultsHeader); });
-    trap.run(116, [&] { resultsView_->setColumnWidth(0, kListColumnWidth); });
+void MainWindow::FormLoadLists(StatementTrap<FormLoadStep>& trap) {
+    trap.run(FormLoadStep::HeadInputList, [&] { HeadOneColumn(*inputView_, kInputHeader); });
+    trap.run(FormLoadStep::SizeInputColumn,
+             [&] { inputView_->setColumnWidth(0, kListColumnWidth); });
+    trap.run(FormLoadStep::HeadResultsList, [&] { HeadOneColumn(*resultsView_, kResultsHeader); });
+    trap.run(FormLoadStep::SizeResultsColumn,
+             [&] { resultsView_->setColumnWidth(0, kListColumnWidth); });
 }
 
-void MainWindow::FormLoadOptions(StatementTrap& trap) {
+void MainWindow::FormLoadOptions(StatementTrap<FormLoadStep>& trap) {
     Settings& settings = context_.settings;
-    if (trap.test(118, [&] { return SettingToNumber(settings.read(Setting::Option)) == 1; }))
-        trap.run(120, [&] { option6_->setChecked(true); });
-    else if (trap.test(122, [&] { return SettingToNumber(settings.read(Setting::Option)) == 2; }))
-        trap.run(124, [&] { option7_->setChecked(true); });
+    if (trap.test(FormLoadStep::CheckInsertOnlyOption,
+                  [&] { return SettingToNumber(settings.read(Setting::Option)) == 1; }))
+        trap.run(FormLoadStep::SelectInsertOnly, [&] { option6_->setChecked(true); });
+    else if (trap.test(FormLoadStep::CheckCreateTableOption,
+                       [&] { return SettingToNumber(settings.read(Setting::Option)) == 2; }))
+        trap.run(FormLoadStep::SelectCreateTable, [&] { option7_->setChecked(true); });
     QString include;
-    trap.run(126, [&] { include = settings.read(Setting::Include); });
-    if (trap.test(128, [&] { return include == QLatin1String("True"); }))
-        trap.run(130, [&] { check3_->setChecked(true); });
+    trap.run(FormLoadStep::ReadIncludeSetting, [&] { include = settings.read(Setting::Include); });
+    if (trap.test(FormLoadStep::CheckIncludeIsTrue,
+                  [&] { return include == QLatin1String("True"); }))
+        trap.run(FormLoadStep::TickSemicolon, [&] { check3_->setChecked(true); });
     else
-        trap.run(132, [&] { check3_->setChecked(false); });
-    trap.run(134, [&] { text1_->setText(settings.read(Setting::TableName)); });
-    trap.run(136, [&] { text2_->setText(settings.read(Setting::TableDelimited)); });
-    trap.run(138, [&] { text3_->setText(settings.read(Setting::OutputFolder)); });
-    trap.run(140,
+        trap.run(FormLoadStep::ClearSemicolon, [&] { check3_->setChecked(false); });
+    trap.run(FormLoadStep::RestoreTableName,
+             [&] { text1_->setText(settings.read(Setting::TableName)); });
+    trap.run(FormLoadStep::RestoreDelimiter,
+             [&] { text2_->setText(settings.read(Setting::TableDelimited)); });
+    trap.run(FormLoadStep::RestoreOutputFolder,
+             [&] { text3_->setText(settings.read(Setting::OutputFolder)); });
+    trap.run(FormLoadStep::RestoreSaveToFolder,
              [&] { SetOptionValue(*option1_, SettingToTruth(settings.read(Setting::Option1))); });
-    trap.run(142,
+    trap.run(FormLoadStep::RestoreSaveBesideOriginal,
              [&] { SetOptionValue(*option2_, SettingToTruth(settings.read(Setting::Option2))); });
-    if (trap.test(144, [&] { return option1_->isChecked(); }))
-        trap.run(146, [&] { frame2_->setEnabled(true); });
+    if (trap.test(FormLoadStep::CheckSaveToFolder, [&] { return option1_->isChecked(); }))
+        trap.run(FormLoadStep::EnableFolderFrame, [&] { frame2_->setEnabled(true); });
     else
-        trap.run(148, [&] { frame2_->setEnabled(false); });
+        trap.run(FormLoadStep::DisableFolderFrame, [&] { frame2_->setEnabled(false); });
 }
 
 void MainWindow::OpenHomePageSometimes() {
@@ -248,8 +257,8 @@ void MainWindow::OpenHomePageSometimes() {
 }
 
 void MainWindow::PushButton10_Click() {
-    StatementTrap trap(CommandLocation("PushButton10"), ErrorReporter(context_.prompts));
-    trap.run(100, [&] {
+    StatementTrap<HelpStep> trap(CommandLocation("PushButton10"), ErrorReporter(context_.prompts));
+    trap.run(HelpStep::ShowHelp, [&] {
         context_.prompts.messageBox(applicationTitle_,
                                     QStringLiteral("Questions? Please contact Team Marlquist at ") +
                                         kContactPage,
@@ -299,8 +308,9 @@ void MainWindow::PushButton16_Click() {
 }
 
 void MainWindow::PushButton3_Click() {
-    StatementTrap trap(CommandLocation("PushButton3"), ErrorReporter(context_.prompts));
-    trap.run(100, [&] {
+    StatementTrap<SamplesStep> trap(CommandLocation("PushButton3"),
+                                    ErrorReporter(context_.prompts));
+    trap.run(SamplesStep::LoadSampleFiles, [&] {
         LoadSampleFiles(inputList(), context_.programFolder, context_.prompts, applicationTitle_);
     });
 }

@@ -4,10 +4,12 @@
 #include "shell/CommandHost.h"
 #include "shell/Prompts.h"
 #include "shell/Settings.h"
+#include "shell/StatementTrap.h"
 
 #include <QHash>
 #include <QWidget>
 
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -18,13 +20,90 @@ class QRadioButton;
 
 namespace tabrivel {
 
+// The numbered steps of Form_Load, as the error box names them.
+enum class FormLoadStep {
+    ApplySkin = 100,
+    CheckHandCursorFile = 102,
+    LoadHandCursor = 104,
+    OpenHomePageSometimes = 106,
+    SetCaptionIconAndTitle = 108,
+    HeadInputList = 110,
+    SizeInputColumn = 112,
+    HeadResultsList = 114,
+    SizeResultsColumn = 116,
+    CheckInsertOnlyOption = 118,
+    SelectInsertOnly = 120,
+    CheckCreateTableOption = 122,
+    SelectCreateTable = 124,
+    ReadIncludeSetting = 126,
+    CheckIncludeIsTrue = 128,
+    TickSemicolon = 130,
+    ClearSemicolon = 132,
+    RestoreTableName = 134,
+    RestoreDelimiter = 136,
+    RestoreOutputFolder = 138,
+    RestoreSaveToFolder = 140,
+    RestoreSaveBesideOriginal = 142,
+    CheckSaveToFolder = 144,
+    EnableFolderFrame = 146,
+    DisableFolderFrame = 148,
+};
+
+constexpr std::array<FormLoadStep, 25> DeclaredSteps(FormLoadStep) {
+    using enum FormLoadStep;
+    return {ApplySkin,
+            CheckHandCursorFile,
+            LoadHandCursor,
+            OpenHomePageSometimes,
+            SetCaptionIconAndTitle,
+            HeadInputList,
+            SizeInputColumn,
+            HeadResultsList,
+            SizeResultsColumn,
+            CheckInsertOnlyOption,
+            SelectInsertOnly,
+            CheckCreateTableOption,
+            SelectCreateTable,
+            ReadIncludeSetting,
+            CheckIncludeIsTrue,
+            TickSemicolon,
+            ClearSemicolon,
+            RestoreTableName,
+            RestoreDelimiter,
+            RestoreOutputFolder,
+            RestoreSaveToFolder,
+            RestoreSaveBesideOriginal,
+            CheckSaveToFolder,
+            EnableFolderFrame,
+            DisableFolderFrame};
+}
+
+// The numbered step of PushButton10_Click.
+enum class HelpStep {
+    ShowHelp = 100,
+};
+
+constexpr std::array<HelpStep, 1> DeclaredSteps(HelpStep) {
+    using enum HelpStep;
+    return {ShowHelp};
+}
+
+// The numbered step of PushButton3_Click.
+enum class SamplesStep {
+    LoadSampleFiles = 100,
+};
+
+constexpr std::array<SamplesStep, 1> DeclaredSteps(SamplesStep) {
+    using enum SamplesStep;
+    return {LoadSampleFiles};
+}
+
 class CaptionedProgressBar;
 class ConversionRun;
 class InputListModel;
 class InputListView;
 class ResultsListModel;
 class ResultsListView;
-class StatementTrap;
 
 // What the window needs from outside; tests hand in scripted prompts, a temporary
 // store, a fixed random source and a folder of their own.
@@ -106,9 +185,9 @@ private:
     void ConnectFileDrops();
     void WatchPointer();
     void Form_Load();
-    void FormLoadLook(StatementTrap& trap);
-    void FormLoadLists(StatementTrap& trap);
-    void FormLoadOptions(StatementTrap& trap);
+    void FormLoadLook(StatementTrap<FormLoadStep>& trap);
+    void FormLoadLists(StatementTrap<FormLoadStep>& trap);
+    void FormLoadOptions(StatementTrap<FormLoadStep>& trap);
     void OpenHomePageSometimes();
     void SaveOptionClicked();
 

@@ -3,6 +3,7 @@
 #include "fs/DirectoryReader.h"
 #include "fs/FileQueries.h"
 #include "fs/FolderObject.h"
+#include "fs/NumberedSteps.h"
 #include "fs/PathText.h"
 
 #include <QSet>
@@ -32,27 +33,23 @@ struct ScanContext {
 // every trapped routine of the program behaves; without one the statement runs bare, so
 // that the per-folder handler sees its failure.
 class StepRunner {
+    static_assert(RisesWithoutRepeats<ScanStep>(), "the scan's steps rise, each once");
+
 public:
     explicit StepRunner(const ScanFailureReport* report) : report_(report) {}
 
-    template <typename Step> bool run(int number, Step&& step) {
+    template <typename Statement> bool run(ScanStep step, Statement&& statement) {
         if (!report_) {
-            step();
+            statement();
             return true;
         }
-        try {
-            step();
-            return true;
-        } catch (...) {
+        return RunStep(step, statement, [this](int number, std::exception_ptr failure) {
             if (*report_)
-                (*report_)(number, std::current_exception());
-            return false;
-        }
+                (*report_)(number, failure);
+        });
     }
-    template <typename Condition> bool test(int number, Condition&& condition) {
-        bool result = true;
-        run(number, [&] { result = condition(); });
-        return result;
+    template <typename Condition> bool test(ScanStep step, Condition&& condition) {
+        return TestStep(*this, step, condition);
     }
 
 private:
@@ -83,15 +80,15 @@ public:
 
     void run(bool recurse) {
         FolderList found;
-        steps_.run(106, [&] {
+        steps_.run(ScanStep::WalkEntries, [&] {
             for (FolderList::Walk walk(list_); !context_.stopped() && walk.next();)
                 scanEntry(walk.current(), found);
         });
         if (context_.stopped())
             return;
         if (recurse && found.count() > 0)
-            steps_.run(150, [&] { LevelScan(found, context_).run(true); });
-        steps_.run(152, [&] { appendFound(found); });
+            steps_.run(ScanStep::ScanNextLevel, [&] { LevelScan(found, context_).run(true); });
+        steps_.run(ScanStep::WalkFound, [&] { appendFound(found); });
     }
 
 private:
@@ -113,16 +110,17 @@ private:
 
     // The checks before a folder is listed; false leaves it in the list unlisted.
     bool prepare(StepRunner& steps, const QString& folder) {
-        if (steps.test(108, [&] { return !IsFolder(folder); }))
+        if (steps.test(ScanStep::SkipNonFolder, [&] { return !IsFolder(folder); }))
             return false;
-        if (steps.test(110, [&] { return ReachesPathLimit(folder); }))
+        if (steps.test(ScanStep::SkipLongPath, [&] { return ReachesPathLimit(folder); }))
             return false;
         std::optional<FolderObject> object;
-        steps.run(112, [&] { object = OpenFolder(folder); });
-        steps.run(114, [&] { context_.yield(); });
+        steps.run(ScanStep::OpenFolder, [&] { object = OpenFolder(folder); });
+        steps.run(ScanStep::YieldPerEntry, [&] { context_.yield(); });
         if (context_.stopped())
             return false;
-        if (steps.test(116, [&] { return RequireFolder(object).isExcluded(); }))
+        if (steps.test(ScanStep::SkipExcludedFolder,
+                       [&] { return RequireFolder(object).isExcluded(); }))
             return false;
         return firstEntry(folder);
     }
@@ -177,11 +175,12 @@ private:
     void appendFound(FolderList& found) {
         for (FolderList::Walk walk(found); !context_.stopped() && walk.next();) {
             const QString& folder = walk.current();
-            if (!steps_.test(154, [&] { return IsFolder(folder); }))
+            if (!steps_.test(ScanStep::CheckFoundIsFolder, [&] { return IsFolder(folder); }))
                 continue;
-            steps_.run(156, [&] { context_.yield(); });
-            if (steps_.test(158, [&] { return !OpenFolder(folder).isExcluded(); }))
-                steps_.run(160, [&] { list_.append(folder); });
+            steps_.run(ScanStep::YieldPerFound, [&] { context_.yield(); });
+            if (steps_.test(ScanStep::CheckFoundNotExcluded,
+                            [&] { return !OpenFolder(folder).isExcluded(); }))
+                steps_.run(ScanStep::AppendFound, [&] { list_.append(folder); });
         }
     }
 

@@ -2,10 +2,59 @@
 
 #include "fs/FolderList.h"
 
+#include <array>
 #include <exception>
 #include <functional>
 
 namespace tabrivel {
+
+// The numbered steps of GetSubDirectories2016, as the error box names them. The first two
+// need no statement of their own here, and the listing of one folder (ListSubFolders to
+// RemoveUnreadable) runs under a trap of its own that reports nothing; they are declared
+// so that the numbering stays whole.
+enum class ScanStep {
+    CreateFileService = 100,
+    StartFoundList = 104,
+    WalkEntries = 106,
+    SkipNonFolder = 108,
+    SkipLongPath = 110,
+    OpenFolder = 112,
+    YieldPerEntry = 114,
+    SkipExcludedFolder = 116,
+    ListSubFolders = 118,
+    YieldPerSubFolder = 120,
+    TakeName = 122,
+    CheckNameLength = 124,
+    CheckOddCharacters = 126,
+    CheckQuestionMark = 128,
+    CheckDotNames = 130,
+    AcceptSubFolder = 132,
+    AppendSubFolder = 134,
+    ClearUnreadable = 138,
+    ClearErrorNumber = 140,
+    StartEntrySearch = 142,
+    CompareEntry = 144,
+    NextEntry = 146,
+    RemoveUnreadable = 148,
+    ScanNextLevel = 150,
+    WalkFound = 152,
+    CheckFoundIsFolder = 154,
+    YieldPerFound = 156,
+    CheckFoundNotExcluded = 158,
+    AppendFound = 160,
+};
+
+constexpr std::array<ScanStep, 29> DeclaredSteps(ScanStep) {
+    using enum ScanStep;
+    return {CreateFileService,  StartFoundList,     WalkEntries,      SkipNonFolder,
+            SkipLongPath,       OpenFolder,         YieldPerEntry,    SkipExcludedFolder,
+            ListSubFolders,     YieldPerSubFolder,  TakeName,         CheckNameLength,
+            CheckOddCharacters, CheckQuestionMark,  CheckDotNames,    AcceptSubFolder,
+            AppendSubFolder,    ClearUnreadable,    ClearErrorNumber, StartEntrySearch,
+            CompareEntry,       NextEntry,          RemoveUnreadable, ScanNextLevel,
+            WalkFound,          CheckFoundIsFolder, YieldPerFound,    CheckFoundNotExcluded,
+            AppendFound};
+}
 
 // Receives a failure of one of the scan's numbered statements; the scan goes on.
 using ScanFailureReport = std::function<void(int statement, std::exception_ptr failure)>;

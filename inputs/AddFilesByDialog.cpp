@@ -40,13 +40,14 @@ bool SelectionFitsBuffer(const QStringList& paths) {
 
 void AddFilesByDialog(Prompts& prompts, const QString& applicationTitle, InputListModel& list,
                       const QString& location) {
-    StatementTrap trap(location, ErrorReporter(prompts));
+    StatementTrap<AddFilesStep> trap(location, ErrorReporter(prompts));
     QStringList chosen;
-    trap.run(100, [&] { chosen = prompts.openFiles(kAddFilesTitle, kDbfFilter, true); });
-    if (trap.test(102, [&] { return chosen.isEmpty(); }))
+    trap.run(AddFilesStep::ShowOpenDialog,
+             [&] { chosen = prompts.openFiles(kAddFilesTitle, kDbfFilter, true); });
+    if (trap.test(AddFilesStep::StopWhenCancelled, [&] { return chosen.isEmpty(); }))
         return;
-    if (trap.test(104, [&] { return !SelectionFitsBuffer(chosen); })) {
-        trap.run(106, [&] {
+    if (trap.test(AddFilesStep::CheckSelectionFits, [&] { return !SelectionFitsBuffer(chosen); })) {
+        trap.run(AddFilesStep::ShowTooManyFiles, [&] {
             prompts.messageBox(applicationTitle, kTooManyFiles, BoxIcon::None, BoxButtons::Ok);
         });
         return;
@@ -55,7 +56,8 @@ void AddFilesByDialog(Prompts& prompts, const QString& applicationTitle, InputLi
     // its separator (a drive root) must not leave a doubled one. One name is taken as is.
     const bool joined = chosen.size() > 1;
     for (const QString& path : std::as_const(chosen))
-        trap.run(108, [&] { list.append(joined ? CollapseDoubleBackslashes(path) : path); });
+        trap.run(AddFilesStep::AppendChosenFile,
+                 [&] { list.append(joined ? CollapseDoubleBackslashes(path) : path); });
 }
 
 } // namespace tabrivel

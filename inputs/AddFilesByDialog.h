@@ -3,7 +3,24 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+
 namespace tabrivel {
+
+// The numbered steps of PushButton1_Click, as the error box names them.
+enum class AddFilesStep {
+    ShowOpenDialog = 100,
+    StopWhenCancelled = 102,
+    CheckSelectionFits = 104,
+    ShowTooManyFiles = 106,
+    AppendChosenFile = 108,
+};
+
+constexpr std::array<AddFilesStep, 5> DeclaredSteps(AddFilesStep) {
+    using enum AddFilesStep;
+    return {ShowOpenDialog, StopWhenCancelled, CheckSelectionFits, ShowTooManyFiles,
+            AppendChosenFile};
+}
 
 class InputListModel;
 class Prompts;

@@ -29,50 +29,52 @@ bool IsAddableFile(const QString& path) {
 }
 
 // The extension answer, stored as soon as it is not empty; empty when cancelled.
-QString AskExtension(CommandHost& host, StatementTrap& trap) {
+QString AskExtension(CommandHost& host, StatementTrap<AddFolderStep>& trap) {
     QString answer;
-    trap.run(100, [&] {
+    trap.run(AddFolderStep::AskExtension, [&] {
         answer = host.prompts()
                      .inputBox(host.applicationTitle(), kExtensionPrompt,
                                host.settings().read(Setting::Extension))
                      .value_or(QString());
     });
-    if (trap.test(102, [&] { return answer.isEmpty(); }))
+    if (trap.test(AddFolderStep::StopWithoutExtension, [&] { return answer.isEmpty(); }))
         return QString();
-    trap.run(104, [&] { host.settings().write(Setting::Extension, answer); });
+    trap.run(AddFolderStep::StoreExtension,
+             [&] { host.settings().write(Setting::Extension, answer); });
     return answer;
 }
 
 // The chosen folder, stored for the next time; empty when cancelled.
-QString AskFolder(CommandHost& host, StatementTrap& trap) {
+QString AskFolder(CommandHost& host, StatementTrap<AddFolderStep>& trap) {
     QString folder;
-    trap.run(106, [&] {
+    trap.run(AddFolderStep::AskFolder, [&] {
         folder = QDir::toNativeSeparators(BrowseForFolder(
             host.prompts(), kFolderPrompt, host.settings().read(Setting::LastFolder)));
     });
-    if (trap.test(108, [&] { return folder.isEmpty(); }))
+    if (trap.test(AddFolderStep::StopWithoutFolder, [&] { return folder.isEmpty(); }))
         return QString();
-    if (trap.test(333, [&] { return !folder.isEmpty(); }))
-        trap.run(334, [&] { host.settings().write(Setting::LastFolder, folder); });
+    if (trap.test(AddFolderStep::CheckFolderChosen, [&] { return !folder.isEmpty(); }))
+        trap.run(AddFolderStep::StoreFolder,
+                 [&] { host.settings().write(Setting::LastFolder, folder); });
     return folder;
 }
 
 } // namespace
 
-void AddMatchingFilesOfFolder(StatementTrap& trap, InputListModel& list, const QString& entry,
-                              const QString& pattern) {
+void AddMatchingFilesOfFolder(StatementTrap<AddFolderStep>& trap, InputListModel& list,
+                              const QString& entry, const QString& pattern) {
     QString folder;
-    trap.run(122, [&] { folder = entry.chopped(1); });
+    trap.run(AddFolderStep::DropTrailingSeparator, [&] { folder = entry.chopped(1); });
     FileNameList names;
-    trap.run(124, [&] { names = ListFilesInFolder(folder, pattern); });
+    trap.run(AddFolderStep::ListMatchingFiles, [&] { names = ListFilesInFolder(folder, pattern); });
     for (int index = 1; index <= names.upperBound(); ++index) {
         QString name;
-        trap.run(126, [&] { name = names.at(index); });
-        if (trap.test(128, [&] { return name.startsWith(u'~'); }))
+        trap.run(AddFolderStep::TakeFileName, [&] { name = names.at(index); });
+        if (trap.test(AddFolderStep::SkipTildeName, [&] { return name.startsWith(u'~'); }))
             continue;
         QString path;
-        trap.run(130, [&] { path = folder + NativeSeparator() + name; });
-        trap.run(134, [&] {
+        trap.run(AddFolderStep::BuildFullPath, [&] { path = folder + NativeSeparator() + name; });
+        trap.run(AddFolderStep::AppendAddableFile, [&] {
             if (IsAddableFile(path))
                 list.append(CollapseDoubleBackslashes(path));
         });
@@ -80,26 +82,27 @@ void AddMatchingFilesOfFolder(StatementTrap& trap, InputListModel& list, const Q
 }
 
 void AddAllFilesInFolder(CommandHost& host, const QString& location) {
-    StatementTrap trap(location, ErrorReporter(host.prompts()));
+    StatementTrap<AddFolderStep> trap(location, ErrorReporter(host.prompts()));
     const QString answer = AskExtension(host, trap);
     if (answer.isEmpty())
         return;
     const QString chosen = AskFolder(host, trap);
     if (chosen.isEmpty())
         return;
-    trap.run(114, [&] { host.setBusy(true); });
+    trap.run(AddFolderStep::ShowBusyPointer, [&] { host.setBusy(true); });
     FolderList folders;
-    trap.run(116, [&] { folders.append(ScanEntry(chosen)); });
+    trap.run(AddFolderStep::StartFolderList, [&] { folders.append(ScanEntry(chosen)); });
     const WindowScan scan(host);
-    trap.run(118, [&] { GetSubDirectories2016(folders, true, scan.hooks()); });
+    trap.run(AddFolderStep::ScanSubFolders,
+             [&] { GetSubDirectories2016(folders, true, scan.hooks()); });
     if (scan.windowClosed())
         return;
     const QString pattern = QStringLiteral("*.") + answer;
-    trap.run(120, [&] {
+    trap.run(AddFolderStep::WalkFolders, [&] {
         for (FolderList::Walk walk(folders); walk.next();)
             AddMatchingFilesOfFolder(trap, host.inputList(), walk.current(), pattern);
     });
-    trap.run(138, [&] { host.setBusy(false); });
+    trap.run(AddFolderStep::ShowNormalPointer, [&] { host.setBusy(false); });
 }
 
 } // namespace tabrivel

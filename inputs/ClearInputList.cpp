@@ -7,10 +7,10 @@ namespace tabrivel {
 
 void ClearInputList(Prompts& prompts, bool windowBusy, InputListModel& list,
                     const QString& location) {
-    StatementTrap trap(location, ErrorReporter(prompts));
-    if (trap.test(100, [&] { return windowBusy; }))
+    StatementTrap<ClearInputStep> trap(location, ErrorReporter(prompts));
+    if (trap.test(ClearInputStep::RefuseWhileBusy, [&] { return windowBusy; }))
         return;
-    trap.run(102, [&] { list.clear(); });
+    trap.run(ClearInputStep::RemoveAllRows, [&] { list.clear(); });
 }
 
 } // namespace tabrivel

@@ -6,8 +6,8 @@
 namespace tabrivel {
 
 void ClearResults(Prompts& prompts, ResultsListModel& results, const QString& location) {
-    StatementTrap trap(location, ErrorReporter(prompts));
-    trap.run(100, [&] { results.clear(); });
+    StatementTrap<ClearResultsStep> trap(location, ErrorReporter(prompts));
+    trap.run(ClearResultsStep::RemoveAllRows, [&] { results.clear(); });
 }
 
 } // namespace tabrivel

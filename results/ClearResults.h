@@ -1,8 +1,20 @@
 #pragma once
 
+#include <array>
+
 class QString;
 
 namespace tabrivel {
+
+// The numbered step of PushButton9_Click, as the error box names it.
+enum class ClearResultsStep {
+    RemoveAllRows = 100,
+};
+
+constexpr std::array<ClearResultsStep, 1> DeclaredSteps(ClearResultsStep) {
+    using enum ClearResultsStep;
+    return {RemoveAllRows};
+}
 
 class Prompts;
 class ResultsListModel;

@@ -21,6 +21,8 @@ namespace tabrivel {
 
 namespace {
 
+using Step = ConversionStep;
+
 const QString kNoFiles = QStringLiteral("No files added.");
 const QString kNoFolder = QStringLiteral("Folder does not exist. Please select another folder.");
 const QString kDone = QStringLiteral("Done.");
@@ -45,10 +47,10 @@ int PercentOf(int index, int total) {
 // What one run carries from step to step. It lives on the run's own stack, so a click
 // that arrives during a yield can never disturb it.
 struct ConversionRun::Pass {
-    Pass(StatementTrap trap, ProgressDisplay& bar, ResultsListModel& results)
+    Pass(StatementTrap<ConversionStep> trap, ProgressDisplay& bar, ResultsListModel& results)
         : trap(std::move(trap)), bar(bar), results(results) {}
 
-    StatementTrap trap;
+    StatementTrap<ConversionStep> trap;
     ProgressDisplay& bar;
     ResultsListModel& results;
     std::string opening;
@@ -77,64 +79,68 @@ ConversionRun::ConversionRun(CommandHost& window, QString location)
 ConversionRun::~ConversionRun() = default;
 
 void ConversionRun::PushButton2_Click() {
-    Pass pass(StatementTrap(location_, ErrorReporter(window_.prompts())), window_.progress(),
-              window_.results());
-    StatementTrap& trap = pass.trap;
-    if (trap.test(100, [&] { return isConverting_; }))
+    Pass pass(StatementTrap<ConversionStep>(location_, ErrorReporter(window_.prompts())),
+              window_.progress(), window_.results());
+    StatementTrap<ConversionStep>& trap = pass.trap;
+    if (trap.test(Step::RefuseSecondRun, [&] { return isConverting_; }))
         return;
-    trap.run(102, [&] { isConverting_ = true; });
+    trap.run(Step::MarkConverting, [&] { isConverting_ = true; });
     if (!refused(trap) && convertAll(pass) == Outcome::WindowClosing)
         return; // the window may be gone: nothing of it is touched again
-    trap.run(228, [&] { isConverting_ = false; });
+    trap.run(Step::MarkIdle, [&] { isConverting_ = false; });
 }
 
 // The two checks before anything changes; true when one of them refused the run.
-bool ConversionRun::refused(StatementTrap& trap) {
-    if (trap.test(104, [&] { return window_.inputList().count() == 0; })) {
-        trap.run(226, [&] { showMessage(kNoFiles); });
+bool ConversionRun::refused(StatementTrap<ConversionStep>& trap) {
+    if (trap.test(Step::RefuseWithoutFiles, [&] { return window_.inputList().count() == 0; })) {
+        trap.run(Step::ShowNoFiles, [&] { showMessage(kNoFiles); });
         return true;
     }
-    if (trap.test(106, [&] {
+    if (trap.test(Step::RefuseWithoutFolder, [&] {
             return !IsFolder(window_.outputFolder()) && !window_.saveBesideOriginal();
         })) {
-        trap.run(224, [&] { showMessage(kNoFolder); });
+        trap.run(Step::ShowMissingFolder, [&] { showMessage(kNoFolder); });
         return true;
     }
     return false;
 }
 
 ConversionRun::Outcome ConversionRun::convertAll(Pass& pass) {
-    StatementTrap& trap = pass.trap;
-    trap.run(108, [&] { window_.setBusy(true); });
-    trap.run(110, [&] { pass.results.clear(); });
-    trap.run(112, [&] { pass.opening = Utf8(window_.delimiter()); });
-    trap.run(114, [&] { pass.closing = ClosingDelimiterFor(pass.opening); });
-    trap.run(132, [&] { window_.setBusy(true); });
+    StatementTrap<ConversionStep>& trap = pass.trap;
+    trap.run(Step::ShowBusyPointer, [&] { window_.setBusy(true); });
+    trap.run(Step::ClearResults, [&] { pass.results.clear(); });
+    trap.run(Step::ReadOpeningDelimiter, [&] { pass.opening = Utf8(window_.delimiter()); });
+    trap.run(Step::ChooseClosingDelimiter,
+             [&] { pass.closing = ClosingDelimiterFor(pass.opening); });
+    trap.run(Step::ShowBusyPointerAgain, [&] { window_.setBusy(true); });
     int files = 0;
-    trap.run(136, [&] { files = window_.inputList().count(); });
+    trap.run(Step::CountFiles, [&] { files = window_.inputList().count(); });
     for (int index = 1; index <= files; ++index) {
         if (convertFile(pass, index) == Outcome::WindowClosing)
             return Outcome::WindowClosing;
     }
-    trap.run(216, [&] { window_.setBusy(false); });
-    trap.run(218, [&] { pass.bar.setValue(0); });
-    trap.run(220, [&] { pass.bar.setCaption(kIdleCaption); });
-    trap.run(222, [&] { showMessage(kDone); });
+    trap.run(Step::ShowNormalPointer, [&] { window_.setBusy(false); });
+    trap.run(Step::ResetPercent, [&] { pass.bar.setValue(0); });
+    trap.run(Step::ShowIdleCaption, [&] { pass.bar.setCaption(kIdleCaption); });
+    trap.run(Step::ShowDone, [&] { showMessage(kDone); });
     return Outcome::Carried;
 }
 
 ConversionRun::Outcome ConversionRun::convertFile(Pass& pass, int index) {
-    StatementTrap& trap = pass.trap;
-    trap.run(138, [&] { pass.path = window_.inputList().pathAt(index - 1); });
-    trap.run(140, [&] { pass.bar.setValue(PercentOf(index, window_.inputList().count())); });
-    trap.run(142, [&] { pass.bar.setCaption(kFileCaption + FileNameOfPath(pass.path)); });
+    StatementTrap<ConversionStep>& trap = pass.trap;
+    trap.run(Step::TakeFilePath, [&] { pass.path = window_.inputList().pathAt(index - 1); });
+    trap.run(Step::ShowFilePercent,
+             [&] { pass.bar.setValue(PercentOf(index, window_.inputList().count())); });
+    trap.run(Step::ShowFileCaption,
+             [&] { pass.bar.setCaption(kFileCaption + FileNameOfPath(pass.path)); });
     if (!yield())
         return Outcome::WindowClosing;
-    trap.run(146, [&] { pass.baseName = Utf8(PathWithoutExtension(FileNameOfPath(pass.path))); });
-    trap.run(148, [&] { pass.fileName = FileNameOfPath(pass.path); });
+    trap.run(Step::TakeBaseName,
+             [&] { pass.baseName = Utf8(PathWithoutExtension(FileNameOfPath(pass.path))); });
+    trap.run(Step::TakeFileName, [&] { pass.fileName = FileNameOfPath(pass.path); });
     openTable(pass);
     Outcome outcome = Outcome::Carried;
-    if (!trap.test(156, [&] { return !pass.table; })) {
+    if (!trap.test(Step::SkipUnopenedTable, [&] { return !pass.table; })) {
         appendCreateTable(pass);
         outcome = convertRecords(pass);
         if (outcome == Outcome::WindowClosing)
@@ -142,7 +148,7 @@ ConversionRun::Outcome ConversionRun::convertFile(Pass& pass, int index) {
         reportWarnings(pass);
     }
     // The reader and its files are let go before the next table is opened.
-    trap.run(208, [&] { pass.table.reset(); });
+    trap.run(Step::ReleaseTable, [&] { pass.table.reset(); });
     return outcome;
 }
 
@@ -150,20 +156,20 @@ void ConversionRun::openTable(Pass& pass) {
     pass.table.reset();
     pass.nameRead = false;
     pass.warningStatements.clear();
-    pass.trap.run(150, [&] {
+    pass.trap.run(Step::OpenTable, [&] {
         pass.table =
             std::make_unique<TableConversion>(opener_(NativePath(pass.path)), pass.baseName);
     });
-    noteWarnings(pass, 150);
+    noteWarnings(pass, Step::OpenTable);
 }
 
 // Remembers where each new warning turned up: the table lists them as it reads.
-void ConversionRun::noteWarnings(Pass& pass, int statement) {
+void ConversionRun::noteWarnings(Pass& pass, ConversionStep step) {
     if (!pass.table)
         return;
     const std::size_t count = pass.table->warnings().size();
     if (count > pass.warningStatements.size())
-        pass.warningStatements.resize(count, statement);
+        pass.warningStatements.resize(count, NumberOf(step));
 }
 
 // A table that lost values is reported once, after its rows, as any failure of the run
@@ -181,13 +187,13 @@ void ConversionRun::reportWarnings(Pass& pass) {
 }
 
 void ConversionRun::appendCreateTable(Pass& pass) {
-    StatementTrap& trap = pass.trap;
+    StatementTrap<ConversionStep>& trap = pass.trap;
     std::string tableName;
-    trap.run(158, [&] { tableName = Utf8(window_.tableName()); });
-    if (!trap.test(160, [&] { return window_.createTable(); }))
+    trap.run(Step::ReadTableNameForCreate, [&] { tableName = Utf8(window_.tableName()); });
+    if (!trap.test(Step::CheckCreateTableMode, [&] { return window_.createTable(); }))
         return;
-    trap.run(162, [&] { pass.statement.clear(); });
-    trap.run(172, [&] {
+    trap.run(Step::CountFields, [&] { pass.statement.clear(); });
+    trap.run(Step::AppendCreateTable, [&] {
         pass.table->appendCreateTable(
             pass.statement, {tableName, pass.opening, pass.closing, window_.includeSemicolon()});
         pass.results.append(pass.statement);
@@ -197,25 +203,25 @@ void ConversionRun::appendCreateTable(Pass& pass) {
 // The records in the table's order, one INSERT each. A record that cannot be read ends
 // the table: the failure is reported once and the run goes on with the next table.
 ConversionRun::Outcome ConversionRun::convertRecords(Pass& pass) {
-    StatementTrap& trap = pass.trap;
+    StatementTrap<ConversionStep>& trap = pass.trap;
     bool atEnd = true;
-    const bool read = trap.run(174, [&] { atEnd = !pass.table->next(); });
-    noteWarnings(pass, 174);
+    const bool read = trap.run(Step::SkipEmptyTable, [&] { atEnd = !pass.table->next(); });
+    noteWarnings(pass, Step::SkipEmptyTable);
     if (!read || atEnd)
         return Outcome::Carried;
-    trap.run(178, [&] { pass.row = 1; });
-    trap.run(180, [&] { pass.statement.clear(); });
+    trap.run(Step::StartRowCounter, [&] { pass.row = 1; });
+    trap.run(Step::ClearStatement, [&] { pass.statement.clear(); });
     while (!atEnd) {
-        trap.run(184, [&] { pass.bar.setRowCaption(pass.row, pass.fileName); });
+        trap.run(Step::ShowRowCaption, [&] { pass.bar.setRowCaption(pass.row, pass.fileName); });
         if (pass.row % 1000 == 0 && !yield())
             return Outcome::WindowClosing;
         if (!appendInsert(pass))
             break;
-        const bool read = trap.run(204, [&] { atEnd = !pass.table->next(); });
-        noteWarnings(pass, 204);
+        const bool read = trap.run(Step::MoveToNextRecord, [&] { atEnd = !pass.table->next(); });
+        noteWarnings(pass, Step::MoveToNextRecord);
         if (!read)
             break;
-        trap.run(206, [&] { ++pass.row; });
+        trap.run(Step::CountRow, [&] { ++pass.row; });
     }
     return Outcome::Carried;
 }
@@ -223,8 +229,8 @@ ConversionRun::Outcome ConversionRun::convertRecords(Pass& pass) {
 // False when the statement could not be made for want of memory: the table ends there,
 // as it does when a record cannot be read.
 bool ConversionRun::appendInsert(Pass& pass) {
-    StatementTrap& trap = pass.trap;
-    trap.run(190, [&] {
+    StatementTrap<ConversionStep>& trap = pass.trap;
+    trap.run(Step::StartInsert, [&] {
         const QString option = window_.tableName();
         if (!pass.nameRead || option != pass.nameOption) {
             pass.tableName = Utf8(option);
@@ -234,7 +240,7 @@ bool ConversionRun::appendInsert(Pass& pass) {
         pass.statement.clear();
     });
     bool outOfMemory = false;
-    trap.run(202, [&] {
+    trap.run(Step::AppendInsert, [&] {
         try {
             pass.table->appendInsert(
                 pass.statement,

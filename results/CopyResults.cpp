@@ -26,16 +26,16 @@ CellTable ResultsTable(const ResultsListModel& results) {
 }
 
 void CopyResultsToClipboard(const CopyCommandContext& context) {
-    StatementTrap trap(context.location, ErrorReporter(context.prompts));
+    StatementTrap<CopyStep> trap(context.location, ErrorReporter(context.prompts));
     CopyEnd end = CopyEnd::Copied;
-    trap.run(106, [&] {
+    trap.run(CopyStep::CopyToClipboard, [&] {
         end =
             CopyListViewToClipboard(context.prompts, ResultsTable(context.results), context.yield);
     });
     // The window is closing: nothing more may be shown over it.
     if (end == CopyEnd::Abandoned)
         return;
-    trap.run(108, [&] {
+    trap.run(CopyStep::ShowCopied, [&] {
         context.prompts.messageBox(context.title, kCopiedMessage, BoxIcon::None, BoxButtons::Ok);
     });
 }

@@ -5,9 +5,21 @@
 
 #include <QString>
 
+#include <array>
 #include <functional>
 
 namespace tabrivel {
+
+// The numbered steps of PushButton4_Click, as the error box names them.
+enum class CopyStep {
+    CopyToClipboard = 106,
+    ShowCopied = 108,
+};
+
+constexpr std::array<CopyStep, 2> DeclaredSteps(CopyStep) {
+    using enum CopyStep;
+    return {CopyToClipboard, ShowCopied};
+}
 
 class ResultsListModel;
 

@@ -68,11 +68,12 @@ RowsEnd WriteRows(ResultsFile& file, const SaveCommandContext& context, int coun
     return RowsEnd::Written;
 }
 
-bool FolderCheckPasses(StatementTrap& trap, const SaveCommandContext& context) {
+bool FolderCheckPasses(StatementTrap<SaveStep>& trap, const SaveCommandContext& context) {
     const SaveOptions& options = context.options;
-    if (!trap.test(100, [&] { return !IsFolder(options.folder) && !options.besideOriginal; }))
+    if (!trap.test(SaveStep::RefuseWithoutFolder,
+                   [&] { return !IsFolder(options.folder) && !options.besideOriginal; }))
         return true;
-    trap.run(102, [&] {
+    trap.run(SaveStep::ShowMissingFolder, [&] {
         context.prompts.messageBox(context.title,
                                    QStringLiteral("Folder does not exist. Please select another "
                                                   "folder."),
@@ -81,25 +82,28 @@ bool FolderCheckPasses(StatementTrap& trap, const SaveCommandContext& context) {
     return false;
 }
 
-QString ChooseFilePath(StatementTrap& trap, const SaveCommandContext& context) {
+QString ChooseFilePath(StatementTrap<SaveStep>& trap, const SaveCommandContext& context) {
     const SaveOptions& options = context.options;
     QString path;
-    if (trap.test(104, [&] { return options.toFolder; })) {
-        trap.run(106, [&] { path = InFolder(options.folder); });
-    } else if (trap.test(108, [&] { return options.besideOriginal; })) {
-        if (trap.test(110, [&] { return context.originalFolder.has_value(); }))
-            trap.run(112, [&] { path = InFolder(*context.originalFolder); });
+    if (trap.test(SaveStep::CheckSaveToFolder, [&] { return options.toFolder; })) {
+        trap.run(SaveStep::PathInFolder, [&] { path = InFolder(options.folder); });
+    } else if (trap.test(SaveStep::CheckBesideOriginal, [&] { return options.besideOriginal; })) {
+        if (trap.test(SaveStep::CheckOriginalFolder,
+                      [&] { return context.originalFolder.has_value(); }))
+            trap.run(SaveStep::PathBesideOriginal,
+                     [&] { path = InFolder(*context.originalFolder); });
         else
-            trap.run(114, [&] { path = InFolder(options.folder); });
+            trap.run(SaveStep::PathInFolderWithoutInputs, [&] { path = InFolder(options.folder); });
     }
     return path;
 }
 
-bool MayWrite(StatementTrap& trap, const SaveCommandContext& context, const QString& path) {
-    if (!trap.test(118, [&] { return PathExists(path); }))
+bool MayWrite(StatementTrap<SaveStep>& trap, const SaveCommandContext& context,
+              const QString& path) {
+    if (!trap.test(SaveStep::CheckFileExists, [&] { return PathExists(path); }))
         return true;
     BoxAnswer answer = BoxAnswer::No;
-    trap.run(120, [&] {
+    trap.run(SaveStep::AskOverwrite, [&] {
         answer = context.prompts.messageBox(context.title,
                                             QStringLiteral("Are you sure you wish to overwrite ") +
                                                 path + QStringLiteral(" ?"),
@@ -111,27 +115,27 @@ bool MayWrite(StatementTrap& trap, const SaveCommandContext& context, const QStr
 } // namespace
 
 void SaveResultsAsTextFile(const SaveCommandContext& context) {
-    StatementTrap trap(context.location, ErrorReporter(context.prompts));
+    StatementTrap<SaveStep> trap(context.location, ErrorReporter(context.prompts));
     if (!FolderCheckPasses(trap, context))
         return;
     const QString path = ChooseFilePath(trap, context);
-    if (trap.test(116, [&] { return path.isEmpty(); }))
+    if (trap.test(SaveStep::StopWithoutPath, [&] { return path.isEmpty(); }))
         return;
     if (!MayWrite(trap, context, path))
         return;
-    trap.run(122, [&] { context.setBusy(true); });
+    trap.run(SaveStep::ShowBusyPointer, [&] { context.setBusy(true); });
     ResultsFile file(path);
-    bool written = trap.run(124, [&] { file.create(); });
+    bool written = trap.run(SaveStep::CreateFile, [&] { file.create(); });
     RowsEnd end = RowsEnd::Written;
-    written =
-        written && trap.run(126, [&] { end = WriteRows(file, context, context.results.count()); });
+    written = written && trap.run(SaveStep::WriteRows,
+                                  [&] { end = WriteRows(file, context, context.results.count()); });
     // The window is closing: nothing of it may be touched, and the old file stays.
     if (end == RowsEnd::Abandoned)
         return;
-    written = written && trap.run(128, [&] { file.commit(); });
-    trap.run(130, [&] { context.setBusy(false); });
+    written = written && trap.run(SaveStep::CloseFile, [&] { file.commit(); });
+    trap.run(SaveStep::ShowNormalPointer, [&] { context.setBusy(false); });
     if (written)
-        trap.run(132, [&] {
+        trap.run(SaveStep::ShowDone, [&] {
             context.prompts.messageBox(context.title, QStringLiteral("Done."), BoxIcon::None,
                                        BoxButtons::Ok);
         });

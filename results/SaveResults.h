@@ -4,10 +4,53 @@
 
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <optional>
 
 namespace tabrivel {
+
+// The numbered steps of PushButton8_Click, as the error box names them.
+enum class SaveStep {
+    RefuseWithoutFolder = 100,
+    ShowMissingFolder = 102,
+    CheckSaveToFolder = 104,
+    PathInFolder = 106,
+    CheckBesideOriginal = 108,
+    CheckOriginalFolder = 110,
+    PathBesideOriginal = 112,
+    PathInFolderWithoutInputs = 114,
+    StopWithoutPath = 116,
+    CheckFileExists = 118,
+    AskOverwrite = 120,
+    ShowBusyPointer = 122,
+    CreateFile = 124,
+    WriteRows = 126,
+    CloseFile = 128,
+    ShowNormalPointer = 130,
+    ShowDone = 132,
+};
+
+constexpr std::array<SaveStep, 17> DeclaredSteps(SaveStep) {
+    using enum SaveStep;
+    return {RefuseWithoutFolder,
+            ShowMissingFolder,
+            CheckSaveToFolder,
+            PathInFolder,
+            CheckBesideOriginal,
+            CheckOriginalFolder,
+            PathBesideOriginal,
+            PathInFolderWithoutInputs,
+            StopWithoutPath,
+            CheckFileExists,
+            AskOverwrite,
+            ShowBusyPointer,
+            CreateFile,
+            WriteRows,
+            CloseFile,
+            ShowNormalPointer,
+            ShowDone};
+}
 
 class ResultsListModel;
 

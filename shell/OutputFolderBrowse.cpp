@@ -11,21 +11,24 @@ namespace tabrivel {
 void BrowseForOutputFolder(Prompts& prompts, Settings& settings,
                            const std::function<void(const QString&)>& showFolder,
                            const QString& location) {
-    StatementTrap trap(location, ErrorReporter(prompts));
+    StatementTrap<BrowseStep> trap(location, ErrorReporter(prompts));
     QString lastFolder;
-    trap.run(100, [&] { lastFolder = settings.read(Setting::LastFolderDot); });
+    trap.run(BrowseStep::ReadLastFolder,
+             [&] { lastFolder = settings.read(Setting::LastFolderDot); });
     QString chosen;
-    trap.run(102, [&] {
+    trap.run(BrowseStep::PickFolder, [&] {
         chosen = BrowseForFolder(prompts, QStringLiteral("Please select folder:"), lastFolder);
     });
-    if (trap.test(104, [&] { return chosen.isEmpty(); }))
+    if (trap.test(BrowseStep::StopWhenCancelled, [&] { return chosen.isEmpty(); }))
         return;
-    trap.run(106, [&] { lastFolder = chosen; });
-    trap.run(108, [&] { settings.write(Setting::LastFolderDot, lastFolder); });
-    if (trap.test(110, [&] { return !chosen.endsWith(QDir::separator()); }))
-        trap.run(112, [&] { showFolder(chosen + QDir::separator()); });
+    trap.run(BrowseStep::RememberFolder, [&] { lastFolder = chosen; });
+    trap.run(BrowseStep::StoreLastFolder,
+             [&] { settings.write(Setting::LastFolderDot, lastFolder); });
+    if (trap.test(BrowseStep::CheckTrailingSeparator,
+                  [&] { return !chosen.endsWith(QDir::separator()); }))
+        trap.run(BrowseStep::ShowWithSeparator, [&] { showFolder(chosen + QDir::separator()); });
     else
-        trap.run(114, [&] { showFolder(chosen); });
+        trap.run(BrowseStep::ShowAsChosen, [&] { showFolder(chosen); });
 }
 
 } // namespace tabrivel

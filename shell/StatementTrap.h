@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fs/NumberedSteps.h"
+
 #include <QString>
 
 #include <exception>
@@ -18,29 +20,25 @@ QString DescribeException(std::exception_ptr failure);
 
 // Runs the numbered statements of one routine so that a failure in one is reported
 // and the routine carries on with the next, instead of abandoning the whole command.
-class StatementTrap {
+// It takes only the steps the routine declared (see NumberedSteps.h).
+template <RoutineStep Step> class StatementTrap {
+    static_assert(RisesWithoutRepeats<Step>(), "a routine's steps rise, each once");
+
 public:
     StatementTrap(QString location, FailureReporter reporter)
         : location_(std::move(location)), reporter_(std::move(reporter)) {}
 
     // Runs one numbered statement; true when it completed without a failure.
-    template <typename Statement> bool run(int number, Statement&& statement) {
-        statement_ = number;
-        try {
-            statement();
-            return true;
-        } catch (...) {
-            report(DescribeCurrentException());
-            return false;
-        }
+    template <typename Statement> bool run(Step step, Statement&& statement) {
+        statement_ = NumberOf(step);
+        return RunStep(step, statement, [this](int, std::exception_ptr failure) {
+            report(DescribeException(failure));
+        });
     }
 
-    // A numbered conditional test. A test that fails counts as true, so the
-    // then-branch runs, as the routine's users have always seen it behave.
-    template <typename Condition> bool test(int number, Condition&& condition) {
-        bool result = true;
-        run(number, [&] { result = condition(); });
-        return result;
+    // A numbered conditional test; one that fails counts as true.
+    template <typename Condition> bool test(Step step, Condition&& condition) {
+        return TestStep(*this, step, condition);
     }
 
     int statement() const { return statement_; }

@@ -4,10 +4,32 @@
 
 #include <QtTest>
 
+#include <array>
 #include <stdexcept>
 
 using namespace tabrivel;
 using tabrivel::testing::ScriptedPrompts;
+
+namespace {
+// A routine of the tests' own, numbered as the trapped routines are.
+enum class TrialStep {
+    At100 = 100,
+    At102 = 102,
+    At104 = 104,
+    At106 = 106,
+    At108 = 108,
+    At110 = 110,
+    At112 = 112,
+    At118 = 118,
+    At120 = 120,
+    At122 = 122,
+};
+
+constexpr std::array<TrialStep, 10> DeclaredSteps(TrialStep) {
+    using enum TrialStep;
+    return {At100, At102, At104, At106, At108, At110, At112, At118, At120, At122};
+}
+} // namespace
 
 class ErrorReportTest : public QObject {
     Q_OBJECT
@@ -47,9 +69,10 @@ void ErrorReportTest::boxIsAWarningWithOneOkButton() {
 
 void ErrorReportTest::firstStatementFailureReportsHundred() {
     ScriptedPrompts prompts;
-    StatementTrap trap(QStringLiteral("in Tabrivel2021/08/31.Form1.PushButton10_Click "),
-                       ErrorReporter(prompts));
-    const bool completed = trap.run(100, [] { throw std::runtime_error("Invalid argument"); });
+    StatementTrap<TrialStep> trap(QStringLiteral("in Tabrivel2021/08/31.Form1.PushButton10_Click "),
+                                  ErrorReporter(prompts));
+    const bool completed =
+        trap.run(TrialStep::At100, [] { throw std::runtime_error("Invalid argument"); });
     QVERIFY(!completed);
     QCOMPARE(prompts.shown.size(), 1);
     QVERIFY(prompts.shown[0].text.contains("PushButton10_Click at line 100\r\r"));
@@ -58,13 +81,13 @@ void ErrorReportTest::firstStatementFailureReportsHundred() {
 void ErrorReportTest::twoFailuresGiveTwoBoxesAndTheRoutineCompletes() {
     ScriptedPrompts prompts;
     QStringList done;
-    StatementTrap trap(QStringLiteral("in Tabrivel2021/08/31.Form1.PushButton2_Click "),
-                       ErrorReporter(prompts));
-    trap.run(100, [&] { done << "100"; });
-    trap.run(102, [&] { throw std::out_of_range("Subscript out of range"); });
-    trap.run(104, [&] { done << "104"; });
-    trap.run(106, [&] { throw std::runtime_error("File not found"); });
-    trap.run(108, [&] { done << "108"; });
+    StatementTrap<TrialStep> trap(QStringLiteral("in Tabrivel2021/08/31.Form1.PushButton2_Click "),
+                                  ErrorReporter(prompts));
+    trap.run(TrialStep::At100, [&] { done << "100"; });
+    trap.run(TrialStep::At102, [&] { throw std::out_of_range("Subscript out of range"); });
+    trap.run(TrialStep::At104, [&] { done << "104"; });
+    trap.run(TrialStep::At106, [&] { throw std::runtime_error("File not found"); });
+    trap.run(TrialStep::At108, [&] { done << "108"; });
     QCOMPARE(done, QStringList({"100", "104", "108"}));
     QCOMPARE(prompts.shown.size(), 2);
     QVERIFY(prompts.shown[0].text.startsWith("Subscript out of range\r\n"));
@@ -75,12 +98,12 @@ void ErrorReportTest::twoFailuresGiveTwoBoxesAndTheRoutineCompletes() {
 
 void ErrorReportTest::failedTestRunsTheThenBranch() {
     ScriptedPrompts prompts;
-    StatementTrap trap(Location::FormLoad, ErrorReporter(prompts));
+    StatementTrap<TrialStep> trap(Location::FormLoad, ErrorReporter(prompts));
     QString branch;
-    if (trap.test(118, []() -> bool { throw std::runtime_error("Type mismatch"); }))
-        trap.run(120, [&] { branch = "then"; });
+    if (trap.test(TrialStep::At118, []() -> bool { throw std::runtime_error("Type mismatch"); }))
+        trap.run(TrialStep::At120, [&] { branch = "then"; });
     else
-        trap.run(122, [&] { branch = "else"; });
+        trap.run(TrialStep::At122, [&] { branch = "else"; });
     QCOMPARE(branch, QString("then"));
     QCOMPARE(prompts.shown.size(), 1);
     QVERIFY(prompts.shown[0].text.contains("at line 118"));
@@ -97,13 +120,13 @@ void HelperThatFails(QStringList& steps) {
 void ErrorReportTest::helperFailureCountsAsTheCallersStatement() {
     ScriptedPrompts prompts;
     QStringList steps;
-    StatementTrap trap(QStringLiteral("in Tabrivel2021/08/31.Form1.PushButton5_Click "),
-                       ErrorReporter(prompts));
-    trap.run(110, [&] {
+    StatementTrap<TrialStep> trap(QStringLiteral("in Tabrivel2021/08/31.Form1.PushButton5_Click "),
+                                  ErrorReporter(prompts));
+    trap.run(TrialStep::At110, [&] {
         HelperThatFails(steps);
         steps << "rest of the call";
     });
-    trap.run(112, [&] { steps << "next statement"; });
+    trap.run(TrialStep::At112, [&] { steps << "next statement"; });
     QCOMPARE(steps, QStringList({"helper started", "next statement"}));
     QCOMPARE(prompts.shown.size(), 1);
     QVERIFY(prompts.shown[0].text.contains("PushButton5_Click at line 110"));

@@ -16,13 +16,22 @@ namespace tabrivel::testing {
 // The progress bar as a list of what it was told, one entry per call.
 struct RecordedProgress final : ProgressDisplay {
     QStringList calls;
+    // Runs after each call is recorded; a test throws from it to make the call fail.
+    std::function<void(const QString& call)> onCall;
 
-    void setValue(int percent) override { calls << QStringLiteral("value %1").arg(percent); }
+    void setValue(int percent) override { record(QStringLiteral("value %1").arg(percent)); }
     void setCaption(const QString& caption) override {
-        calls << QStringLiteral("caption ") + caption;
+        record(QStringLiteral("caption ") + caption);
     }
     void setRowCaption(qint32 row, const QString& fileName) override {
-        calls << QStringLiteral("row %1 in %2").arg(row).arg(fileName);
+        record(QStringLiteral("row %1 in %2").arg(row).arg(fileName));
+    }
+
+private:
+    void record(const QString& call) {
+        calls << call;
+        if (onCall)
+            onCall(call);
     }
 };
 

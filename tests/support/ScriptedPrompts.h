@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
 #include <optional>
 
 namespace tabrivel::testing {
@@ -39,10 +40,13 @@ public:
     int clipboardClears = 0;
     int unscripted = 0;
     bool desktopOpensUrls = true; // false: as on a desktop without a file manager
+    // Runs as each box, prompt or dialog is shown; a test throws from it to make the
+    // showing fail.
+    std::function<void(const ShownBox&)> onShow;
 
     BoxAnswer messageBox(const QString& title, const QString& text, BoxIcon icon,
                          BoxButtons buttons) override {
-        shown.append({ShownBox::Kind::Message, title, text, icon, buttons, {}});
+        show({ShownBox::Kind::Message, title, text, icon, buttons, {}});
         if (!messageAnswers.isEmpty())
             return messageAnswers.dequeue();
         if (buttons == BoxButtons::Ok)
@@ -53,19 +57,17 @@ public:
 
     std::optional<QString> inputBox(const QString& title, const QString& prompt,
                                     const QString& defaultText) override {
-        shown.append(
-            {ShownBox::Kind::Input, title, prompt, BoxIcon::None, BoxButtons::Ok, defaultText});
+        show({ShownBox::Kind::Input, title, prompt, BoxIcon::None, BoxButtons::Ok, defaultText});
         return next(inputAnswers, std::optional<QString>());
     }
 
     QStringList openFiles(const QString& title, const QString& filter, bool) override {
-        shown.append({ShownBox::Kind::OpenFiles, title, filter, BoxIcon::None, BoxButtons::Ok, {}});
+        show({ShownBox::Kind::OpenFiles, title, filter, BoxIcon::None, BoxButtons::Ok, {}});
         return next(fileAnswers, QStringList());
     }
 
     QString existingDirectory(const QString& title, const QString& startFolder) override {
-        shown.append(
-            {ShownBox::Kind::Directory, title, {}, BoxIcon::None, BoxButtons::Ok, startFolder});
+        show({ShownBox::Kind::Directory, title, {}, BoxIcon::None, BoxButtons::Ok, startFolder});
         return next(directoryAnswers, QString());
     }
 
@@ -90,6 +92,12 @@ public:
     }
 
 private:
+    void show(const ShownBox& box) {
+        shown.append(box);
+        if (onShow)
+            onShow(box);
+    }
+
     template <typename T> T next(QQueue<T>& answers, T cautious) {
         if (!answers.isEmpty())
             return answers.dequeue();
