@@ -38,7 +38,7 @@ bench: release
 	./build/release/bin/tabrivel-load-bench
 
 format:
-	find app engine fs inputs results shell tests bench samples fuzz 2>/dev/null \( -name "*.cpp" -o -name "*.h" \) -print0 | xargs -0 clang-format -i
+	find app companion engine fs inputs results shell tests bench samples fuzz 2>/dev/null \( -name "*.cpp" -o -name "*.h" \) -print0 | xargs -0 clang-format -i
 
 clean:
 	rm -rf build

@@ -2,8 +2,8 @@
 
 namespace tabrivel {
 
-CaptionedProgressBar::CaptionedProgressBar(const QString& caption, QWidget* parent)
-    : QProgressBar(parent), caption_(caption) {
+CaptionedProgressBar::CaptionedProgressBar(QString caption, QWidget* parent)
+    : QProgressBar(parent), caption_(std::move(caption)) {
     setTextVisible(true);
     lateRepaint_.setSingleShot(true);
     connect(&lateRepaint_, &QTimer::timeout, this, [this] {
@@ -18,7 +18,7 @@ void CaptionedProgressBar::setCaption(const QString& caption) {
     changed();
 }
 
-void CaptionedProgressBar::setRowCaption(qint32 row, const QString& fileName) {
+void CaptionedProgressBar::setRowCaption(qint64 row, const QString& fileName) {
     row_ = row;
     if (!rowFile_.isSharedWith(fileName))
         rowFile_ = fileName;

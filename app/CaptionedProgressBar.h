@@ -20,11 +20,11 @@ class CaptionedProgressBar : public QProgressBar, public ProgressDisplay {
 public:
     static constexpr int kRepaintIntervalMs = 40;
 
-    explicit CaptionedProgressBar(const QString& caption, QWidget* parent = nullptr);
+    explicit CaptionedProgressBar(QString caption, QWidget* parent = nullptr);
 
     void setValue(int percent) override { QProgressBar::setValue(percent); }
     void setCaption(const QString& caption) override;
-    void setRowCaption(qint32 row, const QString& fileName) override;
+    void setRowCaption(qint64 row, const QString& fileName) override;
 
     QString caption() const { return text(); }
     QString text() const override;
@@ -37,7 +37,7 @@ private:
 
     QString caption_;
     QString rowFile_;
-    qint32 row_ = 0;
+    qint64 row_ = 0;
     bool showsRow_ = false;
     bool repaintAsked_ = false;
     QElapsedTimer sincePaint_;

@@ -3,6 +3,10 @@
 #include "app/CaptionedProgressBar.h"
 #include "app/MainWindow.h"
 #include "app/WholeRectButtons.h"
+#include "inputs/InputListModel.h"
+#include "inputs/InputListView.h"
+#include "results/ResultsListModel.h"
+#include "results/ResultsListView.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -12,13 +16,9 @@
 #include <QRadioButton>
 #include <QTreeView>
 
-#include "inputs/InputListModel.h"
-#include "inputs/InputListView.h"
-#include "results/ResultsListModel.h"
-#include "results/ResultsListView.h"
-
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <vector>
 
 namespace tabrivel {
@@ -131,6 +131,7 @@ QWidget* MakeControl(const ControlSpec& row, WindowControlSet& set) {
 // container exists by the time its first control is placed in it.
 std::vector<const ControlSpec*> InTabOrder() {
     std::vector<const ControlSpec*> ordered;
+    ordered.reserve(std::size(kControls));
     for (const auto& row : kControls)
         ordered.push_back(&row);
     std::stable_sort(ordered.begin(), ordered.end(),

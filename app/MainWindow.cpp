@@ -139,7 +139,7 @@ void MainWindow::ConnectOptionHandlers() {
     writeText(text1_, Setting::TableName);
     writeText(text2_, Setting::TableDelimited);
     writeText(text3_, Setting::OutputFolder);
-    const auto onSelected = [this](QRadioButton* option, std::function<void()> handler) {
+    const auto onSelected = [this](QRadioButton* option, const std::function<void()>& handler) {
         connect(option, &QRadioButton::toggled, this, [handler](bool selected) {
             if (selected)
                 AtEventBoundary("Click", handler);

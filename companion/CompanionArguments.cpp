@@ -157,7 +157,7 @@ std::string TakeArguments(const QCommandLineParser& parser, CompanionArguments& 
         out.tables.push_back(Local(table));
     if (out.help || out.version)
         return {};
-    if (const std::string error = TakeLoadOptions(parser, out.load); !error.empty())
+    if (std::string error = TakeLoadOptions(parser, out.load); !error.empty())
         return error;
     out.jobs = DefaultJobs();
     if (parser.isSet("jobs")) {

@@ -7,7 +7,7 @@ namespace tabrivel {
 
 namespace {
 
-constexpr std::size_t kKeptStatementRoom = 16 * 1024 * 1024;
+constexpr std::size_t kKeptStatementRoom = std::size_t{16} * 1024 * 1024;
 
 std::vector<TableWarning> WarningsOf(const TableSource& table) {
     const auto warnings = table.warnings();

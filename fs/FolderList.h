@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
 #include <vector>
 
 namespace tabrivel {
@@ -13,7 +14,7 @@ namespace tabrivel {
 class FolderList {
 public:
     FolderList() = default;
-    explicit FolderList(const QStringList& folders) : entries_(folders) {}
+    explicit FolderList(QStringList folders) : entries_(std::move(folders)) {}
     FolderList(const FolderList& other) : entries_(other.entries_) {}
     FolderList& operator=(const FolderList& other);
     ~FolderList();

@@ -12,7 +12,7 @@ QString ScanEntry(const QString& folder) {
 
 WindowScan::WindowScan(CommandHost& host) : closed_(std::make_shared<bool>(false)) {
     hooks_.report = [report = ErrorReporter(host.prompts())](int statement,
-                                                             std::exception_ptr failure) {
+                                                             const std::exception_ptr& failure) {
         report(Location::FolderScan, statement, DescribeException(failure));
     };
     // Once Yield answers false the host may be gone, so it is never reached again.

@@ -30,9 +30,9 @@ public:
 
     // A statement longer than this that does not fit the last block gets a block of its
     // own; a block is cut to its text when it is left with more free than this.
-    static constexpr std::size_t kOwnBlockFrom = 8 * 1024;
-    static constexpr std::size_t kMinBlock = 64 * 1024;
-    static constexpr std::size_t kMaxBlock = 16 * 1024 * 1024;
+    static constexpr std::size_t kOwnBlockFrom = std::size_t{8} * 1024;
+    static constexpr std::size_t kMinBlock = std::size_t{64} * 1024;
+    static constexpr std::size_t kMaxBlock = std::size_t{16} * 1024 * 1024;
 
 private:
     // The texts are numbered by one running byte position across all blocks, counting

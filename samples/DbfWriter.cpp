@@ -159,8 +159,8 @@ DbfWriter& DbfWriter::omitTerminator() {
     return *this;
 }
 
-DbfWriter& DbfWriter::appendBytes(std::string bytes) {
-    trailer_ += std::move(bytes);
+DbfWriter& DbfWriter::appendBytes(std::string_view bytes) {
+    trailer_ += bytes;
     return *this;
 }
 

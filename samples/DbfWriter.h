@@ -36,7 +36,7 @@ public:
     DbfWriter& setHeaderLength(std::uint32_t length);
     DbfWriter& setRecordLength(std::uint32_t length);
     DbfWriter& omitTerminator();
-    DbfWriter& appendBytes(std::string bytes); // after the records (an end mark, junk)
+    DbfWriter& appendBytes(std::string_view bytes); // after the records (an end mark, junk)
 
     std::string tableBytes() const;
     std::string memoBytes() const;

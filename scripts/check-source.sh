@@ -5,7 +5,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 
-ROOMS="app engine fs inputs results shell samples bench fuzz tests"
+ROOMS="app companion engine fs inputs results shell samples bench fuzz tests"
 sources() {
     for room in $ROOMS; do
         [ -d "$room" ] && find "$room" \( -name '*.cpp' -o -name '*.h' \) -print
@@ -20,7 +20,7 @@ cmake --preset dev >/dev/null
 # Generated sources (moc, resources) are needed before a file that includes them parses.
 cmake --build --preset dev
 jobs="$(nproc 2>/dev/null || echo 2)"
-production="$(printf '%s|' app engine fs inputs results shell samples | sed 's/|$//')"
+production="$(printf '%s|' app companion engine fs inputs results shell samples | sed 's/|$//')"
 run-clang-tidy -quiet -p build/dev -j "$jobs" "$(pwd)/($production)/" >build/clang-tidy.log 2>&1 ||
     { grep -E 'warning:|error:' build/clang-tidy.log | sort -u; exit 1; }
 echo "clean"

@@ -22,7 +22,7 @@ public:
     virtual void setValue(int percent) = 0;
     virtual void setCaption(const QString& caption) = 0;
     // "Processing row: " + row + " in: " + fileName.
-    virtual void setRowCaption(qint32 row, const QString& fileName) = 0;
+    virtual void setRowCaption(qint64 row, const QString& fileName) = 0;
 };
 
 // Everything a command of the window reaches: the boxes, the store, the options as they

@@ -8,7 +8,7 @@ QString DescribeCurrentException() {
     return DescribeException(std::current_exception());
 }
 
-QString DescribeException(std::exception_ptr failure) {
+QString DescribeException(const std::exception_ptr& failure) {
     if (!failure)
         return QStringLiteral("Unknown error");
     try {

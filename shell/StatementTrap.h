@@ -16,7 +16,7 @@ using FailureReporter =
 
 QString DescribeCurrentException();
 // The same for a failure caught elsewhere and handed on.
-QString DescribeException(std::exception_ptr failure);
+QString DescribeException(const std::exception_ptr& failure);
 
 // Runs the numbered statements of one routine so that a failure in one is reported
 // and the routine carries on with the next, instead of abandoning the whole command.

@@ -30,7 +30,7 @@ private:
     // read-ahead window turns a million of them into a few thousand disk reads.
     // Left uninitialised until read into: a folder of thousands of small tables would
     // otherwise clear a window for each table's header.
-    static constexpr std::size_t kWindowSize = 256 * 1024;
+    static constexpr std::size_t kWindowSize = std::size_t{256} * 1024;
     std::unique_ptr<char[]> window_;
     std::size_t windowFilled_ = 0;
     std::uint64_t windowOffset_ = 0;

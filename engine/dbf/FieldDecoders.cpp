@@ -156,7 +156,7 @@ Value decodeTimestamp(std::string_view raw, std::string& out) {
         return Value::null();
     std::uint64_t bits = ReadBig64(Bytes(raw.data()));
     bits = (bits & 0x8000'0000'0000'0000u) ? bits ^ 0x8000'0000'0000'0000u : ~bits;
-    const double milliseconds = std::bit_cast<double>(bits);
+    const auto milliseconds = std::bit_cast<double>(bits);
     constexpr double kPerDay = 86'400'000.0;
     if (std::isfinite(milliseconds) && milliseconds > 0 && milliseconds < 1e16) {
         const auto day = static_cast<std::int64_t>(milliseconds / kPerDay);

@@ -16,7 +16,7 @@ constexpr char kMemoEnd = 0x1A;
 constexpr std::uint64_t kMemoHeaderSize = 8;
 // Memos up to this length are read without asking whether the file stores them: the
 // question costs system calls, and the answer matters only where a length is large.
-constexpr std::uint64_t kUncheckedLength = 1024 * 1024;
+constexpr std::uint64_t kUncheckedLength = std::uint64_t{1024} * 1024;
 
 // Ten bytes: a type, the memo's length and its first block, all little-endian.
 MemoFile::Pointer ParseHiPerSixPointer(std::string_view field, MemoFile::Ref& ref) {

@@ -42,8 +42,10 @@ public:
 // are blank need nothing from it.
 class UnreadableMemoFile final : public MemoFile {
 public:
+    // The error is kept to be thrown at every memo asked for, not thrown here.
     UnreadableMemoFile(TableError error, TableFamily family)
-        : error_(std::move(error)), family_(family) {}
+        : error_(std::move(error)), // NOLINT(bugprone-throw-keyword-missing)
+          family_(family) {}
     // Pointers are told apart as the family's own memo file would, so a lost memo is
     // counted as lost and a blank pointer stays blank.
     Pointer parsePointer(std::string_view field, Ref& ref) const override;

@@ -13,7 +13,7 @@ namespace tabrivel::dbf {
 class MemoPieces final : public ValuePieces {
 public:
     // Raw bytes per piece: the fixed window a long memo costs beyond its statement.
-    static constexpr std::size_t kPieceLength = 1024 * 1024;
+    static constexpr std::size_t kPieceLength = std::size_t{1024} * 1024;
 
     // The memo at `extent`, decoded by `text`, or as raw bytes when `text` is null.
     void point(MemoFile& memo, const MemoFile::Extent& extent, TextDecoder* text);

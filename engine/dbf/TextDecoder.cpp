@@ -240,7 +240,7 @@ void TextDecoder::appendPiece(std::string_view bytes, bool first, bool last, std
         auto* target = reinterpret_cast<UChar*>(wide_.data());
         UErrorCode status = U_ZERO_ERROR;
         ucnv_toUnicode(converter, &target, target + wide_.size(), &source,
-                       bytes.data() + bytes.size(), nullptr, last, &status);
+                       bytes.data() + bytes.size(), nullptr, static_cast<UBool>(last), &status);
         const auto units = static_cast<int32_t>(target - reinterpret_cast<UChar*>(wide_.data()));
         if (U_FAILURE(status) && status != U_BUFFER_OVERFLOW_ERROR) {
             AppendMarked(bytes.substr(static_cast<std::size_t>(source - bytes.data())), out);

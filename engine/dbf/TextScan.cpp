@@ -16,7 +16,7 @@ namespace {
 
 constexpr char kDeleted = '*';
 // A long memo's opening settles its text's kind as well as the whole of it would.
-constexpr std::uint64_t kScannedMemoLength = 1024 * 1024;
+constexpr std::uint64_t kScannedMemoLength = std::uint64_t{1024} * 1024;
 
 // A UTF-8 character cut off at the end of a memo's opening is no sign of another code
 // page: its lead byte and any continuation bytes after it go.

@@ -533,6 +533,9 @@ void ConversionRunTest::captionIsShownAsWritten() {
     bar.setRowCaption(1, fileName);
     bar.setRowCaption(2147483647, fileName);
     QCOMPARE(bar.text(), "Processing row: 2147483647 in: " + fileName);
+    // A table holds up to 2^32 - 1 records: the count goes on past 32 signed bits.
+    bar.setRowCaption(Q_INT64_C(2147483648), fileName);
+    QCOMPARE(bar.text(), "Processing row: 2147483648 in: " + fileName);
     bar.setCaption("Progress Bar");
     QCOMPARE(bar.text(), "Progress Bar");
 }

@@ -12,9 +12,9 @@
 #include "shell/OutputFolderBrowse.h"
 #include "shell/StatementTrap.h"
 
-#include "DbfWriter.h"
 #include "FakeCommandHost.h"
 #include "WindowFixture.h"
+#include "samples/DbfWriter.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -23,7 +23,7 @@ struct RecordedProgress final : ProgressDisplay {
     void setCaption(const QString& caption) override {
         record(QStringLiteral("caption ") + caption);
     }
-    void setRowCaption(qint32 row, const QString& fileName) override {
+    void setRowCaption(qint64 row, const QString& fileName) override {
         record(QStringLiteral("row %1 in %2").arg(row).arg(fileName));
     }
 
