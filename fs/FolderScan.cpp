@@ -43,7 +43,7 @@ public:
             statement();
             return true;
         }
-        return RunStep(step, statement, [this](int number, std::exception_ptr failure) {
+        return RunStep(step, statement, [this](int number, const std::exception_ptr& failure) {
             if (*report_)
                 (*report_)(number, failure);
         });

@@ -22,9 +22,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using tabrivel::DbfWriter;
-using tabrivel::MemoFormat;
-using namespace tabrivel::testing;
+using namespace tabrivel;
 
 namespace {
 

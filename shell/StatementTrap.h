@@ -31,7 +31,7 @@ public:
     // Runs one numbered statement; true when it completed without a failure.
     template <typename Statement> bool run(Step step, Statement&& statement) {
         statement_ = NumberOf(step);
-        return RunStep(step, statement, [this](int, std::exception_ptr failure) {
+        return RunStep(step, statement, [this](int, const std::exception_ptr& failure) {
             report(DescribeException(failure));
         });
     }
