@@ -54,7 +54,7 @@ private:
     std::vector<MemoPieces> pieces_;
     std::vector<Value> values_;
     std::vector<FieldDescription> descriptions_;
-    bool textOnly_ = false; // every field is stored as text
+    std::vector<FieldDecoding> decodings_; // one per field, worked out when the table opens
 };
 
 } // namespace tabrivel::dbf

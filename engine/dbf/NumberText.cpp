@@ -36,8 +36,12 @@ bool ParseExponent(std::string_view text, int& exponent) {
     if (text.front() != 'e' && text.front() != 'E')
         return false;
     text.remove_prefix(1);
-    if (!text.empty() && text.front() == '+')
+    // One sign at most: "1e+-5" is no number.
+    if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
+        if (text.empty() || !IsDigit(text.front()))
+            return false;
+    }
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), exponent);
     return error == std::errc{} && end == text.data() + text.size() &&
            std::abs(exponent) <= kMaxExponent;
@@ -89,6 +93,22 @@ void WriteShifted(const Decimal& number, std::string& out) {
                std::string_view(digits).substr(split), out);
 }
 
+// Whether the text already is its own canonical decimal: [-]digits[.digits], no sign on
+// zero, no leading zero before another digit, no trailing fractional zero. Most stored
+// numbers are, and are then handed on as they are.
+bool IsCanonicalAsStored(std::string_view text, const Decimal& number) {
+    // A '+', a bare point or an exponent is text that the canonical form leaves out.
+    const std::size_t canonicalLength = (number.negative ? 1 : 0) + number.whole.size() +
+                                        (number.fraction.empty() ? 0 : 1 + number.fraction.size());
+    if (canonicalLength != text.size() || number.whole.empty())
+        return false;
+    if (number.whole.size() > 1 && number.whole.front() == '0')
+        return false;
+    if (!number.fraction.empty() && number.fraction.back() == '0')
+        return false;
+    return !(number.negative && number.whole == "0" && number.fraction.empty());
+}
+
 } // namespace
 
 std::string_view TrimPadding(std::string_view raw) {
@@ -104,14 +124,20 @@ std::string_view TrimPadding(std::string_view raw) {
     return raw.substr(first, last - first);
 }
 
-NumberForm CanonicalDecimal(std::string_view raw, std::string& out) {
+NumberForm CanonicalDecimal(std::string_view raw, std::string& out, std::string_view& canonical) {
     const auto text = TrimPadding(raw);
     if (text.empty() || text.find_first_not_of('*') == std::string_view::npos)
         return NumberForm::Empty;
     Decimal number;
     if (!ParseDecimal(text, number))
         return NumberForm::NotANumber;
+    if (IsCanonicalAsStored(text, number)) {
+        canonical = text;
+        return NumberForm::Number;
+    }
+    const std::size_t start = out.size();
     WriteShifted(number, out);
+    canonical = std::string_view(out).substr(start);
     return NumberForm::Number;
 }
 
