@@ -17,9 +17,11 @@ bool IsDigit(char c) {
 }
 
 std::string_view TakeDigits(std::string_view& text) {
-    const auto end = std::find_if_not(text.begin(), text.end(), IsDigit);
-    const auto digits = text.substr(0, static_cast<std::size_t>(end - text.begin()));
-    text.remove_prefix(digits.size());
+    std::size_t count = 0;
+    while (count < text.size() && IsDigit(text[count]))
+        ++count;
+    const auto digits = text.substr(0, count);
+    text.remove_prefix(count);
     return digits;
 }
 
@@ -126,7 +128,9 @@ std::string_view TrimPadding(std::string_view raw) {
 
 NumberForm CanonicalDecimal(std::string_view raw, std::string& out, std::string_view& canonical) {
     const auto text = TrimPadding(raw);
-    if (text.empty() || text.find_first_not_of('*') == std::string_view::npos)
+    // Overflow marks: the field was too narrow for the number.
+    if (text.empty() ||
+        (text.front() == '*' && text.find_first_not_of('*') == std::string_view::npos))
         return NumberForm::Empty;
     Decimal number;
     if (!ParseDecimal(text, number))
@@ -155,18 +159,21 @@ void AppendScaled(std::int64_t value, int scale, std::string& out) {
     std::uint64_t divisor = 1;
     for (int i = 0; i < scale; ++i)
         divisor *= 10;
-    std::array<char, 24> buffer{};
+    // Made in one buffer and appended once: sign, whole digits, point and fraction.
+    std::array<char, 48> text{};
+    char* to = text.data();
     if (negative && magnitude != 0)
-        out.push_back('-');
-    auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude / divisor);
-    out.append(buffer.data(), result.ptr);
-    std::string fraction(static_cast<std::size_t>(scale), '0');
+        *to++ = '-';
+    to = std::to_chars(to, text.data() + 24, magnitude / divisor).ptr;
+    char* const point = to;
+    *to++ = '.';
     std::uint64_t rest = magnitude % divisor;
     for (int i = scale - 1; i >= 0; --i, rest /= 10)
-        fraction[static_cast<std::size_t>(i)] = static_cast<char>('0' + rest % 10);
-    const auto last = fraction.find_last_not_of('0');
-    if (last != std::string::npos)
-        out.append(".").append(fraction, 0, last + 1);
+        point[1 + i] = static_cast<char>('0' + rest % 10);
+    to += scale;
+    while (to > point + 1 && to[-1] == '0')
+        --to;
+    out.append(text.data(), to == point + 1 ? point : to);
 }
 
 bool AppendDouble(double value, std::string& out) {
