@@ -52,16 +52,29 @@ char* WriteEscapedText(char* to, std::string_view text) {
         if (c == '\'')
             *to++ = '\'';
     };
+    bool lastWordCopied = false;
     for (; end - from >= 8; from += 8) {
         std::uint64_t word;
         std::memcpy(&word, from, 8);
-        if (!NeedsEscaping(word)) {
+        lastWordCopied = !NeedsEscaping(word);
+        if (lastWordCopied) {
             std::memcpy(to, &word, 8);
             to += 8;
             continue;
         }
         for (int k = 0; k < 8; ++k)
             writeByte(from[k]);
+    }
+    // The tail as the last eight bytes of the text, overlapping the word before it, when
+    // that word went out unchanged: the overlap writes the same bytes again.
+    const auto tail = static_cast<std::size_t>(end - from);
+    if (tail > 0 && lastWordCopied) {
+        std::uint64_t word;
+        std::memcpy(&word, end - 8, 8);
+        if (!NeedsEscaping(word)) {
+            std::memcpy(to - (8 - tail), &word, 8);
+            return to + tail;
+        }
     }
     for (; from < end; ++from)
         writeByte(*from);
