@@ -40,39 +40,67 @@ bool NeedsEscaping(std::uint64_t word) {
 
 } // namespace
 
-// Most text holds neither apostrophes nor NUL, so it is checked eight bytes at a time
-// and copied in one piece.
-void AppendEscapedText(std::string& out, std::string_view text) {
-    std::size_t start = 0, i = 0;
-    while (i < text.size()) {
-        if (i + 8 <= text.size()) {
-            std::uint64_t word;
-            std::memcpy(&word, text.data() + i, 8);
-            if (!NeedsEscaping(word)) {
-                i += 8;
-                continue;
-            }
+// Most text holds neither apostrophes nor NUL, so it is checked and copied eight bytes
+// at a time.
+char* WriteEscapedText(char* to, std::string_view text) {
+    const char* from = text.data();
+    const char* const end = from + text.size();
+    const auto writeByte = [&to](char c) {
+        if (c == '\0')
+            return;
+        *to++ = c;
+        if (c == '\'')
+            *to++ = '\'';
+    };
+    bool lastWordCopied = false;
+    for (; end - from >= 8; from += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, from, 8);
+        lastWordCopied = !NeedsEscaping(word);
+        if (lastWordCopied) {
+            std::memcpy(to, &word, 8);
+            to += 8;
+            continue;
         }
-        const char c = text[i];
-        if (c == '\'' || c == '\0') {
-            out.append(text.data() + start, i - start);
-            if (c == '\'')
-                out += "''";
-            start = i + 1;
-        }
-        ++i;
+        for (int k = 0; k < 8; ++k)
+            writeByte(from[k]);
     }
-    out.append(text.data() + start, text.size() - start);
+    // The tail as the last eight bytes of the text, overlapping the word before it, when
+    // that word went out unchanged: the overlap writes the same bytes again.
+    const auto tail = static_cast<std::size_t>(end - from);
+    if (tail > 0 && lastWordCopied) {
+        std::uint64_t word;
+        std::memcpy(&word, end - 8, 8);
+        if (!NeedsEscaping(word)) {
+            std::memcpy(to - (8 - tail), &word, 8);
+            return to + tail;
+        }
+    }
+    for (; from < end; ++from)
+        writeByte(*from);
+    return to;
+}
+
+char* WriteHex(char* to, std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    for (unsigned char byte : bytes) {
+        *to++ = kHex[byte >> 4];
+        *to++ = kHex[byte & 0x0F];
+    }
+    return to;
+}
+
+void AppendEscapedText(std::string& out, std::string_view text) {
+    const std::size_t start = out.size();
+    out.resize(start + 2 * text.size());
+    char* const end = WriteEscapedText(out.data() + start, text);
+    out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 void AppendHex(std::string& out, std::string_view bytes) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::size_t at = out.size();
-    out.resize(at + bytes.size() * 2);
-    for (unsigned char byte : bytes) {
-        out[at++] = kHex[byte >> 4];
-        out[at++] = kHex[byte & 0x0F];
-    }
+    const std::size_t start = out.size();
+    out.resize(start + 2 * bytes.size());
+    WriteHex(out.data() + start, bytes);
 }
 
 namespace {
@@ -95,6 +123,7 @@ ValueFormat ValueFormat::fromLocale(const QLocale& locale) {
     format.decimalSeparator_ = Utf8(locale.decimalPoint());
     format.date_ = parseDatePattern(locale.dateFormat(QLocale::ShortFormat));
     format.isIso_ = format.date_ == ValueFormat().date_;
+    format.keepsCanonicalText_ = format.isIso_ && format.decimalSeparator_ == ".";
     for (int month = 1; month <= 12; ++month) {
         format.shortMonths_[month - 1] = Utf8(locale.monthName(month, QLocale::ShortFormat));
         format.longMonths_[month - 1] = Utf8(locale.monthName(month, QLocale::LongFormat));
@@ -151,7 +180,7 @@ std::vector<ValueFormat::DateToken> ValueFormat::parseDatePattern(const QString&
 }
 
 void ValueFormat::appendNumber(std::string& out, std::string_view canonical) const {
-    std::size_t point = canonical.find('.');
+    const std::size_t point = keepsCanonicalText_ ? std::string_view::npos : canonical.find('.');
     if (point == std::string_view::npos || decimalSeparator_ == ".") {
         out += canonical;
         return;

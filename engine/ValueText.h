@@ -23,6 +23,9 @@ public:
     void appendDate(std::string& out, std::string_view isoDate) const;
     void appendDateTime(std::string& out, std::string_view isoDateTime) const;
 
+    // Whether numbers and dates come out as their canonical text, unchanged.
+    bool keepsCanonicalText() const { return keepsCanonicalText_; }
+
 private:
     enum class DatePart : char {
         Literal,
@@ -47,6 +50,7 @@ private:
     std::string decimalSeparator_ = ".";
     std::vector<DateToken> date_;
     bool isIso_ = false; // the canonical text is already the answer
+    bool keepsCanonicalText_ = true;
     std::array<std::string, 12> shortMonths_;
     std::array<std::string, 12> longMonths_;
     std::array<std::string, 7> shortWeekdays_;
@@ -61,6 +65,10 @@ std::string ValueText(const Value& value, const ValueFormat& format);
 // bytes as uppercase hexadecimal.
 void AppendEscapedText(std::string& out, std::string_view text);
 void AppendHex(std::string& out, std::string_view bytes);
+// The same written at `to`, which has room for twice the bytes; each returns the end of
+// what it wrote.
+char* WriteEscapedText(char* to, std::string_view text);
+char* WriteHex(char* to, std::string_view bytes);
 
 // At least the length AppendValueText adds for `value`: exact for a value in pieces
 // (which it reads once to count), a generous bound for any other.

@@ -17,11 +17,20 @@ int DaysInMonth(int year, int month) {
     return month == 2 && IsLeap(year) ? 29 : days[month - 1];
 }
 
-void AppendPadded(int value, int width, std::string& out) {
-    char digits[8];
+// Writes `value` as `width` digits at `to`; the text is made in a small buffer and
+// appended once, as a call per part would cost more than the digits.
+char* WritePadded(char* to, int value, int width) {
     for (int i = width - 1; i >= 0; --i, value /= 10)
-        digits[i] = static_cast<char>('0' + value % 10);
-    out.append(digits, static_cast<std::size_t>(width));
+        to[i] = static_cast<char>('0' + value % 10);
+    return to + width;
+}
+
+char* WriteDate(char* to, const CivilDate& date) {
+    to = WritePadded(to, date.year, 4);
+    *to++ = '-';
+    to = WritePadded(to, date.month, 2);
+    *to++ = '-';
+    return WritePadded(to, date.day, 2);
 }
 
 } // namespace
@@ -69,11 +78,8 @@ void AppendStoredDate(std::string_view text, std::string& out) {
 }
 
 void AppendDate(const CivilDate& date, std::string& out) {
-    AppendPadded(date.year, 4, out);
-    out.push_back('-');
-    AppendPadded(date.month, 2, out);
-    out.push_back('-');
-    AppendPadded(date.day, 2, out);
+    char text[10];
+    out.append(text, WriteDate(text, date));
 }
 
 bool AppendJulianDateTime(std::int64_t julianDay, std::int64_t milliseconds, std::string& out) {
@@ -87,13 +93,15 @@ bool AppendJulianDateTime(std::int64_t julianDay, std::int64_t milliseconds, std
     }
     if (julianDay < kFirstJulianDay || julianDay > kLastJulianDay)
         return false;
-    AppendDate(DateOfJulianDay(julianDay), out);
-    out.push_back(' ');
-    AppendPadded(static_cast<int>(seconds / 3600), 2, out);
-    out.push_back(':');
-    AppendPadded(static_cast<int>(seconds / 60 % 60), 2, out);
-    out.push_back(':');
-    AppendPadded(static_cast<int>(seconds % 60), 2, out);
+    char text[19];
+    char* to = WriteDate(text, DateOfJulianDay(julianDay));
+    *to++ = ' ';
+    to = WritePadded(to, static_cast<int>(seconds / 3600), 2);
+    *to++ = ':';
+    to = WritePadded(to, static_cast<int>(seconds / 60 % 60), 2);
+    *to++ = ':';
+    to = WritePadded(to, static_cast<int>(seconds % 60), 2);
+    out.append(text, to);
     return true;
 }
 

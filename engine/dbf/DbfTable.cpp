@@ -7,7 +7,6 @@
 #include "engine/dbf/TextScan.h"
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 #include <stdexcept>
 
@@ -23,23 +22,13 @@ std::uint64_t CompleteRecords(const BinaryFile& file, const TableLayout& layout)
     return std::min(fit, layout.recordCount);
 }
 
-// Whether every field keeps its value as text, so that a NUL byte is a rare sight.
-bool StoredAsText(const TableLayout& layout) {
-    return !layout.hasNullFlags &&
-           std::all_of(layout.fields.begin(), layout.fields.end(), [&](const FieldInfo& field) {
-               switch (field.type) {
-               case FieldType::Character:
-               case FieldType::Numeric:
-               case FieldType::Float:
-               case FieldType::Date:
-               case FieldType::Logical:
-                   return true;
-               case FieldType::Memo:
-                   return field.length != 4;
-               default:
-                   return false;
-               }
-           });
+std::vector<DbfTable::PlannedField> PlanFields(const TableLayout& layout) {
+    std::vector<DbfTable::PlannedField> plan;
+    plan.reserve(layout.fields.size());
+    for (const FieldInfo& field : layout.fields)
+        plan.push_back({field.offset, field.length, DecodingOf(field, layout.family),
+                        layout.hasNullFlags && (field.nullBit >= 0 || field.lengthBit >= 0)});
+    return plan;
 }
 
 } // namespace
@@ -53,7 +42,7 @@ DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& op
       records_(file_, layout_.headerLength, layout_.recordLength, available_),
       buffers_(layout_.fields.size()), pieces_(layout_.fields.size()),
       values_(layout_.fields.size()), descriptions_(DescribeFields(layout_, *text_)),
-      textOnly_(StoredAsText(layout_)) {
+      plan_(PlanFields(layout_)) {
     if (!layout_.repair.empty())
         warnings_.note(TableErrorCode::RepairedHeader, file_.name(),
                        file_.name() + ": " + layout_.repair, {}, 0, 0);
@@ -122,19 +111,22 @@ void DbfTable::noteTruncation() {
 }
 
 void DbfTable::decodeRecord(const char* record) {
-    // Where every field is stored as text, most records hold no NUL at all: one look at
-    // the whole record spares every text field its own.
-    context_.recordHasNul =
-        !textOnly_ || std::memchr(record, '\0', layout_.recordLength) != nullptr;
-    for (std::size_t i = 0; i < layout_.fields.size(); ++i) {
-        const auto& field = layout_.fields[i];
+    for (std::size_t i = 0; i < plan_.size(); ++i) {
+        const PlannedField& planned = plan_[i];
         auto& out = buffers_[i];
         out.clear();
         context_.pieces = &pieces_[i];
+        if (!planned.flagged) {
+            values_[i] = DecodeField(planned.decoding,
+                                     std::string_view(record + planned.offset, planned.length), out,
+                                     context_);
+            continue;
+        }
+        const auto& field = layout_.fields[i];
         if (field.nullBit >= 0 && nullFlagSet(record, field.nullBit))
             values_[i] = Value::null();
         else
-            values_[i] = DecodeField(field, fieldBytes(field, record), out, context_);
+            values_[i] = DecodeField(planned.decoding, fieldBytes(field, record), out, context_);
     }
 }
 

@@ -30,6 +30,14 @@ public:
     std::string name() const override { return file_.name(); }
     std::span<const TableWarning> warnings() const override { return warnings_.all(); }
 
+    // What the loop over a record's fields needs of each, worked out when the table opens.
+    struct PlannedField {
+        std::uint32_t offset = 0;
+        std::uint32_t length = 0;
+        FieldDecoding decoding = FieldDecoding::Text;
+        bool flagged = false; // a bit in _NullFlags may make it null or shorter
+    };
+
 private:
     void decodeRecord(const char* record);
     std::string_view fieldBytes(const FieldInfo& field, const char* record) const;
@@ -54,7 +62,7 @@ private:
     std::vector<MemoPieces> pieces_;
     std::vector<Value> values_;
     std::vector<FieldDescription> descriptions_;
-    bool textOnly_ = false; // every field is stored as text
+    std::vector<PlannedField> plan_;
 };
 
 } // namespace tabrivel::dbf

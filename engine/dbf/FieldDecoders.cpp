@@ -1,6 +1,7 @@
 #include "engine/dbf/FieldDecoders.h"
 
 #include "engine/TableError.h"
+#include "engine/dbf/AsciiScan.h"
 #include "engine/dbf/ByteOrder.h"
 #include "engine/dbf/DateText.h"
 #include "engine/dbf/MemoPieces.h"
@@ -20,8 +21,7 @@ Value Text(std::string_view text) {
 }
 
 Value DecodedText(std::string_view raw, std::string& out, DecodeContext& context) {
-    context.text.append(raw, out);
-    return Text(out);
+    return Text(context.text.decode(raw, out));
 }
 
 // Text that should have been something else is delivered trimmed, never dropped.
@@ -32,6 +32,12 @@ Value RawText(std::string_view raw, std::string& out, DecodeContext& context) {
 // Writers in C end a string at its NUL and leave stale bytes behind it.
 std::string_view UpToNul(std::string_view raw) {
     return raw.substr(0, raw.find('\0'));
+}
+
+Value decodeCharacter(std::string_view raw, std::string& out, DecodeContext& context) {
+    if (context.text.keepsAscii() && IsAsciiWithoutNul(raw))
+        return Text(raw);
+    return DecodedText(UpToNul(raw), out, context);
 }
 
 Value decodeWideText(std::string_view raw, std::string& out) {
@@ -48,11 +54,12 @@ bool AllBytesAre(std::string_view raw, char byte) {
 }
 
 Value decodeNumeric(std::string_view raw, std::string& out, DecodeContext& context) {
-    switch (CanonicalDecimal(raw, out)) {
+    std::string_view canonical;
+    switch (CanonicalDecimal(raw, out, canonical)) {
     case NumberForm::Empty:
         return Value::null();
     case NumberForm::Number:
-        return Value::of(ValueType::Number, out);
+        return Value::of(ValueType::Number, canonical);
     case NumberForm::NotANumber:
         break;
     }
@@ -62,16 +69,16 @@ Value decodeNumeric(std::string_view raw, std::string& out, DecodeContext& conte
 
 // dBase 7 stores integers big-endian with the sign bit flipped, so that they sort
 // as bytes; everyone else stores them little-endian, in one to eight bytes.
-Value decodeInteger(std::string_view raw, std::string& out, TableFamily family) {
+Value decodeInteger(std::string_view raw, std::string& out, bool base7) {
     const auto* bytes = Bytes(raw.data());
     const auto width = static_cast<unsigned>(raw.size());
     std::uint64_t bits = 0;
     for (unsigned i = 0; i < width; ++i) {
-        const unsigned at = family == TableFamily::DBase7 ? i : width - 1 - i;
+        const unsigned at = base7 ? i : width - 1 - i;
         bits = bits << 8 | bytes[at];
     }
     const unsigned unused = 64 - 8 * width;
-    if (family == TableFamily::DBase7)
+    if (base7)
         bits ^= std::uint64_t{1} << (8 * width - 1);
     // Shift the sign bit to the top and back to spread it over the unused bytes.
     AppendInteger(static_cast<std::int64_t>(bits << unused) >> unused, out);
@@ -182,9 +189,7 @@ Value MemoValue(bool binary, std::string_view bytes) {
     return binary ? Binary(bytes) : Text(bytes);
 }
 
-Value decodeMemo(const FieldInfo& field, std::string_view raw, std::string& out,
-                 DecodeContext& context) {
-    const bool binary = field.type != FieldType::Memo || (field.flags & kFieldBinary) != 0;
+Value decodeMemo(bool binary, std::string_view raw, std::string& out, DecodeContext& context) {
     MemoFile::Ref ref;
     switch (context.memo.parsePointer(raw, ref)) {
     case MemoFile::Pointer::None:
@@ -232,55 +237,86 @@ Value decodeMemo(const FieldInfo& field, std::string_view raw, std::string& out,
 
 } // namespace
 
-Value DecodeField(const FieldInfo& field, std::string_view raw, std::string& out,
-                  DecodeContext& context) {
+FieldDecoding DecodingOf(const FieldInfo& field, TableFamily family) {
+    const bool memo = IsMemoField(field, family);
     switch (field.type) {
     case FieldType::Character:
     case FieldType::Varchar:
-        return DecodedText(context.recordHasNul ? UpToNul(raw) : raw, out, context);
-    case FieldType::Varbinary:
-        return Binary(raw);
+        return FieldDecoding::Text;
     case FieldType::Numeric:
     case FieldType::Float:
-        return decodeNumeric(raw, out, context);
+        return FieldDecoding::Numeric;
     case FieldType::Integer:
     case FieldType::AutoIncrement:
-        return decodeInteger(raw, out, context.family);
+        return family == TableFamily::DBase7 ? FieldDecoding::IntegerBase7 : FieldDecoding::Integer;
     case FieldType::Double:
-        if (!IsMemoField(field, context.family))
-            return decodeDouble(raw, out);
-        return decodeMemo(field, raw, out, context);
+        return memo ? FieldDecoding::BinaryMemo : FieldDecoding::Double;
     case FieldType::Blob:
         // Too wide for a blob pointer: a wide-character field, as some writers keep them.
-        if (!IsMemoField(field, context.family))
-            return decodeWideText(raw, out);
-        return decodeMemo(field, raw, out, context);
+        return memo ? FieldDecoding::BinaryMemo : FieldDecoding::WideText;
     case FieldType::General:
     case FieldType::Picture:
-        if (!IsMemoField(field, context.family))
-            return Binary(raw);
-        return decodeMemo(field, raw, out, context);
+        return memo ? FieldDecoding::BinaryMemo : FieldDecoding::Binary;
     case FieldType::DoubleBase7:
-        return decodeDoubleBase7(raw, out);
+        return FieldDecoding::DoubleBase7;
     case FieldType::Currency:
-        if (raw.size() != 8)
-            return RawText(raw, out, context);
-        return decodeCurrency(raw, out);
+        return FieldDecoding::Currency;
     case FieldType::Date:
-        return decodeDate(raw, out, context);
+        return FieldDecoding::Date;
     case FieldType::DateTime:
-        return decodeDateTime(raw, out);
+        return FieldDecoding::DateTime;
     case FieldType::Timestamp:
-        return decodeTimestamp(raw, out);
+        return FieldDecoding::Timestamp;
     case FieldType::Logical:
-        return decodeLogical(raw);
+        return FieldDecoding::Logical;
     case FieldType::Memo:
-        return decodeMemo(field, raw, out, context);
+        return (field.flags & kFieldBinary) != 0 ? FieldDecoding::BinaryMemo
+                                                 : FieldDecoding::TextMemo;
+    case FieldType::Varbinary:
     case FieldType::NullFlags:
         break;
     }
     // A type letter no format defines: its bytes, which reach a statement as hex, so
     // nothing is lost and no control character slips into the text.
+    return FieldDecoding::Binary;
+}
+
+Value DecodeField(FieldDecoding decoding, std::string_view raw, std::string& out,
+                  DecodeContext& context) {
+    switch (decoding) {
+    case FieldDecoding::Text:
+        return decodeCharacter(raw, out, context);
+    case FieldDecoding::WideText:
+        return decodeWideText(raw, out);
+    case FieldDecoding::Binary:
+        break;
+    case FieldDecoding::Numeric:
+        return decodeNumeric(raw, out, context);
+    case FieldDecoding::Integer:
+        return decodeInteger(raw, out, false);
+    case FieldDecoding::IntegerBase7:
+        return decodeInteger(raw, out, true);
+    case FieldDecoding::Double:
+        return decodeDouble(raw, out);
+    case FieldDecoding::DoubleBase7:
+        return decodeDoubleBase7(raw, out);
+    case FieldDecoding::Currency:
+        if (raw.size() != 8)
+            return RawText(raw, out, context);
+        return decodeCurrency(raw, out);
+    case FieldDecoding::Date:
+        return decodeDate(raw, out, context);
+    case FieldDecoding::DateTime:
+        return decodeDateTime(raw, out);
+    case FieldDecoding::Timestamp:
+        return decodeTimestamp(raw, out);
+    case FieldDecoding::Logical:
+        return decodeLogical(raw);
+    case FieldDecoding::TextMemo:
+        return decodeMemo(false, raw, out, context);
+    case FieldDecoding::BinaryMemo:
+        return decodeMemo(true, raw, out, context);
+    }
     return Binary(raw);
 }
 

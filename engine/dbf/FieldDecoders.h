@@ -38,13 +38,34 @@ struct DecodeContext {
     LastMemo& lastMemo;
     MemoPieces* pieces = nullptr; // the field's own, for a memo too long to hold whole
     std::uint64_t record = 0;     // the record being decoded, counted from 1 as stored
-    bool recordHasNul = true;     // false lets text skip looking for a NUL field by field
 };
 
-// Decodes one field. `raw` holds the field's bytes (already shortened for a short
-// varchar or varbinary); `out` is the field's own buffer, emptied by the caller. The
-// value views `raw` or `out`.
-Value DecodeField(const FieldInfo& field, std::string_view raw, std::string& out,
+// How a field's bytes become its value. Type letters mean different things in different
+// families and widths, so this is worked out once per table, not once per value.
+enum class FieldDecoding : std::uint8_t {
+    Text,
+    WideText,
+    Binary,
+    Numeric,
+    Integer,
+    IntegerBase7,
+    Double,
+    DoubleBase7,
+    Currency,
+    Date,
+    DateTime,
+    Timestamp,
+    Logical,
+    TextMemo,
+    BinaryMemo,
+};
+
+FieldDecoding DecodingOf(const FieldInfo& field, TableFamily family);
+
+// Decodes one field as `decoding` (the field's DecodingOf) says. `raw` holds the field's
+// bytes (already shortened for a short varchar or varbinary); `out` is the field's own
+// buffer, emptied by the caller. The value views `raw` or `out`.
+Value DecodeField(FieldDecoding decoding, std::string_view raw, std::string& out,
                   DecodeContext& context);
 
 } // namespace tabrivel::dbf

@@ -17,9 +17,11 @@ bool IsDigit(char c) {
 }
 
 std::string_view TakeDigits(std::string_view& text) {
-    const auto end = std::find_if_not(text.begin(), text.end(), IsDigit);
-    const auto digits = text.substr(0, static_cast<std::size_t>(end - text.begin()));
-    text.remove_prefix(digits.size());
+    std::size_t count = 0;
+    while (count < text.size() && IsDigit(text[count]))
+        ++count;
+    const auto digits = text.substr(0, count);
+    text.remove_prefix(count);
     return digits;
 }
 
@@ -36,8 +38,12 @@ bool ParseExponent(std::string_view text, int& exponent) {
     if (text.front() != 'e' && text.front() != 'E')
         return false;
     text.remove_prefix(1);
-    if (!text.empty() && text.front() == '+')
+    // One sign at most: "1e+-5" is no number.
+    if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
+        if (text.empty() || !IsDigit(text.front()))
+            return false;
+    }
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), exponent);
     return error == std::errc{} && end == text.data() + text.size() &&
            std::abs(exponent) <= kMaxExponent;
@@ -89,6 +95,22 @@ void WriteShifted(const Decimal& number, std::string& out) {
                std::string_view(digits).substr(split), out);
 }
 
+// Whether the text already is its own canonical decimal: [-]digits[.digits], no sign on
+// zero, no leading zero before another digit, no trailing fractional zero. Most stored
+// numbers are, and are then handed on as they are.
+bool IsCanonicalAsStored(std::string_view text, const Decimal& number) {
+    // A '+', a bare point or an exponent is text that the canonical form leaves out.
+    const std::size_t canonicalLength = (number.negative ? 1 : 0) + number.whole.size() +
+                                        (number.fraction.empty() ? 0 : 1 + number.fraction.size());
+    if (canonicalLength != text.size() || number.whole.empty())
+        return false;
+    if (number.whole.size() > 1 && number.whole.front() == '0')
+        return false;
+    if (!number.fraction.empty() && number.fraction.back() == '0')
+        return false;
+    return !(number.negative && number.whole == "0" && number.fraction.empty());
+}
+
 } // namespace
 
 std::string_view TrimPadding(std::string_view raw) {
@@ -104,14 +126,22 @@ std::string_view TrimPadding(std::string_view raw) {
     return raw.substr(first, last - first);
 }
 
-NumberForm CanonicalDecimal(std::string_view raw, std::string& out) {
+NumberForm CanonicalDecimal(std::string_view raw, std::string& out, std::string_view& canonical) {
     const auto text = TrimPadding(raw);
-    if (text.empty() || text.find_first_not_of('*') == std::string_view::npos)
+    // Overflow marks: the field was too narrow for the number.
+    if (text.empty() ||
+        (text.front() == '*' && text.find_first_not_of('*') == std::string_view::npos))
         return NumberForm::Empty;
     Decimal number;
     if (!ParseDecimal(text, number))
         return NumberForm::NotANumber;
+    if (IsCanonicalAsStored(text, number)) {
+        canonical = text;
+        return NumberForm::Number;
+    }
+    const std::size_t start = out.size();
     WriteShifted(number, out);
+    canonical = std::string_view(out).substr(start);
     return NumberForm::Number;
 }
 
@@ -129,18 +159,21 @@ void AppendScaled(std::int64_t value, int scale, std::string& out) {
     std::uint64_t divisor = 1;
     for (int i = 0; i < scale; ++i)
         divisor *= 10;
-    std::array<char, 24> buffer{};
+    // Made in one buffer and appended once: sign, whole digits, point and fraction.
+    std::array<char, 48> text{};
+    char* to = text.data();
     if (negative && magnitude != 0)
-        out.push_back('-');
-    auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude / divisor);
-    out.append(buffer.data(), result.ptr);
-    std::string fraction(static_cast<std::size_t>(scale), '0');
+        *to++ = '-';
+    to = std::to_chars(to, text.data() + 24, magnitude / divisor).ptr;
+    char* const point = to;
+    *to++ = '.';
     std::uint64_t rest = magnitude % divisor;
     for (int i = scale - 1; i >= 0; --i, rest /= 10)
-        fraction[static_cast<std::size_t>(i)] = static_cast<char>('0' + rest % 10);
-    const auto last = fraction.find_last_not_of('0');
-    if (last != std::string::npos)
-        out.append(".").append(fraction, 0, last + 1);
+        point[1 + i] = static_cast<char>('0' + rest % 10);
+    to += scale;
+    while (to > point + 1 && to[-1] == '0')
+        --to;
+    out.append(text.data(), to == point + 1 ? point : to);
 }
 
 bool AppendDouble(double value, std::string& out) {

@@ -8,14 +8,15 @@ namespace tabrivel::dbf {
 
 enum class NumberForm {
     Empty,      // blanks, NULs or "*" overflow marks: no value
-    Number,     // `out` holds the canonical decimal
+    Number,     // `canonical` holds the canonical decimal
     NotANumber, // anything else: the caller keeps the trimmed raw text
 };
 
-// Writes the canonical decimal of a number stored as text ("  -.50" gives "-0.5",
-// "1.5E+3" gives "1500"): blanks and NULs around it removed, no leading zeros, no
-// trailing fractional zeros, '.' as the separator, and no "-" on a zero.
-NumberForm CanonicalDecimal(std::string_view raw, std::string& out);
+// The canonical decimal of a number stored as text ("  -.50" gives "-0.5", "1.5E+3"
+// gives "1500"): blanks and NULs around it removed, no leading zeros, no trailing
+// fractional zeros, '.' as the separator, and no "-" on a zero. `canonical` views `raw`
+// where the stored text already is that form, else what was written onto `out`.
+NumberForm CanonicalDecimal(std::string_view raw, std::string& out, std::string_view& canonical);
 
 // Plain decimal of an integer.
 void AppendInteger(std::int64_t value, std::string& out);

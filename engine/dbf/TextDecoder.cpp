@@ -1,5 +1,6 @@
 #include "engine/dbf/TextDecoder.h"
 
+#include "engine/dbf/AsciiScan.h"
 #include "engine/dbf/SingleByteTable.h"
 
 #include <unicode/ucnv.h>
@@ -22,21 +23,6 @@ UConverter* OpenConverter(const std::string& name) {
         return nullptr;
     }
     return converter;
-}
-
-bool IsAscii(std::string_view bytes) {
-    // Eight bytes at a time: most text in most tables is plain ASCII.
-    std::size_t at = 0;
-    for (; at + 8 <= bytes.size(); at += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes.data() + at, 8);
-        if (word & 0x8080'8080'8080'8080u)
-            return false;
-    }
-    for (; at < bytes.size(); ++at)
-        if (static_cast<unsigned char>(bytes[at]) >= 0x80)
-            return false;
-    return true;
 }
 
 // Continuation bytes and the ranges that exclude overlong forms and surrogates.
@@ -196,18 +182,36 @@ void TextDecoder::append(std::string_view bytes, std::string& out) {
         appendMultiByte(bytes, out);
 }
 
+std::string_view TextDecoder::decode(std::string_view bytes, std::string& out) {
+    if (asciiIsIdentity_ && IsAscii(bytes))
+        return bytes;
+    const std::size_t start = out.size();
+    append(bytes, out);
+    return std::string_view(out).substr(start);
+}
+
 void TextDecoder::appendSingleByte(std::string_view bytes, std::string& out) const {
     if (asciiIsIdentity_ && IsAscii(bytes)) {
         out.append(bytes);
         return;
     }
     // Every entry is copied whole (four bytes) and the write advances by its length;
-    // the one spare byte at the end keeps the last copy inside the buffer.
+    // the one spare byte at the end keeps the last copy inside the buffer. Where ASCII is
+    // itself, eight ASCII bytes in a row are copied at once: accented names are mostly
+    // ASCII and blanks.
     const std::size_t start = out.size();
     out.resize(start + bytes.size() * 3 + 1);
     char* write = out.data() + start;
-    for (const char c : bytes) {
-        const auto& entry = table_->entries[static_cast<unsigned char>(c)];
+    const char* read = bytes.data();
+    const char* const end = read + bytes.size();
+    while (read < end) {
+        if (asciiIsIdentity_ && end - read >= 8 && IsAscii(std::string_view(read, 8))) {
+            std::memcpy(write, read, 8);
+            write += 8;
+            read += 8;
+            continue;
+        }
+        const auto& entry = table_->entries[static_cast<unsigned char>(*read++)];
         std::memcpy(write, entry.bytes.data(), 4);
         write += entry.length;
     }

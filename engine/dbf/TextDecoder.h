@@ -37,6 +37,13 @@ public:
     // Appends the UTF-8 form of `bytes` to `out`.
     void append(std::string_view bytes, std::string& out);
 
+    // The UTF-8 form of `bytes`: the bytes themselves where they already are (ASCII in a
+    // code page that keeps ASCII as itself), else decoded onto the end of `out`.
+    std::string_view decode(std::string_view bytes, std::string& out);
+
+    // Whether ASCII bytes decode as themselves, so that they can be handed on as they are.
+    bool keepsAscii() const { return asciiIsIdentity_; }
+
     // Appends the UTF-8 form of one piece of a long value, pieces in order: a character
     // whose bytes straddle two pieces is decoded whole with the second.
     void appendPiece(std::string_view bytes, bool first, bool last, std::string& out);

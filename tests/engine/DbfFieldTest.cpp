@@ -79,6 +79,11 @@ void DbfFieldTest::decodesField_data() {
     row("character ends at its first NUL", 0x03, 'C', 8, QByteArray("abc\0old", 7), T, "abc");
     row("character beginning with NUL is empty", 0x03, 'C', 4, QByteArray("\0abc", 4), T, "");
     row("character keeps other control characters", 0x03, 'C', 4, "a\tb\x01", T, "a\tb\x01");
+    row("character longer than eight bytes whole", 0x03, 'C', 11, "abcdefghijk", T, "abcdefghijk");
+    row("character with a NUL in its ninth byte", 0x03, 'C', 9, QByteArray("abcdefgh\0", 9), T,
+        "abcdefgh");
+    row("character with an upper byte ends at its NUL", 0x03, 'C', 6, QByteArray("\xE9t\0zzz", 6),
+        T, "\xC3\xA9t");
     row("varchar ends at its first NUL", 0x30, 'V', 6, QByteArray("ab\0cd", 5), T, "ab");
 
     row("numeric drops blanks", 0x03, 'N', 8, "     42", N, "42");
@@ -90,6 +95,11 @@ void DbfFieldTest::decodesField_data() {
     row("numeric zero", 0x03, 'N', 4, "   0", N, "0");
     row("numeric leading zeros", 0x03, 'N', 5, "00700", N, "700");
     row("numeric plus sign", 0x03, 'N', 4, "  +5", N, "5");
+    row("numeric trailing bare point", 0x03, 'N', 4, "  5.", N, "5");
+    row("numeric negative zero without point", 0x03, 'N', 3, " -0", N, "0");
+    row("numeric zero before the point kept", 0x03, 'N', 6, " -0.25", N, "-0.25");
+    row("numeric zero fraction", 0x03, 'N', 4, " 0.0", N, "0");
+    row("float zero exponent dropped", 0x03, 'F', 6, "  15e0", N, "15");
     row("numeric padded with NULs", 0x03, 'N', 6, QByteArray("12\0\0\0\0", 6), N, "12");
     row("numeric blank is null", 0x03, 'N', 6, "", Null, "");
     row("numeric empty of NULs is null", 0x03, 'N', 3, QByteArray(3, '\0'), Null, "");
@@ -99,6 +109,7 @@ void DbfFieldTest::decodesField_data() {
     row("numeric lone minus stays text", 0x03, 'N', 3, "  -", T, "-");
     row("float exponent expanded", 0x03, 'F', 10, "  1.5E+3", N, "1500");
     row("float negative exponent", 0x03, 'F', 10, "  -25e-3", N, "-0.025");
+    row("float with two exponent signs stays text", 0x03, 'F', 8, "  1e+-5", T, "1e+-5");
     row("float absurd exponent stays text", 0x03, 'F', 10, "   1e9999", T, "1e9999");
 
     row("integer", 0x30, 'I', 4, Bytes(Little32(1234)), N, "1234");
