@@ -23,6 +23,11 @@ BinaryFile::BinaryFile(const std::filesystem::path& path) : name_(DisplayName(pa
     if (!std::filesystem::is_regular_file(path, error))
         throw TableError(TableErrorCode::CannotOpen, name_, 0,
                          name_ + ": file not found or not a regular file");
+    mapped_ = MappedFile::Map(path);
+    if (mapped_) {
+        size_ = mapped_->size();
+        return;
+    }
     size_ = std::filesystem::file_size(path, error);
     stream_.open(path, std::ios::binary);
     if (error || !stream_)
@@ -39,6 +44,12 @@ void BinaryFile::readAt(std::uint64_t offset, char* into, std::size_t count) {
 std::size_t BinaryFile::readSomeAt(std::uint64_t offset, char* into, std::size_t count) {
     if (offset >= size_ || count == 0)
         return 0;
+    if (mapped_) {
+        const auto got = static_cast<std::size_t>(std::min<std::uint64_t>(count, size_ - offset));
+        std::memcpy(into, viewAt(offset, got), got);
+        checkWhole();
+        return got;
+    }
     if (count >= kWindowSize)
         return readFromDisk(offset, into, count);
     const bool inWindow =
@@ -54,6 +65,11 @@ std::size_t BinaryFile::readSomeAt(std::uint64_t offset, char* into, std::size_t
         std::min<std::uint64_t>(count, windowOffset_ + windowFilled_ - offset));
     std::memcpy(into, window_.get() + (offset - windowOffset_), got);
     return got;
+}
+
+void BinaryFile::failCutShort() const {
+    throw TableError(TableErrorCode::ReadFailed, name_, size_,
+                     name_ + ": the file was cut short while it was read");
 }
 
 std::size_t BinaryFile::readFromDisk(std::uint64_t offset, char* into, std::size_t count) {

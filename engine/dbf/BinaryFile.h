@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/dbf/MappedFile.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -23,7 +25,24 @@ public:
     // Reads up to `count` bytes at `offset`, fewer at the end of the file; returns how many.
     std::size_t readSomeAt(std::uint64_t offset, char* into, std::size_t count);
 
+    // The `count` bytes at `offset` where they lie, when the file is mapped: nullptr when
+    // it is read the ordinary way. The caller keeps the range inside size().
+    const char* viewAt(std::uint64_t offset, std::size_t count) {
+        if (!mapped_)
+            return nullptr;
+        mapped_->noteRead(count);
+        return mapped_->data() + offset;
+    }
+
+    // Throws a TableError when the file lost bytes while it was read: another program
+    // cut it short, and what was read since is zeros.
+    void checkWhole() const {
+        if (mapped_ && mapped_->cutShort())
+            failCutShort();
+    }
+
 private:
+    [[noreturn]] void failCutShort() const;
     std::size_t readFromDisk(std::uint64_t offset, char* into, std::size_t count);
 
     // Memos are small reads scattered a little apart, mostly in ascending order: one
@@ -35,6 +54,7 @@ private:
     std::size_t windowFilled_ = 0;
     std::uint64_t windowOffset_ = 0;
 
+    std::unique_ptr<MappedFile> mapped_;
     std::ifstream stream_;
     std::string name_;
     std::uint64_t size_ = 0;

@@ -94,6 +94,11 @@ bool DbfTable::next() {
         } catch (const std::bad_alloc&) {
             throw OutOfMemoryError(file_.name(), context_.record);
         }
+        // A record read from a file that was cut short under it holds zeros, not data.
+        if (MappedFile::anyCutShort()) {
+            file_.checkWhole();
+            memo_->checkWhole();
+        }
         return true;
     }
     finished_ = true;

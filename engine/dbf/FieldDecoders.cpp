@@ -189,6 +189,18 @@ Value MemoValue(bool binary, std::string_view bytes) {
     return binary ? Binary(bytes) : Text(bytes);
 }
 
+// A memo short enough to hold whole: where it lies in a mapped memo file, else read
+// into `buffer`.
+std::string_view ReadWholeMemo(MemoFile& memo, const MemoFile::Extent& extent,
+                               std::string& buffer) {
+    const auto length = static_cast<std::size_t>(extent.length);
+    if (const char* inPlace = memo.view(extent))
+        return {inPlace, length};
+    buffer.resize(length);
+    memo.readPart(extent, 0, buffer.data(), length);
+    return buffer;
+}
+
 Value decodeMemo(bool binary, std::string_view raw, std::string& out, DecodeContext& context) {
     MemoFile::Ref ref;
     switch (context.memo.parsePointer(raw, ref)) {
@@ -206,17 +218,17 @@ Value decodeMemo(bool binary, std::string_view raw, std::string& out, DecodeCont
         out.assign(last.value);
         return MemoValue(binary, out);
     }
-    std::string& bytes = binary ? out : context.memoBytes;
     MemoFile::Extent extent;
+    std::string_view stored;
     try {
         extent = context.memo.locate(ref);
-        bytes.resize(extent.length <= kWholeMemoLength ? extent.length : 0);
-        context.memo.readPart(extent, 0, bytes.data(), bytes.size());
+        if (extent.length <= kWholeMemoLength)
+            stored = ReadWholeMemo(context.memo, extent, context.memoBytes);
     } catch (const TableError& error) {
         // One memo out of reach costs that value, not the table.
         context.warnings.note(error.code(), error.file(), error.what(), "memo values lost", 1,
                               context.record);
-        bytes.clear();
+        out.clear();
         return Value::null();
     }
     if (extent.read == MemoFile::Read::CutShort)
@@ -226,8 +238,10 @@ Value decodeMemo(bool binary, std::string_view raw, std::string& out, DecodeCont
         context.pieces->point(context.memo, extent, binary ? nullptr : &context.text);
         return Value::inPieces(binary ? ValueType::Binary : ValueType::Text, *context.pieces);
     }
-    if (!binary)
-        context.text.append(context.memoBytes, out);
+    if (binary)
+        out.assign(stored);
+    else
+        context.text.append(stored, out);
     last.ref = ref;
     last.binary = binary;
     last.read = extent.read;

@@ -44,6 +44,13 @@ public:
     virtual void readPart(const Extent& extent, std::uint64_t from, char* into,
                           std::size_t count) = 0;
 
+    // A located memo's bytes where they lie, when the memo file is mapped into memory;
+    // nullptr when they must be read with readPart.
+    virtual const char* view(const Extent& /*extent*/) { return nullptr; }
+
+    // Throws a TableError when the memo file lost bytes while it was read.
+    virtual void checkWhole() const {}
+
     // The memo file's name for messages.
     virtual std::string name() const = 0;
 };

@@ -13,6 +13,10 @@ class BlockMemoFile : public MemoFile {
 public:
     std::string name() const override { return file_.name(); }
     void readPart(const Extent& extent, std::uint64_t from, char* into, std::size_t count) override;
+    const char* view(const Extent& extent) override {
+        return file_.viewAt(extent.offset, extent.length);
+    }
+    void checkWhole() const override { file_.checkWhole(); }
 
 protected:
     BlockMemoFile(const std::filesystem::path& path, std::uint32_t blockSize);

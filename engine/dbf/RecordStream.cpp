@@ -19,7 +19,7 @@ const char* RecordStream::next() {
             return nullptr;
         refill();
     }
-    const char* record = buffer_.data() + position_;
+    const char* record = chunk_ + position_;
     position_ += recordLength_;
     return record;
 }
@@ -28,9 +28,13 @@ void RecordStream::refill() {
     const std::uint64_t perChunk = std::max<std::uint64_t>(1, kChunkBytes / recordLength_);
     const auto records = static_cast<std::size_t>(std::min(perChunk, remaining_));
     const std::size_t bytes = records * recordLength_;
-    if (buffer_.size() < bytes)
-        buffer_.resize(bytes);
-    file_.readAt(offset_, buffer_.data(), bytes);
+    chunk_ = file_.viewAt(offset_, bytes);
+    if (!chunk_) {
+        if (buffer_.size() < bytes)
+            buffer_.resize(bytes);
+        file_.readAt(offset_, buffer_.data(), bytes);
+        chunk_ = buffer_.data();
+    }
     offset_ += bytes;
     remaining_ -= records;
     position_ = 0;

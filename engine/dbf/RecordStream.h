@@ -25,6 +25,7 @@ private:
     std::uint32_t recordLength_;
     std::uint64_t remaining_;
     std::vector<char> buffer_;
+    const char* chunk_ = nullptr; // in the mapped file or in buffer_
     std::size_t position_ = 0;
     std::size_t filled_ = 0;
 };
