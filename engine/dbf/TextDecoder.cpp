@@ -191,14 +191,18 @@ std::string_view TextDecoder::decode(std::string_view bytes, std::string& out) {
 }
 
 void TextDecoder::appendSingleByte(std::string_view bytes, std::string& out) const {
-    if (asciiIsIdentity_ && IsAscii(bytes)) {
-        out.append(bytes);
-        return;
+    // Where ASCII is itself, the ASCII run in front goes out in one copy: accented names
+    // and notes are mostly ASCII, often up to their first accent.
+    if (asciiIsIdentity_) {
+        const std::size_t ascii = AsciiPrefixLength(bytes);
+        out.append(bytes.data(), ascii);
+        bytes.remove_prefix(ascii);
+        if (bytes.empty())
+            return;
     }
     // Every entry is copied whole (four bytes) and the write advances by its length;
-    // the one spare byte at the end keeps the last copy inside the buffer. Where ASCII is
-    // itself, eight ASCII bytes in a row are copied at once: accented names are mostly
-    // ASCII and blanks.
+    // the one spare byte at the end keeps the last copy inside the buffer. Eight ASCII
+    // bytes in a row are copied at once.
     const std::size_t start = out.size();
     out.resize(start + bytes.size() * 3 + 1);
     char* write = out.data() + start;
