@@ -48,19 +48,40 @@ ProcessRun RunProcess(const std::vector<std::string>& command, const std::string
     return run;
 }
 
+namespace {
+
+void Record(Timing& timing, std::vector<double>& seconds, const ProcessRun& run) {
+    timing.succeeded = timing.succeeded && run.exitStatus == 0;
+    timing.maxResidentKiB = std::max(timing.maxResidentKiB, run.maxResidentKiB);
+    seconds.push_back(run.seconds);
+}
+
+double Median(std::vector<double> seconds) {
+    std::sort(seconds.begin(), seconds.end());
+    return seconds[seconds.size() / 2];
+}
+
+} // namespace
+
 Timing TimeCommand(const std::vector<std::string>& command, const std::string& outputPath, int runs,
                    const std::vector<std::string>& extraEnvironment) {
     std::vector<double> seconds;
     Timing timing;
-    for (int i = 0; i < runs; ++i) {
-        ProcessRun run = RunProcess(command, outputPath, extraEnvironment);
-        timing.succeeded = timing.succeeded && run.exitStatus == 0;
-        timing.maxResidentKiB = std::max(timing.maxResidentKiB, run.maxResidentKiB);
-        seconds.push_back(run.seconds);
-    }
-    std::sort(seconds.begin(), seconds.end());
-    timing.medianSeconds = seconds[seconds.size() / 2];
+    for (int i = 0; i < runs; ++i)
+        Record(timing, seconds, RunProcess(command, outputPath, extraEnvironment));
+    timing.medianSeconds = Median(seconds);
     return timing;
+}
+
+std::vector<Timing> TimeInTurns(const std::vector<TimedCommand>& commands, int runs) {
+    std::vector<Timing> timings(commands.size());
+    std::vector<std::vector<double>> seconds(commands.size());
+    for (int round = 0; round < runs; ++round)
+        for (std::size_t i = 0; i < commands.size(); ++i)
+            Record(timings[i], seconds[i], RunProcess(commands[i].command, commands[i].outputPath));
+    for (std::size_t i = 0; i < commands.size(); ++i)
+        timings[i].medianSeconds = Median(seconds[i]);
+    return timings;
 }
 
 } // namespace tabrivel::bench

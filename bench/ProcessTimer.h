@@ -26,4 +26,14 @@ struct Timing {
 Timing TimeCommand(const std::vector<std::string>& command, const std::string& outputPath, int runs,
                    const std::vector<std::string>& extraEnvironment = {});
 
+// A command and where its standard output goes (/dev/null when empty).
+struct TimedCommand {
+    std::vector<std::string> command;
+    std::string outputPath;
+};
+
+// Each command run once in turn, `runs` rounds: on a shared machine a busy moment then
+// falls on all of them alike rather than on whichever ran at that time.
+std::vector<Timing> TimeInTurns(const std::vector<TimedCommand>& commands, int runs);
+
 } // namespace tabrivel::bench
