@@ -23,12 +23,13 @@ BinaryFile::BinaryFile(const std::filesystem::path& path) : name_(DisplayName(pa
     if (!std::filesystem::is_regular_file(path, error))
         throw TableError(TableErrorCode::CannotOpen, name_, 0,
                          name_ + ": file not found or not a regular file");
-    mapped_ = MappedFile::Map(path);
+    size_ = std::filesystem::file_size(path, error);
+    if (!error && size_ >= MappedFile::kSmallestMapped)
+        mapped_ = MappedFile::Map(path);
     if (mapped_) {
         size_ = mapped_->size();
         return;
     }
-    size_ = std::filesystem::file_size(path, error);
     stream_.open(path, std::ios::binary);
     if (error || !stream_)
         throw TableError(TableErrorCode::CannotOpen, name_, 0, name_ + ": cannot be opened");

@@ -26,7 +26,7 @@ void CountCutShort() {
 namespace {
 
 // Above this many bytes read, the pages read so far are handed back.
-constexpr std::uint64_t kResidentBytes = std::uint64_t{16} * 1024 * 1024;
+constexpr std::uint64_t kResidentBytes = std::uint64_t{8} * 1024 * 1024;
 
 #ifdef TABRIVEL_MAPS_FILES
 
@@ -150,7 +150,8 @@ std::unique_ptr<MappedFile> MappedFile::Map(const std::filesystem::path& path) {
     const Descriptor file(path);
     struct stat status {};
     if (file.get() < 0 || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
-        status.st_size <= 0 || !IsLocalFileSystem(file.get()))
+        static_cast<std::uint64_t>(status.st_size) < kSmallestMapped ||
+        !IsLocalFileSystem(file.get()))
         return nullptr;
     const auto size = static_cast<std::uint64_t>(status.st_size);
     void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, file.get(), 0);

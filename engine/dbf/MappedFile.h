@@ -15,9 +15,13 @@ namespace tabrivel::dbf {
 // file cut short while mapped reads as zeros past its new end and says so in cutShort().
 class MappedFile {
 public:
-    // The mapping of the file at `path`, or nullptr where the system cannot map it (an
-    // empty file, a pipe, a network share, no mapping on this system): the caller reads
-    // the file the ordinary way.
+    // Smaller files are read in a few reads: a mapping and its removal cost more than the
+    // copy, the more so with several workers, whose processors all forget a removed one.
+    static constexpr std::uint64_t kSmallestMapped = std::uint64_t{1024} * 1024;
+
+    // The mapping of the file at `path`, or nullptr where it is not worth it (a file under
+    // a megabyte) or the system cannot map it (a pipe, a network share, no mapping on
+    // this system): the caller reads the file the ordinary way.
     static std::unique_ptr<MappedFile> Map(const std::filesystem::path& path);
 
     MappedFile(const MappedFile&) = delete;

@@ -190,22 +190,22 @@ std::string_view TextDecoder::decode(std::string_view bytes, std::string& out) {
     return std::string_view(out).substr(start);
 }
 
-void TextDecoder::appendSingleByte(std::string_view bytes, std::string& out) const {
-    // Where ASCII is itself, the ASCII run in front goes out in one copy: accented names
-    // and notes are mostly ASCII, often up to their first accent.
-    if (asciiIsIdentity_) {
-        const std::size_t ascii = AsciiPrefixLength(bytes);
-        out.append(bytes.data(), ascii);
-        bytes.remove_prefix(ascii);
-        if (bytes.empty())
-            return;
+void TextDecoder::appendSingleByte(std::string_view bytes, std::string& out) {
+    if (asciiIsIdentity_ && IsAscii(bytes)) {
+        out.append(bytes);
+        return;
     }
-    // Every entry is copied whole (four bytes) and the write advances by its length;
-    // the one spare byte at the end keeps the last copy inside the buffer. Eight ASCII
-    // bytes in a row are copied at once.
-    const std::size_t start = out.size();
-    out.resize(start + bytes.size() * 3 + 1);
-    char* write = out.data() + start;
+    // Decoded into a buffer that keeps its room, then appended: growing the string by
+    // three times the bytes would first clear all of that room. Every entry is copied
+    // whole (four bytes) and the write advances by its length; the one spare byte keeps
+    // the last copy inside the buffer. Where ASCII is itself, eight ASCII bytes in a row
+    // are copied at once: accented names are mostly ASCII and blanks.
+    const std::size_t room = bytes.size() * 3 + 1;
+    if (decodedRoom_ < room) {
+        decoded_.reset(new char[room]);
+        decodedRoom_ = room;
+    }
+    char* write = decoded_.get();
     const char* read = bytes.data();
     const char* const end = read + bytes.size();
     while (read < end) {
@@ -219,7 +219,7 @@ void TextDecoder::appendSingleByte(std::string_view bytes, std::string& out) con
         std::memcpy(write, entry.bytes.data(), 4);
         write += entry.length;
     }
-    out.resize(static_cast<std::size_t>(write - out.data()));
+    out.append(decoded_.get(), static_cast<std::size_t>(write - decoded_.get()));
 }
 
 void TextDecoder::appendMultiByte(std::string_view bytes, std::string& out) {

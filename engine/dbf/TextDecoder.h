@@ -53,7 +53,7 @@ public:
     void replaceUpperHalf(const std::array<char16_t, 128>& upper);
 
 private:
-    void appendSingleByte(std::string_view bytes, std::string& out) const;
+    void appendSingleByte(std::string_view bytes, std::string& out);
     void appendMultiByte(std::string_view bytes, std::string& out);
 
     struct ConverterCloser {
@@ -65,6 +65,8 @@ private:
     bool asciiIsIdentity_ = false;
     std::shared_ptr<const SingleByteTable> table_; // single-byte code pages only
     std::vector<char16_t> wide_;                   // reused between calls on the multi-byte path
+    std::unique_ptr<char[]> decoded_;              // reused between calls on the single-byte path
+    std::size_t decodedRoom_ = 0;
 };
 
 } // namespace tabrivel::dbf

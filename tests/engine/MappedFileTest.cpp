@@ -65,17 +65,19 @@ void MappedFileTest::pagesHandedBackReadAgainIntact() {
 void MappedFileTest::tablesReadTheSameWhenNoMappingIsLeft() {
     QTemporaryDir dir;
     const auto table = PathIn(dir, "notes.dbf");
-    WriteMemoTable(table, 3000);
+    WriteMemoTable(table, 40000);
+    if (!dbf::MappedFile::Map(table))
+        QSKIP("the temporary folder's file system is not mapped");
     const auto mappedReading = ReadTable(table);
     QCOMPARE(mappedReading.error, std::string());
-    QCOMPARE(mappedReading.records.size(), std::size_t{3000});
+    QCOMPARE(mappedReading.records.size(), std::size_t{40000});
     QCOMPARE(mappedReading.records[7][1].text, std::string("Note 7: it's urgent, K\xC3\xB6ln."));
 
     // With every mapping taken, the table and its memo file are read the ordinary way.
-    const auto small = PathIn(dir, "small.bin");
-    WriteFile(small, "x");
+    const auto other = PathIn(dir, "other.bin");
+    WriteFile(other, FileOf(std::size_t{1024} * 1024));
     std::vector<std::unique_ptr<dbf::MappedFile>> held;
-    while (auto mapping = dbf::MappedFile::Map(small))
+    while (auto mapping = dbf::MappedFile::Map(other))
         held.push_back(std::move(mapping));
     const auto streamedReading = ReadTable(table);
     held.clear();
