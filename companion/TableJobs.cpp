@@ -3,6 +3,7 @@
 #include "ScriptTarget.h"
 
 #include <algorithm>
+#include <array>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -37,6 +38,12 @@ struct Piece {
     std::string bytes;
 };
 
+// A piece on its way out: a kept one, or one written straight from its worker's buffer.
+struct PieceView {
+    bool report = false;
+    std::string_view bytes;
+};
+
 // One table's output on its way from its worker to the writer.
 struct TableOutput {
     std::vector<Piece> pieces;
@@ -47,22 +54,36 @@ struct TableOutput {
     std::exception_ptr failure;
 };
 
-void WritePieces(const std::vector<Piece>& pieces, const TableJobsOutput& output) {
-    for (const Piece& piece : pieces) {
-        if (piece.report) {
-            std::fwrite(piece.bytes.data(), 1, piece.bytes.size(), output.errors);
-        } else {
-            output.sink.buffer() += piece.bytes;
-            output.sink.maybeFlush();
-        }
+void WritePiece(const PieceView& piece, const TableJobsOutput& output) {
+    if (piece.report) {
+        std::fwrite(piece.bytes.data(), 1, piece.bytes.size(), output.errors);
+    } else {
+        output.sink.buffer() += piece.bytes;
+        output.sink.maybeFlush();
     }
 }
 
+// Writes the pieces, giving back what a write threw (a WriteFailed of the output).
+template <typename Pieces>
+std::exception_ptr Write(const Pieces& pieces, const TableJobsOutput& output) {
+    try {
+        for (const auto& piece : pieces)
+            WritePiece({piece.report, piece.bytes}, output);
+    } catch (...) {
+        return std::current_exception();
+    }
+    return nullptr;
+}
+
+// The table whose turn it is goes out as its worker makes it, written by that worker
+// itself; tables finished ahead of their turn are written by the worker that finishes
+// the table before them. One worker at a time writes, and no thread is woken only to
+// write: a run of thousands of small tables costs no switch from thread to thread each.
 class JobPool {
 public:
     JobPool(std::size_t count, const TableJob& job, const ConversionOptions& options,
-            const LoadOptions& load, bool showProgress)
-        : outputs_(count), job_(job), options_(options), load_(load), showProgress_(showProgress) {}
+            const LoadOptions& load, const TableJobsOutput& output)
+        : outputs_(count), job_(job), options_(options), load_(load), output_(output) {}
 
     ~JobPool() { stop(); }
     JobPool(const JobPool&) = delete;
@@ -73,16 +94,13 @@ public:
             threads_.emplace_back([this] { work(); });
     }
 
-    TableJobsOutcome writeAll(const TableJobsOutput& output) {
-        TableJobsOutcome outcome;
-        for (std::size_t index = 0; index < outputs_.size(); ++index) {
-            const TableOutput& table = writeTable(index, output);
-            if (table.failure)
-                std::rethrow_exception(table.failure);
-            outcome.allConverted = table.converted && outcome.allConverted;
-            outcome.anyTableBegun = outcome.anyTableBegun || table.begun;
-        }
-        return outcome;
+    // Waits until every table is written; rethrows what stopped the run.
+    TableJobsOutcome wait() {
+        std::unique_lock lock(mutex_);
+        runEnded_.wait(lock, [&] { return stopped_ || turn_ == outputs_.size(); });
+        if (failure_)
+            std::rethrow_exception(failure_);
+        return outcome_;
     }
 
     void stop() {
@@ -110,27 +128,6 @@ private:
         ProgressLine progress;
     };
 
-    // The pieces of table `index` written as they come, until it is finished.
-    const TableOutput& writeTable(std::size_t index, const TableJobsOutput& output) {
-        std::unique_lock lock(mutex_);
-        turn_ = index;
-        roomChanged_.notify_all();
-        TableOutput& table = outputs_[index];
-        for (;;) {
-            tableReady_.wait(lock, [&] { return !table.pieces.empty() || table.finished; });
-            if (table.pieces.empty())
-                return table;
-            std::vector<Piece> pieces;
-            pieces.swap(table.pieces);
-            buffered_ -= table.bytes;
-            table.bytes = 0;
-            roomChanged_.notify_all();
-            lock.unlock();
-            WritePieces(pieces, output);
-            lock.lock();
-        }
-    }
-
     void work() {
         Worker worker(*this);
         while (const std::optional<std::size_t> index = claim()) {
@@ -151,8 +148,8 @@ private:
         bool converted = false;
         std::exception_ptr failure;
         try {
-            converted =
-                job_(worker.index, target, report, showProgress_ ? &worker.progress : nullptr);
+            converted = job_(worker.index, target, report,
+                             output_.showProgress ? &worker.progress : nullptr);
             worker.sink.flush();
         } catch (const Stopped&) {
             throw;
@@ -160,14 +157,14 @@ private:
             failure = std::current_exception();
             worker.sink.buffer().clear();
         }
-        const std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         TableOutput& table = outputs_[worker.index];
         table.finished = true;
         table.converted = converted;
         table.begun = target.anyTableBegun();
         table.failure = failure;
-        if (worker.index == turn_)
-            tableReady_.notify_one();
+        if (worker.index == turn_ && !writing_)
+            writeInTurn(lock);
     }
 
     std::optional<std::size_t> claim() {
@@ -180,11 +177,25 @@ private:
         return next_++;
     }
 
-    // Waits while the table holds its share of memory, unless the run stops.
+    // Writes a piece of table `index` now when it is that table's turn and no one else
+    // writes; else keeps a copy, waiting while the table holds its share of memory.
     void put(std::size_t index, std::string_view bytes, bool report) {
-        Piece piece{report, std::string(bytes)};
         std::unique_lock lock(mutex_);
         TableOutput& table = outputs_[index];
+        if (!stopped_ && index == turn_ && !writing_ && table.pieces.empty()) {
+            writing_ = true;
+            lock.unlock();
+            const std::exception_ptr error =
+                Write(std::array<PieceView, 1>{PieceView{report, bytes}}, output_);
+            lock.lock();
+            writing_ = false;
+            if (error)
+                stopWith(error);
+            if (stopped_)
+                throw Stopped{};
+            return;
+        }
+        Piece piece{report, std::string(bytes)};
         roomChanged_.wait(lock, [&] {
             return stopped_ ||
                    (index == turn_ ? table.bytes < kTurnBytes : buffered_ < kAheadBytes);
@@ -194,23 +205,70 @@ private:
         table.pieces.push_back(std::move(piece));
         table.bytes += bytes.size();
         buffered_ += bytes.size();
-        if (index == turn_ && table.bytes >= kWakeBytes)
-            tableReady_.notify_one();
+        if (index == turn_ && !writing_)
+            writeInTurn(lock);
+    }
+
+    // With no one else writing: writes what the table whose turn it is holds, and every
+    // finished table after it, until a table still being made holds nothing more.
+    void writeInTurn(std::unique_lock<std::mutex>& lock) {
+        writing_ = true;
+        while (!stopped_ && turn_ < outputs_.size()) {
+            TableOutput& table = outputs_[turn_];
+            if (!table.pieces.empty()) {
+                std::vector<Piece> pieces;
+                pieces.swap(table.pieces);
+                buffered_ -= table.bytes;
+                table.bytes = 0;
+                roomChanged_.notify_all();
+                lock.unlock();
+                const std::exception_ptr error = Write(pieces, output_);
+                lock.lock();
+                if (error)
+                    stopWith(error);
+                continue;
+            }
+            if (!table.finished)
+                break;
+            if (table.failure) {
+                stopWith(table.failure);
+                break;
+            }
+            outcome_.allConverted = table.converted && outcome_.allConverted;
+            outcome_.anyTableBegun = outcome_.anyTableBegun || table.begun;
+            ++turn_;
+            roomChanged_.notify_all();
+        }
+        writing_ = false;
+        if (turn_ == outputs_.size())
+            runEnded_.notify_all();
+    }
+
+    // With the lock held: the run ends with `error`, the first one met.
+    void stopWith(const std::exception_ptr& error) {
+        if (!failure_)
+            failure_ = error;
+        stopped_ = true;
+        roomChanged_.notify_all();
+        runEnded_.notify_all();
     }
 
     std::mutex mutex_;
-    std::condition_variable tableReady_;  // the writer waits for its table
     std::condition_variable roomChanged_; // workers wait for room or their turn
+    std::condition_variable runEnded_;    // the caller waits for the last table or a failure
     std::vector<TableOutput> outputs_;
     std::size_t next_ = 0;     // the next table a worker takes up
     std::size_t turn_ = 0;     // the table being written
     std::size_t buffered_ = 0; // bytes held by every table together
+    bool writing_ = false;     // a worker is writing the output
     bool stopped_ = false;
+    std::exception_ptr failure_;
+    TableJobsOutcome outcome_;
     std::vector<std::thread> threads_;
     const TableJob& job_;
     const ConversionOptions& options_;
     const LoadOptions& load_;
-    const bool showProgress_;
+    const TableJobsOutput& output_;
 };
 
 } // namespace
@@ -218,9 +276,9 @@ private:
 TableJobsOutcome RunTableJobs(std::size_t count, int workers, const TableJob& job,
                               const ConversionOptions& options, const LoadOptions& load,
                               const TableJobsOutput& output) {
-    JobPool pool(count, job, options, load, output.showProgress);
+    JobPool pool(count, job, options, load, output);
     pool.start(workers);
-    return pool.writeAll(output);
+    return pool.wait();
 }
 
 int WorkersFor(int asked, std::size_t tables) {
