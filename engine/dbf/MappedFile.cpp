@@ -3,7 +3,6 @@
 #if defined(__linux__)
 #include <fcntl.h>
 #include <linux/magic.h>
-#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -11,6 +10,7 @@
 
 #include <array>
 #include <atomic>
+#include <csignal>
 #include <mutex>
 #define TABRIVEL_MAPS_FILES 1
 #endif
@@ -100,7 +100,7 @@ void OnBusError(int signal, siginfo_t* info, void* context) {
         if (begin == 0 || address < begin || address - begin >= slot.size.load())
             continue;
         const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-        void* at = reinterpret_cast<void*>(address & ~(page - 1));
+        void* at = static_cast<char*>(info->si_addr) - (address & (page - 1));
         if (::mmap(at, page, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) ==
             MAP_FAILED)
             break;
