@@ -79,6 +79,9 @@ constexpr std::size_t kGuardedMappings = 256;
 std::array<Guarded, kGuardedMappings> guarded;
 std::mutex guardedClaims;
 struct sigaction previousBusHandler {};
+// Asked once before the handler is installed: the handler may call nothing that is not
+// safe in a signal handler.
+std::uintptr_t pageSize = 4096;
 
 void PassOn(int signal, siginfo_t* info, void* context) {
     if (previousBusHandler.sa_flags & SA_SIGINFO) {
@@ -99,7 +102,7 @@ void OnBusError(int signal, siginfo_t* info, void* context) {
         const std::uintptr_t begin = slot.begin.load(std::memory_order_acquire);
         if (begin == 0 || address < begin || address - begin >= slot.size.load())
             continue;
-        const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+        const std::uintptr_t page = pageSize;
         void* at = static_cast<char*>(info->si_addr) - (address & (page - 1));
         if (::mmap(at, page, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) ==
             MAP_FAILED)
@@ -112,6 +115,7 @@ void OnBusError(int signal, siginfo_t* info, void* context) {
 }
 
 void InstallBusHandler() {
+    pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
     struct sigaction action {};
     action.sa_sigaction = OnBusError;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK;
