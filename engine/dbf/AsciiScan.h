@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -55,6 +57,25 @@ inline std::size_t AsciiPrefixLength(std::string_view bytes) {
     while (length < bytes.size() && static_cast<unsigned char>(bytes[length]) < 0x80)
         ++length;
     return length;
+}
+
+// Where the first NUL byte stands, or the size when there is none. Fields are short, so
+// a word at a time beats a library call.
+inline std::size_t NulPosition(std::string_view bytes) {
+    if constexpr (std::endian::native != std::endian::little)
+        return std::min(bytes.find('\0'), bytes.size());
+    std::size_t at = 0;
+    for (; bytes.size() - at >= 8; at += 8) {
+        const std::uint64_t word = ascii_scan::Word(bytes.data() + at);
+        // Exact for the lowest zero byte: a borrow only runs upward from it.
+        const std::uint64_t zeros = (word - ascii_scan::kOnes) & ~word & ascii_scan::kHighs;
+        if (zeros)
+            return at + static_cast<std::size_t>(std::countr_zero(zeros)) / 8;
+    }
+    for (; at < bytes.size(); ++at)
+        if (bytes[at] == '\0')
+            return at;
+    return bytes.size();
 }
 
 inline bool IsAscii(std::string_view bytes) {

@@ -31,7 +31,7 @@ Value RawText(std::string_view raw, std::string& out, DecodeContext& context) {
 
 // Writers in C end a string at its NUL and leave stale bytes behind it.
 std::string_view UpToNul(std::string_view raw) {
-    return raw.substr(0, raw.find('\0'));
+    return raw.substr(0, NulPosition(raw));
 }
 
 Value decodeCharacter(std::string_view raw, std::string& out, DecodeContext& context) {
