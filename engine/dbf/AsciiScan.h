@@ -48,17 +48,6 @@ inline bool Scan(std::string_view bytes, bool withNul) {
 
 } // namespace ascii_scan
 
-// How many bytes at the start of `bytes` are ASCII, counted eight at a time.
-inline std::size_t AsciiPrefixLength(std::string_view bytes) {
-    std::size_t length = 0;
-    while (bytes.size() - length >= 8 &&
-           !ascii_scan::Flags(ascii_scan::Word(bytes.data() + length), false))
-        length += 8;
-    while (length < bytes.size() && static_cast<unsigned char>(bytes[length]) < 0x80)
-        ++length;
-    return length;
-}
-
 // Where the first NUL byte stands, or the size when there is none. Fields are short, so
 // a word at a time beats a library call.
 inline std::size_t NulPosition(std::string_view bytes) {
