@@ -174,6 +174,14 @@ TextDecoder::TextDecoder(const std::string& codePage, bool acceptUtf8)
 TextDecoder::~TextDecoder() = default;
 
 void TextDecoder::append(std::string_view bytes, std::string& out) {
+    if (asciiIsIdentity_ && IsAscii(bytes))
+        out.append(bytes);
+    else
+        appendConverted(bytes, out);
+}
+
+// Bytes that are not ASCII where ASCII is itself: a field or memo is scanned once.
+void TextDecoder::appendConverted(std::string_view bytes, std::string& out) {
     if (acceptUtf8_ && !IsAscii(bytes) && IsUtf8(bytes))
         out.append(bytes);
     else if (singleByte_)
@@ -186,15 +194,11 @@ std::string_view TextDecoder::decode(std::string_view bytes, std::string& out) {
     if (asciiIsIdentity_ && IsAscii(bytes))
         return bytes;
     const std::size_t start = out.size();
-    append(bytes, out);
+    appendConverted(bytes, out);
     return std::string_view(out).substr(start);
 }
 
 void TextDecoder::appendSingleByte(std::string_view bytes, std::string& out) {
-    if (asciiIsIdentity_ && IsAscii(bytes)) {
-        out.append(bytes);
-        return;
-    }
     // Decoded into a buffer that keeps its room, then appended: growing the string by
     // three times the bytes would first clear all of that room. Every entry is copied
     // whole (four bytes) and the write advances by its length; the one spare byte keeps
@@ -223,10 +227,6 @@ void TextDecoder::appendSingleByte(std::string_view bytes, std::string& out) {
 }
 
 void TextDecoder::appendMultiByte(std::string_view bytes, std::string& out) {
-    if (asciiIsIdentity_ && IsAscii(bytes)) {
-        out.append(bytes);
-        return;
-    }
     UErrorCode status = U_ZERO_ERROR;
     const int32_t units = DecodeToWide(converter_.get(), bytes, wide_, status);
     if (!U_SUCCESS(status) || !AppendUtf8(wide_.data(), units, out))

@@ -53,6 +53,7 @@ public:
     void replaceUpperHalf(const std::array<char16_t, 128>& upper);
 
 private:
+    void appendConverted(std::string_view bytes, std::string& out);
     void appendSingleByte(std::string_view bytes, std::string& out);
     void appendMultiByte(std::string_view bytes, std::string& out);
 
