@@ -180,7 +180,8 @@ void TextDecoder::append(std::string_view bytes, std::string& out) {
         appendConverted(bytes, out);
 }
 
-// Bytes that are not ASCII where ASCII is itself: a field or memo is scanned once.
+// Bytes that need converting: not plain ASCII, or in a code page whose ASCII is not
+// itself. Callers have scanned them already; a field or memo is scanned once.
 void TextDecoder::appendConverted(std::string_view bytes, std::string& out) {
     if (acceptUtf8_ && !IsAscii(bytes) && IsUtf8(bytes))
         out.append(bytes);
