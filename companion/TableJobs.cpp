@@ -17,11 +17,8 @@ namespace {
 // What the tables ahead of their turn may hold in memory together before their workers
 // wait: a table of hundreds of megabytes ahead of its turn costs this, not its size.
 constexpr std::size_t kAheadBytes = 16 << 20;
-// What the table whose turn it is may hold before its worker waits for the writer.
+// What the table whose turn it is may hold while another worker writes the output.
 constexpr std::size_t kTurnBytes = 4 << 20;
-// What the table whose turn it is gathers before the writer is woken for it: small
-// tables are written once, when they are finished, at one wake-up each.
-constexpr std::size_t kWakeBytes = 64 << 10;
 // Tables taken up ahead of the one being written. Tables that fail write next to nothing,
 // so the bound on bytes alone would let thousands of them pile up.
 constexpr std::size_t kTablesAhead = 256;
@@ -44,7 +41,7 @@ struct PieceView {
     std::string_view bytes;
 };
 
-// One table's output on its way from its worker to the writer.
+// One table's output on its way from its worker to the output.
 struct TableOutput {
     std::vector<Piece> pieces;
     std::size_t bytes = 0;
