@@ -9,15 +9,24 @@
 #ifdef __linux__
 #include <fcntl.h>
 #endif
+#ifdef __unix__
+#include <sys/stat.h>
+#endif
 
 namespace tabrivel {
 
 ScriptSink::ScriptSink(std::FILE* stream) : stream_(stream) {
+#ifdef __unix__
+    struct stat status {};
+    if (fstat(fileno(stream), &status) == 0 && S_ISREG(status.st_mode)) {
+        useFileFlushSize();
+        return;
+    }
+#endif
     buffer_.reserve(kFlushAt + 65536);
 }
 
 ScriptSink::ScriptSink(const std::string& path) {
-    buffer_.reserve(kFlushAt + 65536);
     // A device or a pipe (/dev/stdout, a FIFO) has no earlier content to keep and no
     // folder to put a temporary file in: it is written directly.
     std::error_code error;
@@ -27,11 +36,18 @@ ScriptSink::ScriptSink(const std::string& path) {
         if (!stream_)
             throw WriteFailed(std::strerror(errno));
         ownsStream_ = true;
+        buffer_.reserve(kFlushAt + 65536);
         return;
     }
     file_ = std::make_unique<QSaveFile>(QString::fromLocal8Bit(path));
     if (!file_->open(QIODevice::WriteOnly))
         throw WriteFailed(file_->errorString().toStdString());
+    useFileFlushSize();
+}
+
+void ScriptSink::useFileFlushSize() {
+    flushAt_ = kFileFlushAt;
+    buffer_.reserve(kFileFlushAt + 65536);
 }
 
 ScriptSink::ScriptSink(ScriptOutlet& outlet) : outlet_(&outlet) {
