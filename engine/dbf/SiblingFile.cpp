@@ -20,6 +20,12 @@ std::string Lowered(std::string text) {
     return text;
 }
 
+// No table is looked for as another one's sibling, and a folder of thousands of tables
+// is listed while every worker waits for it: kept out, they leave the listing small.
+bool IsTableName(std::string_view lowerName) {
+    return lowerName.ends_with(".dbf");
+}
+
 // Looking for a sibling whose case differs means listing the folder, and a folder
 // holding thousands of tables was listed once for each of them. The last folder's
 // listing is kept and used again while the folder is unchanged. A folder modified
@@ -45,8 +51,11 @@ private:
         std::error_code error;
         for (fs::directory_iterator it(folder, error), end; !error && it != end;
              it.increment(error)) {
-            if (it->is_regular_file(error))
-                files_.emplace(Lowered(Utf8Of(it->path().filename())), it->path());
+            if (!it->is_regular_file(error))
+                continue;
+            auto lowerName = Lowered(Utf8Of(it->path().filename()));
+            if (!IsTableName(lowerName))
+                files_.emplace(std::move(lowerName), it->path());
         }
         folder_ = folder;
         modified_ = modified;
