@@ -2,18 +2,51 @@
 
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #ifdef __linux__
 #include <fcntl.h>
 #endif
 #ifdef __unix__
+#include <climits>
 #include <sys/stat.h>
+#include <sys/uio.h>
+#include <unistd.h>
 #endif
 
 namespace tabrivel {
+
+#ifdef __unix__
+namespace {
+
+// Writes every part, however many calls the system takes for it.
+void WriteAll(int descriptor, std::vector<iovec>& parts) {
+    std::size_t first = 0;
+    while (first < parts.size()) {
+        const int count = static_cast<int>(std::min<std::size_t>(parts.size() - first, IOV_MAX));
+        ssize_t written = ::writev(descriptor, parts.data() + first, count);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            throw WriteFailed(std::strerror(errno));
+        }
+        while (first < parts.size() && static_cast<std::size_t>(written) >= parts[first].iov_len) {
+            written -= static_cast<ssize_t>(parts[first].iov_len);
+            ++first;
+        }
+        if (written > 0) {
+            parts[first].iov_base = static_cast<char*>(parts[first].iov_base) + written;
+            parts[first].iov_len -= static_cast<std::size_t>(written);
+        }
+    }
+}
+
+} // namespace
+#endif
 
 ScriptSink::ScriptSink(std::FILE* stream) : stream_(stream) {
 #ifdef __unix__
@@ -61,6 +94,8 @@ ScriptSink::~ScriptSink() {
 }
 
 void ScriptSink::flush() {
+    if (!gathered_.empty())
+        writeGathered();
     if (buffer_.empty())
         return;
     if (outlet_) {
@@ -75,6 +110,49 @@ void ScriptSink::flush() {
         throw WriteFailed(std::strerror(errno));
     }
     buffer_.clear();
+}
+
+void ScriptSink::gather(std::string&& piece) {
+#ifdef __unix__
+    const bool gathers = stream_ != nullptr;
+#else
+    const bool gathers = false;
+#endif
+    if (!gathers) {
+        buffer_ += piece;
+        piece.clear();
+        spent_.push_back(std::move(piece));
+        maybeFlush();
+        return;
+    }
+    // What the buffer holds was written before the piece and goes out first.
+    if (!buffer_.empty())
+        flush();
+    gatheredBytes_ += piece.size();
+    gathered_.push_back(std::move(piece));
+    maybeFlush();
+}
+
+std::vector<std::string> ScriptSink::takeSpent() {
+    return std::exchange(spent_, {});
+}
+
+void ScriptSink::writeGathered() {
+#ifdef __unix__
+    if (std::fflush(stream_) != 0)
+        throw WriteFailed(std::strerror(errno));
+    std::vector<iovec> parts;
+    parts.reserve(gathered_.size());
+    for (std::string& piece : gathered_)
+        parts.push_back({piece.data(), piece.size()});
+    WriteAll(fileno(stream_), parts);
+#endif
+    for (std::string& piece : gathered_) {
+        piece.clear();
+        spent_.push_back(std::move(piece));
+    }
+    gathered_.clear();
+    gatheredBytes_ = 0;
 }
 
 // The file is synced to disk before it takes the earlier one's place. Asked to start

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QSaveFile;
 
@@ -21,7 +22,8 @@ public:
 // Takes a script piece by piece for a writer that is neither a stream nor a file.
 class ScriptOutlet {
 public:
-    virtual void take(std::string_view piece) = 0;
+    // May keep the piece's bytes by swapping another buffer into `piece`.
+    virtual void take(std::string& piece) = 0;
 
 protected:
     ~ScriptOutlet() = default;
@@ -46,10 +48,16 @@ public:
     std::string& buffer() { return buffer_; }
     // Writes the buffer out once it is large. Throws WriteFailed.
     void maybeFlush() {
-        if (buffer_.size() >= flushAt_)
+        if (buffer_.size() + gatheredBytes_ >= flushAt_)
             flush();
     }
     void flush();
+
+    // Appends a piece made elsewhere. A stream takes it as it stands, written out with
+    // the pieces around it in one call, rather than copied into the buffer.
+    void gather(std::string&& piece);
+    // The emptied buffers of pieces written out since the last call, for reuse.
+    std::vector<std::string> takeSpent();
 
     // Writes the rest and, for a file, puts it in place of the earlier one. Throws
     // WriteFailed. Without a commit, a file's earlier content stays as it was.
@@ -74,6 +82,10 @@ private:
     std::unique_ptr<QSaveFile> file_;
     ScriptOutlet* outlet_ = nullptr;
     std::string buffer_;
+    void writeGathered();
+    std::vector<std::string> gathered_;
+    std::size_t gatheredBytes_ = 0;
+    std::vector<std::string> spent_;
 };
 
 } // namespace tabrivel

@@ -27,18 +27,15 @@ constexpr std::size_t kTablesAhead = 256;
 // than cores would cost memory and gain nothing.
 constexpr std::size_t kMostWorkers = 64;
 
+// Buffers kept for reuse: enough for a megabyte of output gathered from small tables.
+constexpr std::size_t kMostSpares = 128;
+
 // Thrown inside a worker when the output failed and the run stops.
 struct Stopped {};
 
 struct Piece {
     bool report = false;
     std::string bytes;
-};
-
-// A piece on its way out: a kept one, or one written straight from its worker's buffer.
-struct PieceView {
-    bool report = false;
-    std::string_view bytes;
 };
 
 // One table's output on its way from its worker to the output.
@@ -51,21 +48,16 @@ struct TableOutput {
     std::exception_ptr failure;
 };
 
-void WritePiece(const PieceView& piece, const TableJobsOutput& output) {
-    if (piece.report) {
-        std::fwrite(piece.bytes.data(), 1, piece.bytes.size(), output.errors);
-    } else {
-        output.sink.buffer() += piece.bytes;
-        output.sink.maybeFlush();
-    }
-}
-
-// Writes the pieces, giving back what a write threw (a WriteFailed of the output).
-template <typename Pieces>
-std::exception_ptr Write(const Pieces& pieces, const TableJobsOutput& output) {
+// Writes the pieces, giving back what a write threw (a WriteFailed of the output). The
+// script's pieces are handed over whole rather than copied.
+template <typename Pieces> std::exception_ptr Write(Pieces& pieces, const TableJobsOutput& output) {
     try {
-        for (const auto& piece : pieces)
-            WritePiece({piece.report, piece.bytes}, output);
+        for (Piece& piece : pieces) {
+            if (piece.report)
+                std::fwrite(piece.bytes.data(), 1, piece.bytes.size(), output.errors);
+            else
+                output.sink.gather(std::move(piece.bytes));
+        }
     } catch (...) {
         return std::current_exception();
     }
@@ -115,9 +107,10 @@ private:
     // What one worker keeps from table to table.
     struct Worker final : ScriptOutlet {
         explicit Worker(JobPool& owner)
-            : pool(owner), sink(*this),
-              progress([this](const std::string& text) { this->pool.put(index, text, true); }) {}
-        void take(std::string_view piece) override { pool.put(index, piece, false); }
+            : pool(owner), sink(*this), progress([this](const std::string& text) {
+                  this->pool.put(index, {true, text});
+              }) {}
+        void take(std::string& piece) override { pool.put(index, {false, pool.swapOut(piece)}); }
 
         JobPool& pool;
         std::size_t index = 0;
@@ -140,7 +133,7 @@ private:
     void convert(Worker& worker) {
         ScriptTarget target(worker.sink, options_, load_);
         const ReportWriter report = [&](const std::string& text) {
-            put(worker.index, text, true);
+            put(worker.index, {true, text});
         };
         bool converted = false;
         std::exception_ptr failure;
@@ -174,17 +167,33 @@ private:
         return next_++;
     }
 
+    // The bytes of a worker's piece, its buffer given a spare one in their place, so that
+    // the piece goes to the output without a copy.
+    std::string swapOut(std::string& buffer) {
+        std::string bytes;
+        {
+            const std::lock_guard lock(mutex_);
+            if (!spares_.empty()) {
+                bytes = std::move(spares_.back());
+                spares_.pop_back();
+            }
+        }
+        bytes.swap(buffer);
+        return bytes;
+    }
+
     // Writes a piece of table `index` now when it is that table's turn and no one else
-    // writes; else keeps a copy, waiting while the table holds its share of memory.
-    void put(std::size_t index, std::string_view bytes, bool report) {
+    // writes; else keeps it, waiting while the table holds its share of memory.
+    void put(std::size_t index, Piece piece) {
         std::unique_lock lock(mutex_);
         TableOutput& table = outputs_[index];
         if (!stopped_ && index == turn_ && !writing_ && table.pieces.empty()) {
             writing_ = true;
             lock.unlock();
-            const std::exception_ptr error =
-                Write(std::array<PieceView, 1>{PieceView{report, bytes}}, output_);
+            std::array<Piece, 1> pieces{std::move(piece)};
+            const std::exception_ptr error = Write(pieces, output_);
             lock.lock();
+            keepSpares();
             writing_ = false;
             if (error)
                 stopWith(error);
@@ -192,7 +201,7 @@ private:
                 throw Stopped{};
             return;
         }
-        Piece piece{report, std::string(bytes)};
+        const std::size_t size = piece.bytes.size();
         roomChanged_.wait(lock, [&] {
             return stopped_ ||
                    (index == turn_ ? table.bytes < kTurnBytes : buffered_ < kAheadBytes);
@@ -200,8 +209,8 @@ private:
         if (stopped_)
             throw Stopped{};
         table.pieces.push_back(std::move(piece));
-        table.bytes += bytes.size();
-        buffered_ += bytes.size();
+        table.bytes += size;
+        buffered_ += size;
         if (index == turn_ && !writing_)
             writeInTurn(lock);
     }
@@ -221,6 +230,7 @@ private:
                 lock.unlock();
                 const std::exception_ptr error = Write(pieces, output_);
                 lock.lock();
+                keepSpares();
                 if (error)
                     stopWith(error);
                 continue;
@@ -239,6 +249,14 @@ private:
         writing_ = false;
         if (turn_ == outputs_.size())
             runEnded_.notify_all();
+    }
+
+    // With the lock held, by the worker that writes: the buffers the output has written
+    // out become spares for the workers' next pieces.
+    void keepSpares() {
+        for (std::string& spent : output_.sink.takeSpent())
+            if (spares_.size() < kMostSpares)
+                spares_.push_back(std::move(spent));
     }
 
     // With the lock held: the run ends with `error`, the first one met.
@@ -260,6 +278,7 @@ private:
     bool writing_ = false;     // a worker is writing the output
     bool stopped_ = false;
     std::exception_ptr failure_;
+    std::vector<std::string> spares_;
     TableJobsOutcome outcome_;
     std::vector<std::thread> threads_;
     const TableJob& job_;
