@@ -6,6 +6,13 @@
 #include <cstring>
 #include <system_error>
 
+#ifdef __unix__
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace tabrivel::dbf {
 
 std::string Utf8Of(const std::filesystem::path& path) {
@@ -17,6 +24,51 @@ std::string Utf8Of(const std::filesystem::path& path) {
 std::string DisplayName(const std::filesystem::path& path) {
     return Utf8Of(path.filename());
 }
+
+#ifdef __unix__
+
+BinaryFile::BinaryFile(const std::filesystem::path& path) : name_(DisplayName(path)) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        throw TableError(TableErrorCode::CannotOpen, name_, 0,
+                         name_ + ": file not found or not a regular file");
+    size_ = static_cast<std::uint64_t>(status.st_size);
+    if (size_ >= MappedFile::kSmallestMapped)
+        mapped_ = MappedFile::Map(path);
+    if (mapped_) {
+        size_ = mapped_->size();
+        return;
+    }
+    // Not blocking: a pipe put in the table's place since it was looked at would wait
+    // for a writer.
+    descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor_ < 0)
+        throw TableError(TableErrorCode::CannotOpen, name_, 0, name_ + ": cannot be opened");
+}
+
+BinaryFile::~BinaryFile() {
+    if (descriptor_ >= 0)
+        ::close(descriptor_);
+}
+
+std::size_t BinaryFile::readFromDisk(std::uint64_t offset, char* into, std::size_t count) {
+    std::size_t got = 0;
+    while (got < count && offset + got < size_) {
+        const ssize_t read =
+            ::pread(descriptor_, into + got, count - got, static_cast<off_t>(offset + got));
+        if (read < 0 && errno == EINTR)
+            continue;
+        if (read <= 0)
+            break;
+        got += static_cast<std::size_t>(read);
+    }
+    if (got < count && offset + got < size_)
+        throw TableError(TableErrorCode::ReadFailed, name_, offset + got,
+                         name_ + ": read error at offset " + std::to_string(offset + got));
+    return got;
+}
+
+#else
 
 BinaryFile::BinaryFile(const std::filesystem::path& path) : name_(DisplayName(path)) {
     std::error_code error;
@@ -34,6 +86,21 @@ BinaryFile::BinaryFile(const std::filesystem::path& path) : name_(DisplayName(pa
     if (error || !stream_)
         throw TableError(TableErrorCode::CannotOpen, name_, 0, name_ + ": cannot be opened");
 }
+
+BinaryFile::~BinaryFile() = default;
+
+std::size_t BinaryFile::readFromDisk(std::uint64_t offset, char* into, std::size_t count) {
+    stream_.clear();
+    stream_.seekg(static_cast<std::streamoff>(offset));
+    stream_.read(into, static_cast<std::streamsize>(count));
+    const auto got = static_cast<std::size_t>(stream_.gcount());
+    if (got < count && offset + got < size_)
+        throw TableError(TableErrorCode::ReadFailed, name_, offset + got,
+                         name_ + ": read error at offset " + std::to_string(offset + got));
+    return got;
+}
+
+#endif
 
 void BinaryFile::readAt(std::uint64_t offset, char* into, std::size_t count) {
     if (readSomeAt(offset, into, count) != count)
@@ -71,17 +138,6 @@ std::size_t BinaryFile::readSomeAt(std::uint64_t offset, char* into, std::size_t
 void BinaryFile::failCutShort() const {
     throw TableError(TableErrorCode::ReadFailed, name_, size_,
                      name_ + ": the file was cut short while it was read");
-}
-
-std::size_t BinaryFile::readFromDisk(std::uint64_t offset, char* into, std::size_t count) {
-    stream_.clear();
-    stream_.seekg(static_cast<std::streamoff>(offset));
-    stream_.read(into, static_cast<std::streamsize>(count));
-    const auto got = static_cast<std::size_t>(stream_.gcount());
-    if (got < count && offset + got < size_)
-        throw TableError(TableErrorCode::ReadFailed, name_, offset + got,
-                         name_ + ": read error at offset " + std::to_string(offset + got));
-    return got;
 }
 
 } // namespace tabrivel::dbf

@@ -15,6 +15,9 @@ namespace tabrivel::dbf {
 class BinaryFile {
 public:
     explicit BinaryFile(const std::filesystem::path& path);
+    ~BinaryFile();
+    BinaryFile(const BinaryFile&) = delete;
+    BinaryFile& operator=(const BinaryFile&) = delete;
 
     std::uint64_t size() const { return size_; }
     const std::string& name() const { return name_; }
@@ -55,7 +58,13 @@ private:
     std::uint64_t windowOffset_ = 0;
 
     std::unique_ptr<MappedFile> mapped_;
+#ifdef __unix__
+    // Read with pread: a stream costs a lock shared by every thread at its opening and
+    // closing, a seek and a read past the end, per table.
+    int descriptor_ = -1;
+#else
     std::ifstream stream_;
+#endif
     std::string name_;
     std::uint64_t size_ = 0;
 };
