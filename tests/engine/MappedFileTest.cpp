@@ -1,6 +1,6 @@
 // Tables read where they lie in memory: the same values as read the ordinary way, pages
 // handed back and read again intact, and a file cut short under the reader reported as
-// a read failure, never a dead program.
+// a read failure, never a dead program, whether mapped or read in windows.
 #include "engine/dbf/MappedFile.h"
 #include "DbfTestSupport.h"
 #include "engine/dbf/DbfTable.h"
@@ -8,6 +8,8 @@
 
 #include <memory>
 #include <vector>
+
+#include <sys/stat.h>
 
 using namespace tabrivel;
 using namespace tabrivel::testing;
@@ -42,7 +44,9 @@ class MappedFileTest : public QObject {
 private slots:
     void pagesHandedBackReadAgainIntact();
     void tablesReadTheSameWhenNoMappingIsLeft();
+    void fileCutShortWhileReadIsAReadFailure_data();
     void fileCutShortWhileReadIsAReadFailure();
+    void onlyRegularFilesAreOpened();
 };
 
 void MappedFileTest::pagesHandedBackReadAgainIntact() {
@@ -85,10 +89,24 @@ void MappedFileTest::tablesReadTheSameWhenNoMappingIsLeft() {
     QVERIFY(streamedReading.records == mappedReading.records);
 }
 
+void MappedFileTest::fileCutShortWhileReadIsAReadFailure_data() {
+    QTest::addColumn<bool>("mapped");
+    QTest::addRow("mapped") << true;
+    QTest::addRow("read the ordinary way") << false;
+}
+
 void MappedFileTest::fileCutShortWhileReadIsAReadFailure() {
+    QFETCH(bool, mapped);
     QTemporaryDir dir;
     const auto table = PathIn(dir, "packed.dbf");
     WriteMemoTable(table, 40000);
+    std::vector<std::unique_ptr<dbf::MappedFile>> held;
+    if (!mapped) {
+        const auto other = PathIn(dir, "other.bin");
+        WriteFile(other, FileOf(std::size_t{1024} * 1024));
+        while (auto mapping = dbf::MappedFile::Map(other))
+            held.push_back(std::move(mapping));
+    }
     dbf::DbfTable reader(table, {});
     QVERIFY(reader.next());
     // Another program packs the table while it is read: all but its header and first
@@ -107,6 +125,19 @@ void MappedFileTest::fileCutShortWhileReadIsAReadFailure() {
         QCOMPARE(error.code(), TableErrorCode::ReadFailed);
     }
     QVERIFY(delivered < 40000);
+}
+
+// A folder or a pipe dropped in as a table is refused at once; opening a pipe to read
+// would wait for a writer that never comes.
+void MappedFileTest::onlyRegularFilesAreOpened() {
+    QTemporaryDir dir;
+    const auto folder = PathIn(dir, "folder.dbf");
+    std::filesystem::create_directory(folder);
+    QCOMPARE(ErrorOf(folder), std::optional(TableErrorCode::CannotOpen));
+    const auto pipe = PathIn(dir, "pipe.dbf");
+    if (::mkfifo(pipe.c_str(), 0600) != 0)
+        QSKIP("this file system holds no named pipes");
+    QCOMPARE(ErrorOf(pipe), std::optional(TableErrorCode::CannotOpen));
 }
 
 QTEST_GUILESS_MAIN(MappedFileTest)
