@@ -28,7 +28,10 @@ constexpr std::size_t kTablesAhead = 256;
 constexpr std::size_t kMostWorkers = 64;
 
 // Buffers kept for reuse: enough for a megabyte of output gathered from small tables.
+// One grown for a long statement (a memo of a megabyte) is let go instead: kept, every
+// buffer could end up that size.
 constexpr std::size_t kMostSpares = 128;
+constexpr std::size_t kLargestSpare = 256 << 10;
 
 // Thrown inside a worker when the output failed and the run stops.
 struct Stopped {};
@@ -255,7 +258,7 @@ private:
     // out become spares for the workers' next pieces.
     void keepSpares() {
         for (std::string& spent : output_.sink.takeSpent())
-            if (spares_.size() < kMostSpares)
+            if (spares_.size() < kMostSpares && spent.capacity() <= kLargestSpare)
                 spares_.push_back(std::move(spent));
     }
 
