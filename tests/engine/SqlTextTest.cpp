@@ -188,6 +188,22 @@ private slots:
                  expected);
     }
 
+    // Numbers, dates and names of every short length go out whole, each byte in its
+    // place, the longest and the shortest alike.
+    void valuesOfEveryShortLengthArriveWhole() {
+        const std::string digits = "12345678901234567890123";
+        for (std::size_t length = 0; length <= digits.size(); ++length) {
+            const std::string number = digits.substr(0, length);
+            const std::string name(length, 'n');
+            const Value record[] = {Value::of(ValueType::Number, number),
+                                    Value::of(ValueType::Date, "2024-02-29"),
+                                    Value::of(ValueType::Logical, "True")};
+            const std::string expected =
+                "INSERT INTO '" + name + "_b' VALUES ('" + number + "','2024-02-29','True');";
+            QCOMPARE(InsertStatement("'", "'", name, "b", record, true, ValueFormat()), expected);
+        }
+    }
+
     void insertOfNullAndNul() {
         const std::string withNul("a\0b", 3);
         const Value record[] = {Value::null(), Text(withNul)};
