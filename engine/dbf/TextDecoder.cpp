@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <stdexcept>
 
 namespace tabrivel::dbf {
@@ -140,35 +142,71 @@ void AppendMarked(std::string_view bytes, std::string& out) {
                                                         : std::string_view("\xEF\xBF\xBD"));
 }
 
+// What a code page is, worked out once: a folder of thousands of tables asked ICU the
+// same questions, and opened the same converter three times, for each of them.
+struct CodePageFacts {
+    bool known = false;
+    bool tableCodePage = false;
+    bool singleByte = false;
+    bool asciiIsIdentity = false;
+    std::shared_ptr<const SingleByteTable> table; // single-byte code pages only
+};
+
+CodePageFacts LearnFacts(const std::string& name) {
+    CodePageFacts facts;
+    UConverter* converter = OpenConverter(name);
+    if (!converter)
+        return facts;
+    facts.known = true;
+    facts.tableCodePage = HasTableConverterType(converter);
+    facts.singleByte = ucnv_getMaxCharSize(converter) == 1;
+    if (facts.singleByte) {
+        facts.table = SharedSingleByteTable(converter);
+        facts.asciiIsIdentity = facts.table->asciiIsIdentity;
+    } else {
+        facts.asciiIsIdentity = DecodesAsciiAsItself(converter);
+    }
+    ucnv_close(converter);
+    return facts;
+}
+
+CodePageFacts FactsOf(const std::string& name) {
+    static std::mutex mutex;
+    static std::map<std::string, CodePageFacts, std::less<>> known;
+    const std::lock_guard lock(mutex);
+    auto found = known.find(name);
+    if (found == known.end())
+        found = known.emplace(name, LearnFacts(name)).first;
+    return found->second;
+}
+
 } // namespace
 
 bool IsKnownCodePage(const std::string& name) {
-    UConverter* converter = OpenConverter(name);
-    ucnv_close(converter);
-    return converter != nullptr;
+    return FactsOf(name).known;
 }
 
 bool IsTableCodePage(const std::string& name) {
-    UConverter* converter = OpenConverter(name);
-    const bool table = converter && HasTableConverterType(converter);
-    ucnv_close(converter);
-    return table;
+    return FactsOf(name).tableCodePage;
 }
 
 void TextDecoder::ConverterCloser::operator()(UConverter* converter) const {
     ucnv_close(converter);
 }
 
-TextDecoder::TextDecoder(const std::string& codePage, bool acceptUtf8)
-    : converter_(OpenConverter(codePage)), acceptUtf8_(acceptUtf8) {
-    if (!converter_)
+// A single-byte code page decodes through its shared table alone; only a multi-byte one
+// needs a converter of its own, since a converter carries state while it works.
+TextDecoder::TextDecoder(const std::string& codePage, bool acceptUtf8) : acceptUtf8_(acceptUtf8) {
+    const CodePageFacts facts = FactsOf(codePage);
+    if (!facts.known)
         throw std::invalid_argument("unknown code page " + codePage);
-    singleByte_ = ucnv_getMaxCharSize(converter_.get()) == 1;
-    if (singleByte_) {
-        table_ = SharedSingleByteTable(converter_.get());
-        asciiIsIdentity_ = table_->asciiIsIdentity;
-    } else
-        asciiIsIdentity_ = DecodesAsciiAsItself(converter_.get());
+    singleByte_ = facts.singleByte;
+    asciiIsIdentity_ = facts.asciiIsIdentity;
+    table_ = facts.table;
+    if (!singleByte_)
+        converter_.reset(OpenConverter(codePage));
+    if (!singleByte_ && !converter_)
+        throw std::invalid_argument("unknown code page " + codePage);
 }
 
 TextDecoder::~TextDecoder() = default;

@@ -6,6 +6,7 @@
 
 #include <unicode/ucnv.h>
 
+#include <array>
 #include <string>
 
 using tabrivel::dbf::IsTableCodePage;
@@ -43,6 +44,7 @@ private slots:
     void lowBytesGoThroughTheConverterWhenTheyAreNotAscii();
     void tableCodePages_data();
     void tableCodePages();
+    void anOwnUpperHalfStaysWithItsDecoder();
 };
 
 void TextDecoderTest::decodedTextLongerThanItsBytesArrivesWhole() {
@@ -85,6 +87,30 @@ void TextDecoderTest::tableCodePages() {
     QFETCH(QString, name);
     QFETCH(bool, table);
     QCOMPARE(IsTableCodePage(name.toStdString()), table);
+}
+
+// What is learnt of a code page is shared by every decoder of it; an upper half of our
+// own, given to one of them, must not reach the others.
+void TextDecoderTest::anOwnUpperHalfStaysWithItsDecoder() {
+    QCOMPARE(Decode("windows-1252", "\x80\xE9"), std::string("kept:\xE2\x82\xAC\xC3\xA9"));
+    std::array<char16_t, 128> upper{};
+    upper.fill(u'?');
+    upper[0] = u'\u0416'; // Cyrillic Zhe in place of the euro sign
+    TextDecoder own("windows-1252");
+    own.replaceUpperHalf(upper);
+    std::string out;
+    own.append("\x80\xE9", out);
+    QCOMPARE(out, std::string("\xD0\x96?"));
+    QCOMPARE(Decode("windows-1252", "\x80\xE9"), std::string("kept:\xE2\x82\xAC\xC3\xA9"));
+    // Multi-byte code pages keep a converter each, and still decode after one was used.
+    QCOMPARE(Decode("Shift_JIS", "\x82\xA0"
+                                 "A"),
+             std::string("kept:\xE3\x81\x82"
+                         "A"));
+    QCOMPARE(Decode("Shift_JIS", "\x82\xA0"
+                                 "A"),
+             std::string("kept:\xE3\x81\x82"
+                         "A"));
 }
 
 QTEST_GUILESS_MAIN(TextDecoderTest)
