@@ -139,35 +139,9 @@ namespace {
 constexpr std::string_view kInsertInto = "INSERT INTO ";
 constexpr std::string_view kValues = " VALUES (";
 
-// Most pieces of a statement are a few bytes: numbers, dates, delimiters. Copied as two
-// words that may overlap, they cost no library call.
-char* Copy(char* to, std::string_view text) {
-    const char* from = text.data();
-    const std::size_t size = text.size();
-    if (size >= 8 && size <= 16) {
-        std::uint64_t head, tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + size - 8, 8);
-        std::memcpy(to, &head, 8);
-        std::memcpy(to + size - 8, &tail, 8);
-    } else if (size >= 4 && size < 8) {
-        std::uint32_t head, tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + size - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + size - 4, &tail, 4);
-    } else if (size < 4) {
-        for (std::size_t i = 0; i < size; ++i)
-            to[i] = from[i];
-    } else {
-        std::memcpy(to, from, size);
-    }
-    return to + size;
-}
-
-// A value's text where numbers and dates keep their canonical form: nothing longer than
-// twice its bytes.
-char* WriteCanonicalValue(char* to, const Value& value) {
+// A value's text, written at `to`: nothing longer than twice its bytes and the format's
+// room for a number or a date.
+char* WriteValue(char* to, const Value& value, const ValueFormat& format) {
     switch (value.type) {
     case ValueType::Null:
         return to;
@@ -175,35 +149,44 @@ char* WriteCanonicalValue(char* to, const Value& value) {
         return WriteEscapedText(to, value.text);
     case ValueType::Binary:
         return WriteHex(to, value.text);
-    case ValueType::DateTime:
-        // The date, one blank and the time: what the format writes for a canonical one.
-        to = Copy(to, value.text.substr(0, 10));
-        *to++ = ' ';
-        return Copy(to, value.text.substr(std::min<std::size_t>(11, value.text.size())));
     case ValueType::Number:
+        return format.writeNumber(to, value.text);
     case ValueType::Date:
+        return format.writeDate(to, value.text);
+    case ValueType::DateTime:
+        return format.writeDateTime(to, value.text);
     case ValueType::Logical:
         break;
     }
-    return Copy(to, value.text);
+    return CopyText(to, value.text);
 }
 
 // The statement written through a pointer into room made for it at once, so that each
 // small piece costs a copy rather than a call that checks and grows the string.
-void AppendCanonicalInsert(std::string& out, std::string_view qualifiedName,
-                           std::span<const Value> values, bool semicolon) {
-    // Per value: twice its bytes, the apostrophes, the comma and a date-time's blank.
+void AppendWholeInsert(std::string& out, std::string_view qualifiedName,
+                       std::span<const Value> values, bool semicolon, const ValueFormat& format) {
+    // Per value: twice its bytes, the apostrophes, the comma, a date-time's blank and
+    // what the format may add.
     std::size_t room = kInsertInto.size() + qualifiedName.size() + kValues.size() + 2;
     for (const Value& value : values)
         room += 2 * value.text.size() + 4;
+    if (const std::size_t dateRoom = format.dateRoom(), numberRoom = format.numberRoom();
+        dateRoom + numberRoom > 0) {
+        for (const Value& value : values) {
+            if (value.type == ValueType::Number)
+                room += numberRoom;
+            else if (value.type == ValueType::Date || value.type == ValueType::DateTime)
+                room += dateRoom;
+        }
+    }
     const std::size_t start = out.size();
     out.resize(start + room);
-    char* to = Copy(out.data() + start, kInsertInto);
-    to = Copy(to, qualifiedName);
-    to = Copy(to, kValues);
+    char* to = CopyText(out.data() + start, kInsertInto);
+    to = CopyText(to, qualifiedName);
+    to = CopyText(to, kValues);
     for (const Value& value : values) {
         *to++ = '\'';
-        to = WriteCanonicalValue(to, value);
+        to = WriteValue(to, value, format);
         *to++ = '\'';
         *to++ = ',';
     }
@@ -221,9 +204,8 @@ void AppendCanonicalInsert(std::string& out, std::string_view qualifiedName,
 void AppendInsertStatement(std::string& out, std::string_view qualifiedName,
                            std::span<const Value> values, bool semicolon, const ValueFormat& format,
                            const std::function<void()>& pieceWritten) {
-    if (format.keepsCanonicalText() &&
-        std::none_of(values.begin(), values.end(), [](const Value& v) { return v.pieces; })) {
-        AppendCanonicalInsert(out, qualifiedName, values, semicolon);
+    if (std::none_of(values.begin(), values.end(), [](const Value& v) { return v.pieces; })) {
+        AppendWholeInsert(out, qualifiedName, values, semicolon, format);
         return;
     }
     if (!pieceWritten)

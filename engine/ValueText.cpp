@@ -4,8 +4,10 @@
 
 #include <QDate>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <span>
 
 namespace tabrivel {
 namespace {
@@ -17,7 +19,7 @@ int Digits(std::string_view text, std::size_t at, std::size_t count) {
     return number;
 }
 
-void AppendPadded(std::string& out, int number, int width) {
+char* WritePadded(char* to, int number, int width) {
     char digits[12];
     int length = 0;
     do {
@@ -25,9 +27,17 @@ void AppendPadded(std::string& out, int number, int width) {
         number /= 10;
     } while (number > 0);
     for (int i = length; i < width; ++i)
-        out.push_back('0');
+        *to++ = '0';
     while (length > 0)
-        out.push_back(digits[--length]);
+        *to++ = digits[--length];
+    return to;
+}
+
+std::size_t Longest(std::span<const std::string> names) {
+    std::size_t longest = 0;
+    for (const std::string& name : names)
+        longest = std::max(longest, name.size());
+    return longest;
 }
 
 // True when any of the eight bytes is an apostrophe or NUL: the classic "has zero
@@ -123,7 +133,7 @@ ValueFormat ValueFormat::fromLocale(const QLocale& locale) {
     format.decimalSeparator_ = Utf8(locale.decimalPoint());
     format.date_ = parseDatePattern(locale.dateFormat(QLocale::ShortFormat));
     format.isIso_ = format.date_ == ValueFormat().date_;
-    format.keepsCanonicalText_ = format.isIso_ && format.decimalSeparator_ == ".";
+    format.pointIsSeparator_ = format.decimalSeparator_ == ".";
     for (int month = 1; month <= 12; ++month) {
         format.shortMonths_[month - 1] = Utf8(locale.monthName(month, QLocale::ShortFormat));
         format.longMonths_[month - 1] = Utf8(locale.monthName(month, QLocale::LongFormat));
@@ -132,7 +142,42 @@ ValueFormat ValueFormat::fromLocale(const QLocale& locale) {
         format.shortWeekdays_[day - 1] = Utf8(locale.dayName(day, QLocale::ShortFormat));
         format.longWeekdays_[day - 1] = Utf8(locale.dayName(day, QLocale::LongFormat));
     }
+    format.dateRoom_ = format.isIso_ ? 0 : format.longestDate();
     return format;
+}
+
+// The most bytes a date takes in this format: every part at its longest.
+std::size_t ValueFormat::longestDate() const {
+    std::size_t length = 0;
+    for (const DateToken& token : date_) {
+        switch (token.part) {
+        case DatePart::Literal:
+            length += token.literal.size();
+            break;
+        case DatePart::Day:
+        case DatePart::Day2:
+        case DatePart::Month:
+        case DatePart::Month2:
+            length += 2;
+            break;
+        case DatePart::Year:
+            length += 4;
+            break;
+        case DatePart::WeekdayShort:
+            length += Longest(shortWeekdays_);
+            break;
+        case DatePart::WeekdayLong:
+            length += Longest(longWeekdays_);
+            break;
+        case DatePart::MonthShort:
+            length += Longest(shortMonths_);
+            break;
+        case DatePart::MonthLong:
+            length += Longest(longMonths_);
+            break;
+        }
+    }
+    return length;
 }
 
 // Reads a QLocale date pattern into tokens. A two-digit year is widened to four:
@@ -179,65 +224,72 @@ std::vector<ValueFormat::DateToken> ValueFormat::parseDatePattern(const QString&
     return tokens;
 }
 
-void ValueFormat::appendNumber(std::string& out, std::string_view canonical) const {
-    const std::size_t point = keepsCanonicalText_ ? std::string_view::npos : canonical.find('.');
-    if (point == std::string_view::npos || decimalSeparator_ == ".") {
-        out += canonical;
-        return;
-    }
-    out.append(canonical.substr(0, point));
-    out += decimalSeparator_;
-    out.append(canonical.substr(point + 1));
+char* ValueFormat::writeLocaleNumber(char* to, std::string_view canonical) const {
+    const std::size_t point = canonical.find('.');
+    if (point == std::string_view::npos)
+        return CopyText(to, canonical);
+    to = CopyText(to, canonical.substr(0, point));
+    to = CopyText(to, decimalSeparator_);
+    return CopyText(to, canonical.substr(point + 1));
 }
 
-void ValueFormat::appendDate(std::string& out, std::string_view iso) const {
-    if (isIso_) {
-        out += iso;
-        return;
-    }
+char* ValueFormat::writeFormattedDate(char* to, std::string_view iso) const {
     const int year = Digits(iso, 0, 4), month = Digits(iso, 5, 2), day = Digits(iso, 8, 2);
     for (const DateToken& token : date_) {
         switch (token.part) {
         case DatePart::Literal:
-            out += token.literal;
+            to = CopyText(to, token.literal);
             break;
         case DatePart::Day:
-            AppendPadded(out, day, 1);
+            to = WritePadded(to, day, 1);
             break;
         case DatePart::Day2:
-            AppendPadded(out, day, 2);
+            to = WritePadded(to, day, 2);
             break;
         case DatePart::WeekdayShort:
         case DatePart::WeekdayLong: {
             int weekday = QDate(year, month, day).dayOfWeek();
             const auto& names =
                 token.part == DatePart::WeekdayShort ? shortWeekdays_ : longWeekdays_;
-            out += names[std::clamp(weekday, 1, 7) - 1];
+            to = CopyText(to, names[std::clamp(weekday, 1, 7) - 1]);
             break;
         }
         case DatePart::Month:
-            AppendPadded(out, month, 1);
+            to = WritePadded(to, month, 1);
             break;
         case DatePart::Month2:
-            AppendPadded(out, month, 2);
+            to = WritePadded(to, month, 2);
             break;
         case DatePart::MonthShort:
-            out += shortMonths_[std::clamp(month, 1, 12) - 1];
+            to = CopyText(to, shortMonths_[std::clamp(month, 1, 12) - 1]);
             break;
         case DatePart::MonthLong:
-            out += longMonths_[std::clamp(month, 1, 12) - 1];
+            to = CopyText(to, longMonths_[std::clamp(month, 1, 12) - 1]);
             break;
         case DatePart::Year:
-            AppendPadded(out, year, 4);
+            to = WritePadded(to, year, 4);
             break;
         }
     }
+    return to;
+}
+
+void ValueFormat::appendNumber(std::string& out, std::string_view canonical) const {
+    const std::size_t start = out.size();
+    out.resize(start + canonical.size() + numberRoom());
+    out.resize(static_cast<std::size_t>(writeNumber(out.data() + start, canonical) - out.data()));
+}
+
+void ValueFormat::appendDate(std::string& out, std::string_view iso) const {
+    const std::size_t start = out.size();
+    out.resize(start + iso.size() + dateRoom_);
+    out.resize(static_cast<std::size_t>(writeDate(out.data() + start, iso) - out.data()));
 }
 
 void ValueFormat::appendDateTime(std::string& out, std::string_view iso) const {
-    appendDate(out, iso.substr(0, 10));
-    out.push_back(' ');
-    out += iso.substr(std::min<std::size_t>(11, iso.size()));
+    const std::size_t start = out.size();
+    out.resize(start + iso.size() + 1 + dateRoom_);
+    out.resize(static_cast<std::size_t>(writeDateTime(out.data() + start, iso) - out.data()));
 }
 
 std::string ValueText(const Value& value, const ValueFormat& format) {

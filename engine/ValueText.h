@@ -4,12 +4,42 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace tabrivel {
+
+// Copies `text` to `to` and returns its end. Most pieces of a statement are a few bytes
+// (numbers, dates, delimiters): copied as two words that may overlap, they cost no
+// library call.
+inline char* CopyText(char* to, std::string_view text) {
+    const char* from = text.data();
+    const std::size_t size = text.size();
+    if (size >= 8 && size <= 16) {
+        std::uint64_t head, tail;
+        std::memcpy(&head, from, 8);
+        std::memcpy(&tail, from + size - 8, 8);
+        std::memcpy(to, &head, 8);
+        std::memcpy(to + size - 8, &tail, 8);
+    } else if (size >= 4 && size < 8) {
+        std::uint32_t head, tail;
+        std::memcpy(&head, from, 4);
+        std::memcpy(&tail, from + size - 4, 4);
+        std::memcpy(to, &head, 4);
+        std::memcpy(to + size - 4, &tail, 4);
+    } else if (size < 4) {
+        for (std::size_t i = 0; i < size; ++i)
+            to[i] = from[i];
+    } else {
+        std::memcpy(to, from, size);
+    }
+    return to + size;
+}
 
 // How numbers and dates read in the user's locale, worked out once per run so that
 // formatting a million dates costs no locale look-ups.
@@ -23,8 +53,23 @@ public:
     void appendDate(std::string& out, std::string_view isoDate) const;
     void appendDateTime(std::string& out, std::string_view isoDateTime) const;
 
-    // Whether numbers and dates come out as their canonical text, unchanged.
-    bool keepsCanonicalText() const { return keepsCanonicalText_; }
+    // The same written at `to`, each returning the end of what it wrote. A number takes
+    // at most its canonical length and numberRoom() more, a date or a date-time at most
+    // its canonical length and dateRoom() more.
+    char* writeNumber(char* to, std::string_view canonical) const {
+        return pointIsSeparator_ ? CopyText(to, canonical) : writeLocaleNumber(to, canonical);
+    }
+    char* writeDate(char* to, std::string_view isoDate) const {
+        return isIso_ ? CopyText(to, isoDate) : writeFormattedDate(to, isoDate);
+    }
+    // The date, one blank and the time.
+    char* writeDateTime(char* to, std::string_view isoDateTime) const {
+        to = writeDate(to, isoDateTime.substr(0, 10));
+        *to++ = ' ';
+        return CopyText(to, isoDateTime.substr(std::min<std::size_t>(11, isoDateTime.size())));
+    }
+    std::size_t numberRoom() const { return pointIsSeparator_ ? 0 : decimalSeparator_.size(); }
+    std::size_t dateRoom() const { return dateRoom_; }
 
 private:
     enum class DatePart : char {
@@ -46,11 +91,15 @@ private:
     };
 
     static std::vector<DateToken> parseDatePattern(const QString& pattern);
+    std::size_t longestDate() const;
+    char* writeLocaleNumber(char* to, std::string_view canonical) const;
+    char* writeFormattedDate(char* to, std::string_view isoDate) const;
 
     std::string decimalSeparator_ = ".";
     std::vector<DateToken> date_;
     bool isIso_ = false; // the canonical text is already the answer
-    bool keepsCanonicalText_ = true;
+    bool pointIsSeparator_ = true;
+    std::size_t dateRoom_ = 0;
     std::array<std::string, 12> shortMonths_;
     std::array<std::string, 12> longMonths_;
     std::array<std::string, 7> shortWeekdays_;

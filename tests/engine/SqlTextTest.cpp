@@ -1,6 +1,9 @@
 #include "engine/SqlText.h"
 
+#include <QDate>
 #include <QTest>
+
+#include <vector>
 
 using namespace tabrivel;
 
@@ -201,6 +204,29 @@ private slots:
             const std::string expected =
                 "INSERT INTO '" + name + "_b' VALUES ('" + number + "','2024-02-29','True');";
             QCOMPARE(InsertStatement("'", "'", name, "b", record, true, ValueFormat()), expected);
+        }
+    }
+
+    // A statement is written into room made for it at once: in every locale, with the
+    // longest names of months and weekdays, it holds what each value's own text holds.
+    void statementsInEveryLocaleHoldTheirValuesText() {
+        std::vector<std::string> dates;
+        for (int month = 1; month <= 12; ++month)
+            dates.push_back(QDate(2021, month, 10 + month).toString(Qt::ISODate).toStdString());
+        for (const QLocale& locale : QLocale::matchingLocales(
+                 QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyCountry)) {
+            const ValueFormat format = ValueFormat::fromLocale(locale);
+            for (const std::string& date : dates) {
+                const std::string dateTime = date + " 23:05:09";
+                const Value record[] = {
+                    Value::of(ValueType::Number, "-1234567.125"), Value::of(ValueType::Date, date),
+                    Value::of(ValueType::DateTime, dateTime), Value::of(ValueType::Number, "7")};
+                std::string expected = "INSERT INTO 'T_b' VALUES (";
+                for (const Value& value : record)
+                    expected += "'" + ValueText(value, format) + "',";
+                expected.back() = ')';
+                QCOMPARE(InsertStatement("'", "'", "T", "b", record, false, format), expected);
+            }
         }
     }
 
