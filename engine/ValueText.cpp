@@ -100,17 +100,23 @@ char* WriteHex(char* to, std::string_view bytes) {
     return to;
 }
 
-void AppendEscapedText(std::string& out, std::string_view text) {
+namespace {
+
+// Appends what `write` writes at a pointer, given at most `room` bytes to write.
+template <typename Write> void AppendWritten(std::string& out, std::size_t room, Write write) {
     const std::size_t start = out.size();
-    out.resize(start + 2 * text.size());
-    char* const end = WriteEscapedText(out.data() + start, text);
-    out.resize(static_cast<std::size_t>(end - out.data()));
+    out.resize(start + room);
+    out.resize(static_cast<std::size_t>(write(out.data() + start) - out.data()));
+}
+
+} // namespace
+
+void AppendEscapedText(std::string& out, std::string_view text) {
+    AppendWritten(out, 2 * text.size(), [text](char* to) { return WriteEscapedText(to, text); });
 }
 
 void AppendHex(std::string& out, std::string_view bytes) {
-    const std::size_t start = out.size();
-    out.resize(start + 2 * bytes.size());
-    WriteHex(out.data() + start, bytes);
+    AppendWritten(out, 2 * bytes.size(), [bytes](char* to) { return WriteHex(to, bytes); });
 }
 
 namespace {
@@ -275,21 +281,17 @@ char* ValueFormat::writeFormattedDate(char* to, std::string_view iso) const {
 }
 
 void ValueFormat::appendNumber(std::string& out, std::string_view canonical) const {
-    const std::size_t start = out.size();
-    out.resize(start + canonical.size() + numberRoom());
-    out.resize(static_cast<std::size_t>(writeNumber(out.data() + start, canonical) - out.data()));
+    AppendWritten(out, canonical.size() + numberRoom(),
+                  [&](char* to) { return writeNumber(to, canonical); });
 }
 
 void ValueFormat::appendDate(std::string& out, std::string_view iso) const {
-    const std::size_t start = out.size();
-    out.resize(start + iso.size() + dateRoom_);
-    out.resize(static_cast<std::size_t>(writeDate(out.data() + start, iso) - out.data()));
+    AppendWritten(out, iso.size() + dateRoom_, [&](char* to) { return writeDate(to, iso); });
 }
 
 void ValueFormat::appendDateTime(std::string& out, std::string_view iso) const {
-    const std::size_t start = out.size();
-    out.resize(start + iso.size() + 1 + dateRoom_);
-    out.resize(static_cast<std::size_t>(writeDateTime(out.data() + start, iso) - out.data()));
+    AppendWritten(out, iso.size() + 1 + dateRoom_,
+                  [&](char* to) { return writeDateTime(to, iso); });
 }
 
 std::string ValueText(const Value& value, const ValueFormat& format) {

@@ -2,6 +2,8 @@
 // however many system calls they take, and a write that fails is never taken for done.
 #include "companion/ScriptSink.h"
 
+#include "StreamContents.h"
+
 #include <QTest>
 
 #include <cstdio>
@@ -10,14 +12,6 @@
 using namespace tabrivel;
 
 namespace {
-
-std::string Contents(std::FILE* file) {
-    std::fflush(file);
-    std::string bytes(static_cast<std::size_t>(std::ftell(file)), '\0');
-    std::rewind(file);
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
-    return bytes;
-}
 
 std::string PieceNumber(int k, std::size_t length) {
     std::string piece = std::to_string(k) + ":";
@@ -69,7 +63,7 @@ private slots:
             for (const std::string& buffer : spent)
                 QVERIFY(buffer.empty());
         }
-        QCOMPARE(Contents(file), expected);
+        QCOMPARE(StreamContents(file), expected);
         std::fclose(file);
     }
 

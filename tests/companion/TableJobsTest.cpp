@@ -3,6 +3,8 @@
 // for it, and a table whose conversion throws.
 #include "companion/TableJobs.h"
 
+#include "StreamContents.h"
+
 #include <QTest>
 
 #include <atomic>
@@ -30,14 +32,6 @@ void WriteRows(TableTarget& target, std::size_t index, std::size_t rows, const s
     target.endTable();
 }
 
-std::string Contents(std::FILE* file) {
-    std::fflush(file);
-    std::string bytes(static_cast<std::size_t>(std::ftell(file)), '\0');
-    std::rewind(file);
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
-    return bytes;
-}
-
 // Runs `count` tables on `workers` threads into temporary files.
 struct PoolRun {
     std::FILE* out = std::tmpfile();
@@ -58,7 +52,7 @@ struct PoolRun {
     // What reached the script, the sink's buffer written out first.
     std::string script() {
         sink.flush();
-        return Contents(out);
+        return StreamContents(out);
     }
 };
 
@@ -90,7 +84,7 @@ private slots:
             reports += "before " + std::to_string(k) + "\nafter " + std::to_string(k) + "\n";
         }
         QCOMPARE(pool.script(), script);
-        QCOMPARE(Contents(pool.errors), reports);
+        QCOMPARE(StreamContents(pool.errors), reports);
     }
 
     // The first table waits until the one after it has stopped growing: what that one
