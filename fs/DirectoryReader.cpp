@@ -1,6 +1,6 @@
 #include "fs/DirectoryReader.h"
 
-#include <QFile>
+#include "fs/NativePath.h"
 
 #ifdef Q_OS_WIN
 #include <QDir>
@@ -88,7 +88,7 @@ struct DirectoryReader::Handle {
 };
 
 DirectoryReader::DirectoryReader(const QString& folder) : handle_(std::make_unique<Handle>()) {
-    const QByteArray native = QFile::encodeName(folder);
+    const QByteArray native = EncodeNativeName(folder);
     if (native.isEmpty() || native.contains('\0'))
         throw FolderError(FolderError::PathNotFound, QStringLiteral("Path not found"));
     handle_->dir = opendir(native.constData());
@@ -104,7 +104,7 @@ std::optional<DirectoryEntry> DirectoryReader::next() {
             throw ErrorFromErrno(errno);
         return std::nullopt;
     }
-    return DirectoryEntry{QFile::decodeName(entry->d_name), KindOf(entry->d_type)};
+    return DirectoryEntry{DecodeNativeName(entry->d_name), KindOf(entry->d_type)};
 }
 
 #endif

@@ -32,7 +32,7 @@ private:
 
 struct DirectoryEntry {
     enum class Kind { Folder, File, Other, Unknown };
-    QString name; // bytes the file-system encoding cannot decode arrive as U+FFFD
+    QString name; // undecodable bytes kept as DecodeNativeName escapes them
     Kind kind = Kind::Unknown;
 };
 

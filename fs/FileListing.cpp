@@ -2,6 +2,7 @@
 
 #include "fs/DirectoryReader.h"
 #include "fs/FileQueries.h"
+#include "fs/NativePath.h"
 #include "fs/PathText.h"
 
 #include <QRegularExpression>
@@ -47,8 +48,10 @@ QRegularExpression PatternExpression(const QString& pattern) {
 
 } // namespace
 
+// The expression never sees a lone surrogate: it matches nothing in a text that is not
+// valid UTF-16, so an escaped byte is matched as the one character U+FFFD.
 bool MatchesListingPattern(const QString& name, const QString& pattern) {
-    return PatternExpression(pattern).match(name).hasMatch();
+    return PatternExpression(pattern).match(ReadableName(name)).hasMatch();
 }
 
 FileNameList ListFilesInFolder(const QString& folder, const QString& pattern) {
@@ -61,7 +64,7 @@ FileNameList ListFilesInFolder(const QString& folder, const QString& pattern) {
         DirectoryReader reader(prefix);
         while (const auto entry = reader.next()) {
             if (entry->kind == DirectoryEntry::Kind::Folder ||
-                !expression.match(entry->name).hasMatch())
+                !expression.match(ReadableName(entry->name)).hasMatch())
                 continue;
             if (IsExistingFile(prefix + entry->name))
                 names.append(entry->name);

@@ -30,6 +30,7 @@ private:
 // listings have always matched them: letters without regard to case, "*" for any run,
 // "?" for one character, a trailing ".*" that also takes names without a dot (so "*.*" is
 // every name) and a trailing "." that takes only names without one.
+// An undecodable byte kept in the name counts as one character.
 bool MatchesListingPattern(const QString& name, const QString& pattern);
 
 // The names of the existing regular files in the folder that match the pattern, hidden

@@ -2,8 +2,6 @@
 
 #include "fs/PathText.h"
 
-#include <QFile>
-
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
@@ -13,14 +11,6 @@
 namespace fsys = std::filesystem;
 
 namespace tabrivel {
-
-std::filesystem::path NativePath(const QString& path) {
-#ifdef Q_OS_WIN
-    return fsys::path(path.toStdWString());
-#else
-    return fsys::path(QFile::encodeName(path).toStdString());
-#endif
-}
 
 namespace {
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fs/NativePath.h"
+
 #include <QString>
 
 #include <filesystem>
@@ -20,9 +22,6 @@ inline constexpr int Directory = 16;
 inline constexpr int Archive = 32;
 inline constexpr int Alias = 1024;
 } // namespace FileAttribute
-
-// The path as the platform's file calls want it (encoded bytes on POSIX).
-std::filesystem::path NativePath(const QString& path);
 
 // True when the path exists and is a folder (a symbolic link to a folder counts).
 // A trailing separator is accepted.

@@ -2,9 +2,9 @@
 
 #include "fs/DirectoryReader.h"
 #include "fs/FileQueries.h"
+#include "fs/NativePath.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #ifndef Q_OS_WIN
@@ -43,7 +43,7 @@ std::optional<QString> FolderIdentity(const QString& path) {
     const QString canonical = info.canonicalFilePath();
     return canonical.isEmpty() ? std::nullopt : std::optional<QString>(canonical.toLower());
 #else
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = EncodeNativeName(path);
     struct stat status {};
     if (native.isEmpty() || native.contains('\0') || stat(native.constData(), &status) != 0 ||
         !S_ISDIR(status.st_mode))

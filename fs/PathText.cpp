@@ -1,6 +1,6 @@
 #include "fs/PathText.h"
 
-#include <QFile>
+#include "fs/NativePath.h"
 
 #include <climits>
 
@@ -76,7 +76,7 @@ bool ReachesPathLimit(const QString& path) {
 #ifdef Q_OS_WIN
     return path.size() >= PathLimit();
 #else
-    return QFile::encodeName(path).size() >= PathLimit();
+    return EncodeNativeName(path).size() >= PathLimit();
 #endif
 }
 

@@ -1,5 +1,7 @@
 #include "fs/FileListing.h"
 #include "TempTree.h"
+#include "fs/FileQueries.h"
+#include "fs/NativePath.h"
 
 #include <QTest>
 
@@ -137,13 +139,24 @@ private slots:
     }
 
 #ifndef Q_OS_WIN
-    void undecodableFileNameIsLeftOut() {
+    // A name that is not UTF-8 is listed in a form that reaches its file again, and
+    // matches a pattern with its undecodable byte as one character.
+    void undecodableFileNameIsListedAndReachesItsFile_data() {
+        QTest::addColumn<QString>("pattern");
+        QTest::addRow("extension") << "*.dbf";
+        QTest::addRow("one character for the byte") << "caf?.dbf";
+        QTest::addRow("stars") << "c*.d*";
+    }
+    void undecodableFileNameIsListedAndReachesItsFile() {
+        QFETCH(QString, pattern);
         TempTree tree;
-        tree.file("good.dbf");
-        tree.rawFile("bad\xff.dbf");
-        // Its decoded name cannot reach the file again, so listing it would hand on a
-        // path that never opens.
-        QCOMPARE(ListFilesInFolder(tree.path(""), "*.dbf").names(), QStringList{"good.dbf"});
+        tree.rawFile("caf\xe9.dbf");
+        tree.rawFile("caf\xc3\xa9.txt");
+        const QStringList names = ListFilesInFolder(tree.path(""), pattern).names();
+        const QString name = DecodeNativeName("caf\xe9.dbf");
+        QCOMPARE(names, QStringList{name});
+        QVERIFY(IsExistingFile(tree.path("") + '/' + name));
+        QVERIFY(!IsExistingFile(tree.path("") + '/' + ReadableName(name)));
     }
 #endif
 };

@@ -1,6 +1,9 @@
 #include "fs/PathText.h"
+#include "fs/NativePath.h"
 
+#include <QRandomGenerator>
 #include <QTest>
+#include <QUrl>
 
 #include <climits>
 
@@ -176,12 +179,136 @@ private slots:
         QTest::addRow("exactly the limit") << QString(PATH_MAX, u'a') << true;
         // Half as many characters, each two bytes: as long as the system counts it.
         QTest::addRow("two-byte characters") << QString(PATH_MAX / 2, QChar(0xE9)) << true;
+        // An undecodable byte kept in the text is one byte on disk, not U+FFFD's three.
+        QTest::addRow("escaped bytes") << QString(PATH_MAX - 1, QChar(0xDCE9)) << false;
         QTest::addRow("empty") << QString() << false;
     }
     void pathLimitCountsEncodedBytes() {
         QFETCH(QString, path);
         QFETCH(bool, reaches);
         QCOMPARE(ReachesPathLimit(path), reaches);
+    }
+#endif
+
+    // Names as the file system stores them must come back byte for byte from their text,
+    // whatever they hold; valid UTF-8 reads as its characters, anything else as escapes.
+    void nativeNamesRoundTrip_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        const auto escaped = [](std::initializer_list<int> bytes) {
+            QString text;
+            for (const int byte : bytes)
+                text += QChar(char16_t(0xDC00 + byte));
+            return text;
+        };
+        QTest::addRow("empty") << QByteArray() << QString();
+        QTest::addRow("ascii") << QByteArray("table.dbf") << "table.dbf";
+        QTest::addRow("utf-8 accent") << QByteArray("caf\xC3\xA9") << QString::fromUtf8("café");
+        QTest::addRow("latin-1 accent")
+            << QByteArray("caf\xE9.dbf") << "caf" + escaped({0xE9}) + ".dbf";
+        QTest::addRow("latin-1 before utf-8")
+            << QByteArray("\xE9\xC3\xA9") << escaped({0xE9}) + QString::fromUtf8("é");
+        QTest::addRow("emoji") << QByteArray("\xF0\x9F\x98\x80")
+                               << QString::fromUtf8("\xF0\x9F\x98\x80");
+        QTest::addRow("highest code point")
+            << QByteArray("\xF4\x8F\xBF\xBF") << QString::fromUcs4(U"\U0010FFFF");
+        QTest::addRow("above the highest")
+            << QByteArray("\xF4\x90\x80\x80") << escaped({0xF4, 0x90, 0x80, 0x80});
+        QTest::addRow("overlong slash") << QByteArray("\xC0\xAF") << escaped({0xC0, 0xAF});
+        QTest::addRow("overlong three bytes")
+            << QByteArray("\xE0\x80\xAF") << escaped({0xE0, 0x80, 0xAF});
+        QTest::addRow("overlong four bytes")
+            << QByteArray("\xF0\x80\x80\xAF") << escaped({0xF0, 0x80, 0x80, 0xAF});
+        QTest::addRow("last before surrogates")
+            << QByteArray("\xED\x9F\xBF") << QString(QChar(0xD7FF));
+        QTest::addRow("encoded surrogate")
+            << QByteArray("\xED\xA0\x80") << escaped({0xED, 0xA0, 0x80});
+        // The UTF-8 form of an escape itself must not read as that escape.
+        QTest::addRow("encoded escape")
+            << QByteArray("\xED\xB3\xA9") << escaped({0xED, 0xB3, 0xA9});
+        QTest::addRow("cut short at the end")
+            << QByteArray("a\xE2\x82") << "a" + escaped({0xE2, 0x82});
+        QTest::addRow("cut short by ascii")
+            << QByteArray("\xE2\x82z") << escaped({0xE2, 0x82}) + "z";
+        QTest::addRow("stray continuation") << QByteArray("\x80\xBF") << escaped({0x80, 0xBF});
+        QTest::addRow("never a lead") << QByteArray("\xF5\xFE\xFF") << escaped({0xF5, 0xFE, 0xFF});
+        QTest::addRow("nul kept") << QByteArray("a\0b", 3) << QStringView(u"a\0b", 3).toString();
+        for (int byte = 0; byte < 256; ++byte) {
+            const char raw = static_cast<char>(byte);
+            QTest::addRow("byte %02X", byte)
+                << QByteArray(1, raw)
+                << (byte < 0x80 ? QString(QChar(char16_t(byte))) : escaped({byte}));
+        }
+    }
+    void nativeNamesRoundTrip() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(DecodeNativeName(bytes), text);
+        QCOMPARE(EncodeNativeName(text), bytes);
+        QCOMPARE(HasEscapedBytes(text), QString::fromUtf8(bytes).toUtf8() != bytes);
+    }
+
+    // Strings of bytes drawn mostly from the bytes that begin, continue or break sequences.
+    void mixedByteStringsRoundTrip() {
+        static constexpr unsigned char kBytes[] = {'a',  '.',  0x00, 0x7F, 0x80, 0x9F, 0xA0, 0xBF,
+                                                   0xC0, 0xC2, 0xDF, 0xE0, 0xED, 0xEF, 0xF0, 0xF4,
+                                                   0xF5, 0xFF, 0xE9, 0x8F, 0x90, 0xB3};
+        QRandomGenerator random(20240501);
+        for (int round = 0; round < 20000; ++round) {
+            QByteArray bytes;
+            const int length = random.bounded(13);
+            for (int i = 0; i < length; ++i)
+                bytes += static_cast<char>(kBytes[random.bounded(int(std::size(kBytes)))]);
+            const QString text = DecodeNativeName(bytes);
+            QCOMPARE(EncodeNativeName(text), bytes);
+            const QString readable = ReadableName(text);
+            // What people see is valid UTF-16, and exactly what Qt reads for valid UTF-8.
+            QVERIFY(QString::fromUtf8(readable.toUtf8()) == readable);
+            if (!HasEscapedBytes(text))
+                QCOMPARE(text, QString::fromUtf8(bytes));
+        }
+    }
+
+    void textNoDecodingMakes() {
+        const QChar escape(char16_t(0xDCE9));
+        // Only the halves of a pair that lost the other, and low surrogates that stand for
+        // no byte above 0x7F, are written as U+FFFD.
+        QCOMPARE(EncodeNativeName(QString(QChar(0xD83D)) + "a"), QByteArray("\xEF\xBF\xBD"
+                                                                            "a"));
+        QCOMPARE(EncodeNativeName(QString(QChar(0xDC41))), QByteArray("\xEF\xBF\xBD"));
+        QCOMPARE(EncodeNativeName(QString::fromUtf8("\xF0\x9F\x98\x80") + escape),
+                 QByteArray("\xF0\x9F\x98\x80\xE9"));
+        QCOMPARE(ReadableName(QString("caf") + escape + QChar(0xD83D)),
+                 QString::fromUtf8("caf\xEF\xBF\xBD\xEF\xBF\xBD"));
+        QCOMPARE(ReadableName(QString::fromUtf8("\xF0\x9F\x98\x80")),
+                 QString::fromUtf8("\xF0\x9F\x98\x80"));
+        QVERIFY(!HasEscapedBytes(QString(QChar(0xD83D)) + QChar(0xDCE9))); // one pair
+        QVERIFY(HasEscapedBytes(QString("a") + escape));
+    }
+
+#ifndef Q_OS_WIN
+    void localPathsOfUrls_data() {
+        QTest::addColumn<QUrl>("url");
+        QTest::addColumn<QString>("path");
+        QTest::addRow("latin-1 byte") << QUrl::fromEncoded("file:///data/caf%E9.dbf")
+                                      << "/data/caf" + QString(QChar(0xDCE9)) + ".dbf";
+        QTest::addRow("utf-8 accent") << QUrl::fromEncoded("file:///data/caf%C3%A9.dbf")
+                                      << QString::fromUtf8("/data/café.dbf");
+        QTest::addRow("raw accent") << QUrl(QString::fromUtf8("file:///data/café.dbf"))
+                                    << QString::fromUtf8("/data/café.dbf");
+        QTest::addRow("escaped specials")
+            << QUrl::fromLocalFile("/data/a b%20#?.dbf") << "/data/a b%20#?.dbf";
+        QTest::addRow("host") << QUrl::fromEncoded("file://server/share/t.dbf")
+                              << "//server/share/t.dbf";
+        QTest::addRow("no local file") << QUrl("https://example.org/t.dbf") << QString();
+        QTest::addRow("empty") << QUrl() << QString();
+    }
+    void localPathsOfUrls() {
+        QFETCH(QUrl, url);
+        QFETCH(QString, path);
+        QCOMPARE(LocalPathOfUrl(url), path);
+        if (!HasEscapedBytes(path))
+            QCOMPARE(LocalPathOfUrl(url), url.toLocalFile());
     }
 #endif
 };
