@@ -1,5 +1,9 @@
 #include "engine/SqlText.h"
 
+#include "engine/MySqlText.h"
+#include "engine/NameText.h"
+#include "engine/ValuePieces.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstring>
@@ -7,37 +11,12 @@
 namespace tabrivel {
 namespace {
 
-// A character is one code point: a multi-byte UTF-8 sequence counts once.
-bool IsSingleCharacter(std::string_view text) {
-    if (text.empty())
-        return false;
-    std::size_t continuation = 0;
-    for (char byte : text.substr(1))
-        continuation += (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
-    return continuation + 1 == text.size();
-}
-
 // No SQL engine accepts NUL inside a statement, so it never reaches one.
 void AppendWithoutNul(std::string& out, std::string_view text) {
     for (char c : text) {
         if (c != '\0')
             out.push_back(c);
     }
-}
-
-void AppendNamePart(std::string& out, std::string_view part, std::string_view closing) {
-    if (!IsSingleCharacter(closing)) {
-        AppendWithoutNul(out, part);
-        return;
-    }
-    std::size_t start = 0;
-    for (std::size_t at = part.find(closing); at != std::string_view::npos;
-         at = part.find(closing, start)) {
-        AppendWithoutNul(out, part.substr(start, at + closing.size() - start));
-        out.append(closing);
-        start = at + closing.size();
-    }
-    AppendWithoutNul(out, part.substr(start));
 }
 
 void AppendColumnNumber(std::string& out, int number) {
@@ -70,23 +49,27 @@ std::string ClosingDelimiterFor(std::string_view opening) {
     return std::string(opening);
 }
 
+LiteralRules LiteralRulesFor(std::string_view opening) {
+    return opening == "`" ? LiteralRules::MySql : LiteralRules::Standard;
+}
+
 std::string QualifiedTableName(std::string_view opening, std::string_view closing,
                                std::string_view tableName, std::string_view baseName) {
     std::string name;
     name.reserve(opening.size() + tableName.size() + baseName.size() + closing.size() + 1);
     AppendWithoutNul(name, opening);
-    AppendNamePart(name, tableName, closing);
+    AppendNamePart(name, tableName, opening, closing);
     name.push_back('_');
-    AppendNamePart(name, baseName, closing);
-    AppendWithoutNul(name, closing);
+    AppendNamePart(name, baseName, opening, closing);
+    AppendNameEnd(name, closing);
     return name;
 }
 
 std::string QuotedName(std::string_view opening, std::string_view closing, std::string_view name) {
     std::string quoted;
     AppendWithoutNul(quoted, opening);
-    AppendNamePart(quoted, name, closing);
-    AppendWithoutNul(quoted, closing);
+    AppendNamePart(quoted, name, opening, closing);
+    AppendNameEnd(quoted, closing);
     return quoted;
 }
 
@@ -113,7 +96,7 @@ std::string InsertStatement(std::string_view opening, std::string_view closing,
                             const ValueFormat& format) {
     std::string out;
     AppendInsertStatement(out, QualifiedTableName(opening, closing, tableName, baseName), values,
-                          semicolon, format);
+                          semicolon, format, LiteralRulesFor(opening));
     return out;
 }
 
@@ -201,9 +184,65 @@ void AppendWholeInsert(std::string& out, std::string_view qualifiedName,
 
 } // namespace
 
+namespace {
+
+// A value by the rules MySQL reads back exactly. A memo in pieces is one literal whose
+// body is written piece after piece; not scanned first, it always says it is UTF-8.
+void AppendMySqlValue(std::string& out, const Value& value, const ValueFormat& format,
+                      const std::function<void()>& pieceWritten) {
+    if (value.pieces && value.type == ValueType::Text) {
+        out += kMySqlUtf8Introducer;
+        out.push_back('\'');
+        MySqlTextWriter writer;
+        value.pieces->forEach([&](std::string_view piece) {
+            writer.append(out, piece);
+            if (pieceWritten)
+                pieceWritten();
+        });
+        out.push_back('\'');
+        return;
+    }
+    if (value.type == ValueType::Text) {
+        AppendMySqlLiteral(out, value.text);
+        return;
+    }
+    if (value.type == ValueType::Binary) { // hexadecimal digits: nothing to escape
+        out.push_back('\'');
+        AppendValueText(out, value, format, &pieceWritten);
+        out.push_back('\'');
+        return;
+    }
+    // Numbers and dates in the user's locale, apostrophes already doubled.
+    std::string text;
+    AppendValueText(text, value, format);
+    out += MySqlIntroducerFor(text);
+    out.push_back('\'');
+    MySqlTextWriter().appendDoubled(out, text);
+    out.push_back('\'');
+}
+
+void AppendMySqlInsert(std::string& out, std::string_view qualifiedName,
+                       std::span<const Value> values, bool semicolon, const ValueFormat& format,
+                       const std::function<void()>& pieceWritten) {
+    out += kInsertInto;
+    out += qualifiedName;
+    out += kValues;
+    for (const Value& value : values) {
+        AppendMySqlValue(out, value, format, pieceWritten);
+        out.push_back(',');
+    }
+    CloseList(out, semicolon);
+}
+
+} // namespace
+
 void AppendInsertStatement(std::string& out, std::string_view qualifiedName,
                            std::span<const Value> values, bool semicolon, const ValueFormat& format,
-                           const std::function<void()>& pieceWritten) {
+                           LiteralRules rules, const std::function<void()>& pieceWritten) {
+    if (rules == LiteralRules::MySql) {
+        AppendMySqlInsert(out, qualifiedName, values, semicolon, format, pieceWritten);
+        return;
+    }
     if (std::none_of(values.begin(), values.end(), [](const Value& v) { return v.pieces; })) {
         AppendWholeInsert(out, qualifiedName, values, semicolon, format);
         return;

@@ -3,6 +3,7 @@
 #include "engine/Value.h"
 #include "engine/ValueText.h"
 
+#include <cstdint>
 #include <functional>
 #include <span>
 #include <string>
@@ -15,12 +16,18 @@ namespace tabrivel {
 
 std::string ClosingDelimiterFor(std::string_view openingDelimiter);
 
-// D + T + "_" + B + C. A one-character closing delimiter inside the table-name option
-// or the base name is doubled, so a name like O]Brien cannot close the quoting early.
+// How the values between the apostrophes are written: standard SQL (apostrophes
+// doubled), or by the rules MySQL and MariaDB read back exactly. The back-quote, their
+// identifier quote, says that a script is meant for them.
+enum class LiteralRules : std::uint8_t { Standard, MySql };
+LiteralRules LiteralRulesFor(std::string_view openingDelimiter);
+
+// D + T + "_" + B + C, the table-name option and the base name written as NameText
+// says: enclosed safely between identifier quotes, or reduced to letters, digits and "_".
 std::string QualifiedTableName(std::string_view opening, std::string_view closing,
                                std::string_view tableName, std::string_view baseName);
 
-// A single name between the delimiters, quoted the same way.
+// A single name between the delimiters, written the same way.
 std::string QuotedName(std::string_view opening, std::string_view closing, std::string_view name);
 
 std::string CreateTableStatement(std::string_view opening, std::string_view closing,
@@ -37,6 +44,6 @@ std::string InsertStatement(std::string_view opening, std::string_view closing,
 // `out` away as it grows; without it, `out` is sized once for the whole statement.
 void AppendInsertStatement(std::string& out, std::string_view qualifiedName,
                            std::span<const Value> values, bool semicolon, const ValueFormat& format,
-                           const std::function<void()>& pieceWritten = {});
+                           LiteralRules rules, const std::function<void()>& pieceWritten = {});
 
 } // namespace tabrivel

@@ -45,7 +45,7 @@ void TableConversion::appendInsert(std::string& out, const StatementForm& form,
     pieceHandedOver_ = false;
     try {
         AppendInsertStatement(out, qualifiedName(form), table_->values(), form.semicolon, format,
-                              pieceWritten_);
+                              LiteralRulesFor(form.opening), pieceWritten_);
     } catch (const std::bad_alloc&) {
         // Half a statement would open a literal that swallows whatever follows it.
         if (!pieceHandedOver_)

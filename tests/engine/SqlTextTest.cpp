@@ -13,6 +13,13 @@ Value Text(std::string_view text) {
     return Value::of(ValueType::Text, text);
 }
 
+std::string Repeated(const std::string& text, int times) {
+    std::string repeated;
+    while (times-- > 0)
+        repeated += text;
+    return repeated;
+}
+
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -90,17 +97,68 @@ private slots:
                                                     << "x["
                                                     << "t"
                                                     << "[x[_t]";
-        QTest::addRow("closing parenthesis doubled") << "("
-                                                     << "a)"
-                                                     << "t"
-                                                     << "(a))_t)";
-        QTest::addRow("multi-character delimiter never doubled") << "[["
-                                                                 << "a[["
+        QTest::addRow("back-quote in the base name doubled") << "`"
+                                                             << "Table1"
+                                                             << "a`b"
+                                                             << "`Table1_a``b`";
+        QTest::addRow("double quote in the base name doubled") << "\""
+                                                               << "Table1"
+                                                               << "a\"b"
+                                                               << "\"Table1_a\"\"b\"";
+        // GBK, Big5 and Shift-JIS take a back-quote after a byte above 0x7F into one
+        // character: the name would run on past its end for a client reading in them.
+        QTest::addRow("back-quote kept apart from a last accented letter")
+            << "`"
+            << "Table1" << QString::fromUtf8("café") << QString::fromUtf8("`Table1_café_`");
+        QTest::addRow("back-quote kept apart inside the name too")
+            << "`"
+            << "Table1" << QString::fromUtf8("é`;x") << QString::fromUtf8("`Table1_é_``;x`");
+        QTest::addRow("accented letter before other quotes unchanged")
+            << "\""
+            << "Table1" << QString::fromUtf8("café") << QString::fromUtf8("\"Table1_café\"");
+        QTest::addRow("control characters never enclosed") << "\""
+                                                           << "T\tab"
+                                                           << "a\nb\x7f"
+                                                           << "\"T_ab_a_b_\"";
+        // Without identifier quotes nothing but letters, digits and "_" may stand in a
+        // name: a file name can then neither end the statement nor start a client command.
+        QTest::addRow("no delimiter: a statement in the file name")
+            << ""
+            << "Table1"
+            << "x (a text);DROP TABLE victim;--"
+            << "Table1_x__a_text__DROP_TABLE_victim___";
+        QTest::addRow("no delimiter: a client command in the file name")
+            << ""
+            << "Table1"
+            << "\\! touch PWNED #"
+            << "Table1____touch_PWNED__";
+        QTest::addRow("no delimiter: the table-name option too") << ""
+                                                                 << "a;b c"
                                                                  << "t"
-                                                                 << "[[a[[_t[[";
-        QTest::addRow("non-ASCII single character doubled")
+                                                                 << "a_b_c_t";
+        QTest::addRow("no delimiter: letters and digits of any script kept")
+            << ""
+            << "Table1" << QString::fromUtf8("Straße_２０２０")
+            << QString::fromUtf8("Table1_Straße_２０２０");
+        QTest::addRow("no delimiter: a dot is not a letter") << ""
+                                                             << "Table1"
+                                                             << "sales.2020"
+                                                             << "Table1_sales_2020";
+        QTest::addRow("semicolon delimiter") << ";"
+                                             << "Table1"
+                                             << "a;b"
+                                             << ";Table1_a_b;";
+        QTest::addRow("parenthesis") << "("
+                                     << "a)"
+                                     << "t"
+                                     << "(a__t)";
+        QTest::addRow("two brackets: the name reduced") << "[["
+                                                        << "a[["
+                                                        << "t"
+                                                        << "[[a___t[[";
+        QTest::addRow("a character no database quotes with")
             << QString::fromUtf8("«") << QString::fromUtf8("a«b") << "t"
-            << QString::fromUtf8("«a««b_t«");
+            << QString::fromUtf8("«a_b_t«");
     }
     void qualifiedName() {
         QFETCH(QString, delimiter);
@@ -115,7 +173,18 @@ private slots:
 
     void nulNeverReachesAName() {
         const std::string table("Ta\0ble", 6);
-        QCOMPARE(Q(QualifiedTableName("'", "'", table, "t")), QString("'Table_t'"));
+        QCOMPARE(Q(QualifiedTableName("'", "'", table, "t")), QString("'Ta_ble_t'"));
+    }
+
+    // A file name that is not UTF-8 reaches the statement as UTF-8: each undecodable
+    // byte as U+FFFD enclosed, as "_" bare.
+    void undecodableBytesInAName() {
+        const std::string latin1 = "caf\xE9";
+        QCOMPARE(QualifiedTableName("'", "'", "T", latin1), std::string("'T_caf\xEF\xBF\xBD'"));
+        QCOMPARE(QualifiedTableName("", "", "T", latin1), std::string("T_caf_"));
+        // Overlong forms, encoded surrogates and truncated sequences are undecodable too.
+        QCOMPARE(QualifiedTableName("\"", "\"", "T", "\xC0\xAF\xED\xA0\x80\xE2\x82"),
+                 "\"T_" + Repeated("\xEF\xBF\xBD", 7) + "\"");
     }
 
     void createTable_data() {

@@ -28,7 +28,8 @@ public:
             Value::of(ValueType::Logical, k % 2 ? "True" : "False"),
         };
         std::string out;
-        AppendInsertStatement(out, "'Table1_customers'", values, true, format_);
+        AppendInsertStatement(out, "'Table1_customers'", values, true, format_,
+                              LiteralRules::Standard);
         return out;
     }
 
