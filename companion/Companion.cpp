@@ -114,6 +114,9 @@ private:
                        "record " + std::to_string(record) + ", field " + column.plainName + ": \"" +
                            std::string(text) + "\" is no " + column.type +
                            " value; written as NULL");
+            },
+            [&](const std::string& text) {
+                Report(errors, table, "warning: " + text);
             }};
         try {
             if (refusedAsLossy(table, errors))
@@ -170,6 +173,7 @@ int WriteScript(const CompanionArguments& arguments, Run& run, std::FILE* out, s
         std::unique_ptr<ScriptSink> sink =
             toFile ? std::make_unique<ScriptSink>(name) : std::make_unique<ScriptSink>(out);
         ScriptTarget target(*sink, arguments.options, arguments.load);
+        target.beginScript();
         const int workers = WorkersFor(arguments.jobs, arguments.tables.size());
         const TableJobsOutcome outcome = workers > 1 ? run.loadAllAtOnce(*sink, workers)
                                                      : TableJobsOutcome{run.loadAll(target), false};

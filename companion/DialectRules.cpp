@@ -9,9 +9,12 @@ namespace {
 
 constexpr DialectRules kWindow{"'", "'", "BEGIN", "text", false, false};
 constexpr DialectRules kSqlite{"\"", "\"", "BEGIN", "text", false, false, "'||char(13)||'"};
-constexpr DialectRules kPostgreSql{"\"", "\"", "BEGIN", "text", false, false};
-constexpr DialectRules kMySql{"`", "`", "START TRANSACTION", "longtext", true, false};
-constexpr DialectRules kSqlServer{"[", "]", "BEGIN TRANSACTION", "nvarchar(max)", false, true};
+constexpr DialectRules kPostgreSql{
+    "\"", "\"", "BEGIN", "text", false, false, {}, "SET client_encoding TO 'UTF8'", 63, true};
+constexpr DialectRules kMySql{"`",   "`", "START TRANSACTION", "longtext", true,
+                              false, {},  "SET NAMES utf8mb4", 64,         false};
+constexpr DialectRules kSqlServer{
+    "[", "]", "BEGIN TRANSACTION", "nvarchar(max)", false, true, {}, {}, 128, false};
 
 // The names of one dialect's types, indexed by what a field holds.
 struct TypeNames {

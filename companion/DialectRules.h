@@ -20,6 +20,13 @@ struct DialectRules {
     // A carriage return inside a literal, where the database's shell would drop a raw
     // one before a line feed; empty: written as it is.
     std::string_view carriageReturn = {};
+    // The statement a script begins with (without the semicolon): it tells the database
+    // that the script is UTF-8, whatever its client would otherwise take it for; empty:
+    // none.
+    std::string_view preamble = {};
+    // The longest name the database takes, in bytes or in characters; 0: no limit.
+    int nameLimit = 0;
+    bool nameLimitInBytes = false;
 };
 
 const DialectRules& RulesOf(Dialect dialect);

@@ -6,33 +6,6 @@
 namespace tabrivel {
 namespace {
 
-// MySQL and MariaDB read a backslash inside '...' as an escape; doubled it arrives as
-// itself. Line breaks are escaped too: their command-line client drops the CR of a CR LF
-// even inside a literal, and Ctrl-Z ends a script on Windows.
-void AppendBackslashEscapedText(std::string& out, std::string_view text) {
-    for (char c : text) {
-        switch (c) {
-        case '\0':
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\x1A':
-            out += "\\Z";
-            break;
-        case '\'':
-        case '\\':
-            out.push_back(c);
-            [[fallthrough]];
-        default:
-            out.push_back(c);
-        }
-    }
-}
-
 // The sqlite3 shell reads a script line by line and drops the CR of every CR LF, also
 // inside a literal: each CR is written as an expression the shell leaves alone.
 void AppendWithCarriageReturns(std::string& out, std::string_view text,
@@ -47,10 +20,11 @@ void AppendWithCarriageReturns(std::string& out, std::string_view text,
     AppendEscapedText(out, text.substr(start));
 }
 
-void AppendTextBody(std::string& out, std::string_view text, const LoadOptions& load) {
+void AppendTextBody(std::string& out, std::string_view text, const LoadOptions& load,
+                    MySqlTextWriter& mysql) {
     const DialectRules& rules = RulesOf(load.dialect);
     if (rules.backslashEscapes)
-        AppendBackslashEscapedText(out, text);
+        mysql.append(out, text);
     else if (!rules.carriageReturn.empty() && text.find('\r') != std::string_view::npos)
         AppendWithCarriageReturns(out, text, rules.carriageReturn);
     else
@@ -69,7 +43,8 @@ LiteralFrame SqlFrame(const Cell& cell, const LoadOptions& load) {
 void AppendFramed(std::string& out, const Cell& cell, const LoadOptions& load) {
     const LiteralFrame frame = CellFrame(cell, load);
     out += frame.open;
-    AppendCellBody(out, cell, cell.text, load);
+    MySqlTextWriter mysql;
+    AppendCellBody(out, cell, cell.text, load, mysql);
     out += frame.close;
 }
 
@@ -155,13 +130,13 @@ LiteralFrame CellFrame(const Cell& cell, const LoadOptions& load) {
 }
 
 void AppendCellBody(std::string& out, const Cell& cell, std::string_view piece,
-                    const LoadOptions& load) {
+                    const LoadOptions& load, MySqlTextWriter& mysql) {
     if (cell.kind == Cell::Kind::Binary)
         AppendHex(out, piece);
     else if (load.copy)
         AppendCopyText(out, piece);
     else
-        AppendTextBody(out, piece, load);
+        AppendTextBody(out, piece, load, mysql);
 }
 
 } // namespace tabrivel

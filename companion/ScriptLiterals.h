@@ -3,6 +3,7 @@
 #include "CellValue.h"
 #include "DialectRules.h"
 #include "LoadOptions.h"
+#include "engine/MySqlText.h"
 
 #include <string>
 
@@ -17,9 +18,10 @@ void AppendCopyField(std::string& out, const Cell& cell, const LoadOptions& load
 // A text or binary cell's literal in three parts: what stands before its value, the
 // value's text (or bytes) in that literal's escaping, and what stands after it. Together
 // they write what AppendSqlLiteral or AppendCopyField writes; apart, they let a value
-// that comes in pieces be written piece by piece.
+// that comes in pieces be written piece by piece, with one MySqlTextWriter for all the
+// pieces of a value (an escape must not follow the last byte of the piece before).
 LiteralFrame CellFrame(const Cell& cell, const LoadOptions& load);
 void AppendCellBody(std::string& out, const Cell& cell, std::string_view piece,
-                    const LoadOptions& load);
+                    const LoadOptions& load, MySqlTextWriter& mysql);
 
 } // namespace tabrivel

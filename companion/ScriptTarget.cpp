@@ -22,6 +22,11 @@ void ScriptTarget::writeStatement(std::string_view text) {
     out += kLineEnd;
 }
 
+void ScriptTarget::beginScript() {
+    if (const std::string_view preamble = RulesOf(load_.dialect).preamble; !preamble.empty())
+        writeStatement(preamble);
+}
+
 ScriptSink* ScriptTarget::beginWindowTable() {
     if (!load_.windowForm())
         return nullptr;
@@ -82,8 +87,9 @@ void ScriptTarget::appendCell(const Cell& cell) {
     // megabytes costs its pieces, not its whole text, whatever the row around it.
     const LiteralFrame frame = CellFrame(cell, load_);
     out += frame.open;
+    MySqlTextWriter mysql;
     cell.pieces->forEach([&](std::string_view piece) {
-        AppendCellBody(out, cell, piece, load_);
+        AppendCellBody(out, cell, piece, load_, mysql);
         sink_.maybeFlush();
     });
     out += frame.close;

@@ -13,6 +13,9 @@ class ScriptTarget final : public TableTarget {
 public:
     ScriptTarget(ScriptSink& sink, const ConversionOptions& options, const LoadOptions& load);
 
+    // The statement a dialect's script begins with, if any; before the first table.
+    void beginScript();
+
     ScriptSink* beginWindowTable() override;
     void beginTable(const TablePlan& plan) override;
     void addRow(std::span<const Cell> cells) override;

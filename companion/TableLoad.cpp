@@ -68,6 +68,9 @@ void WriteWindowStatements(TableConversion& conversion, ScriptSink& sink,
 // Cell by cell, for every form beyond the window's own.
 void LoadCells(TableSource& table, std::string_view baseName, const TableLoadContext& context) {
     const TablePlan plan = PlanTable(baseName, table.fields(), context.options, context.load);
+    if (context.notice)
+        for (const std::string& shortened : plan.shortenedNames)
+            context.notice(shortened);
     context.target.beginTable(plan);
     LoadRecords(table, plan, context);
 }

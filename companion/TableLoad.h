@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -25,6 +26,8 @@ struct TableLoadContext {
     TableTarget& target;
     ProgressLine* progress; // nullptr: no progress shown
     MismatchReport mismatch;
+    // Something the user should know that loses nothing, such as a name cut to fit.
+    std::function<void(const std::string& text)> notice = {};
 };
 
 // Reads one table into the target and returns what the table lost on the way. A

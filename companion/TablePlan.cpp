@@ -1,6 +1,8 @@
 #include "TablePlan.h"
 
 #include "DialectRules.h"
+#include "NameFit.h"
+#include "engine/NameText.h"
 #include "engine/SqlText.h"
 
 #include <algorithm>
@@ -59,6 +61,17 @@ void FitMySqlRow(std::vector<PlannedColumn>& columns) {
             column.type = "longtext";
 }
 
+// Under a dialect, a name is cut to what its database takes, and the user is told.
+void FitInto(std::string& plain, std::string& written, const Quotes& quotes,
+             const LoadOptions& load, std::vector<std::string>& shortened) {
+    const FittedName fitted = FitName(plain, quotes.opening, quotes.closing, RulesOf(load.dialect));
+    if (fitted.shortened)
+        shortened.push_back("the name \"" + ValidUtf8(plain) +
+                            "\" is longer than the database takes; written as " + fitted.written);
+    plain = fitted.plain;
+    written = fitted.written;
+}
+
 } // namespace
 
 TablePlan PlanTable(std::string_view baseName, std::span<const FieldDescription> fields,
@@ -72,6 +85,8 @@ TablePlan PlanTable(std::string_view baseName, std::span<const FieldDescription>
         plan.plainName = options.tableName + "_" + std::string(baseName);
         plan.name = QualifiedTableName(quotes.opening, quotes.closing, options.tableName, baseName);
     }
+    if (load.dialect != Dialect::Window)
+        FitInto(plan.plainName, plan.name, quotes, load, plan.shortenedNames);
     const std::vector<std::string> names = UniqueNames(fields);
     const std::string_view untyped = RulesOf(load.dialect).untypedColumn;
     for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -80,6 +95,8 @@ TablePlan PlanTable(std::string_view baseName, std::span<const FieldDescription>
         // Generated names hold nothing to escape: the window writes them as they are.
         column.name = load.names ? QuotedName(quotes.opening, quotes.closing, column.plainName)
                                  : quotes.opening + column.plainName + quotes.closing;
+        if (load.dialect != Dialect::Window)
+            FitInto(column.plainName, column.name, quotes, load, plan.shortenedNames);
         column.type = load.types ? ColumnType(load.dialect, fields[i]) : std::string(untyped);
         column.field = fields[i];
         plan.columns.push_back(std::move(column));

@@ -23,6 +23,8 @@ struct TablePlan {
     std::string name;      // as written in the statements, quoted
     std::string plainName; // unquoted, for looking the table up
     std::vector<PlannedColumn> columns;
+    // Names cut to what the database takes, each as a message for the user.
+    std::vector<std::string> shortenedNames;
 };
 
 TablePlan PlanTable(std::string_view baseName, std::span<const FieldDescription> fields,

@@ -66,18 +66,21 @@ private slots:
                       "INSERT INTO 'Table1_t' VALUES ('      ','  ','','','');"});
         QTest::addRow("PostgreSQL quotes names, not values")
             << QStringList{"--dialect", "postgresql", "--insert-only"}
-            << Lines({"INSERT INTO \"Table1_t\" VALUES ('O''B\\  ','x ','12.5','2024-03-05',"
+            << Lines({"SET client_encoding TO 'UTF8';",
+                      "INSERT INTO \"Table1_t\" VALUES ('O''B\\  ','x ','12.5','2024-03-05',"
                       "'True');",
                       "INSERT INTO \"Table1_t\" VALUES ('      ','  ','','','');"});
         QTest::addRow("the delimiter wins over the dialect's quote")
             << QStringList{"--dialect", "mysql",         "--delimiter",
                            "[",         "--insert-only", "--no-semicolon"}
-            << Lines({"INSERT INTO [Table1_t] VALUES ('O''B\\\\  ','x ','12.5','2024-03-05',"
+            << Lines({"SET NAMES utf8mb4",
+                      "INSERT INTO [Table1_t] VALUES ('O''B\\\\  ','x ','12.5','2024-03-05',"
                       "'True')",
                       "INSERT INTO [Table1_t] VALUES ('      ','  ','','','')"});
         QTest::addRow("MySQL: names, NULL, trimmed text, backslashes doubled")
             << QStringList{"--dialect", "mysql", "--names", "--null", "--trim"}
-            << Lines({"CREATE TABLE `t` (`NAME` longtext,`name_2` longtext,`AMOUNT` "
+            << Lines({"SET NAMES utf8mb4;",
+                      "CREATE TABLE `t` (`NAME` longtext,`name_2` longtext,`AMOUNT` "
                       "longtext,`DAY` longtext,`OK` longtext);",
                       "INSERT INTO `t` VALUES ('O''B\\\\','x','12.5','2024-03-05','True');",
                       "INSERT INTO `t` VALUES ('','',NULL,NULL,NULL);"});
@@ -95,14 +98,15 @@ private slots:
                       "INSERT INTO \"Table1_t\" VALUES ('      ','  ',NULL,NULL,NULL);"});
         QTest::addRow("PostgreSQL types")
             << QStringList{"--dialect", "postgresql", "--types", "--names", "--transaction"}
-            << Lines({"BEGIN;",
+            << Lines({"SET client_encoding TO 'UTF8';", "BEGIN;",
                       "CREATE TABLE \"t\" (\"NAME\" varchar(6),\"name_2\" varchar(2),\"AMOUNT\" "
                       "numeric(6,2),\"DAY\" date,\"OK\" boolean);",
                       "INSERT INTO \"t\" VALUES ('O''B\\  ','x ','12.5','2024-03-05','true');",
                       "INSERT INTO \"t\" VALUES ('      ','  ',NULL,NULL,NULL);", "COMMIT;"});
         QTest::addRow("COPY escapes backslashes and writes \\N")
             << QStringList{"--copy", "--names", "--null"}
-            << Lines({"CREATE TABLE \"t\" (\"NAME\" text,\"name_2\" text,\"AMOUNT\" text,\"DAY\" "
+            << Lines({"SET client_encoding TO 'UTF8';",
+                      "CREATE TABLE \"t\" (\"NAME\" text,\"name_2\" text,\"AMOUNT\" text,\"DAY\" "
                       "text,\"OK\" text);",
                       "COPY \"t\" FROM stdin;", "O'B\\\\  \tx \t12.5\t2024-03-05\tTrue",
                       "      \t  \t\\N\t\\N\t\\N", "\\."});
@@ -140,14 +144,17 @@ private slots:
     void localeFormsAndTheCForms() {
         const ValueFormat german = ValueFormat::fromLocale(QLocale("de_DE"));
         const QStringList options{"--dialect", "postgresql", "--insert-only"};
+        const QByteArray utf8 = "SET client_encoding TO 'UTF8';\r\n";
         QVERIFY(Convert(options, german)
-                    .text.startsWith("INSERT INTO \"Table1_t\" VALUES ('O''B\\  ','x "
-                                     "','12,5','05.03.2024','True');"));
+                    .text.startsWith(utf8 + "INSERT INTO \"Table1_t\" VALUES ('O''B\\  ','x "
+                                            "','12,5','05.03.2024','True');"));
         QVERIFY(Convert(options + QStringList{"--iso"}, german)
-                    .text.startsWith("INSERT INTO \"Table1_t\" VALUES ('O''B\\  ','x ','12.5',"
+                    .text.startsWith(utf8 +
+                                     "INSERT INTO \"Table1_t\" VALUES ('O''B\\  ','x ','12.5',"
                                      "'2024-03-05','True');"));
         QVERIFY(Convert(options + QStringList{"--types"}, german)
-                    .text.startsWith("INSERT INTO \"Table1_t\" VALUES ('O''B\\  ','x ','12.5',"
+                    .text.startsWith(utf8 +
+                                     "INSERT INTO \"Table1_t\" VALUES ('O''B\\  ','x ','12.5',"
                                      "'2024-03-05','true');"));
     }
 
@@ -179,6 +186,66 @@ private slots:
         const CompanionResult result = RunCompanionInto(dir.path(), arguments);
         QCOMPARE(result.status, 0);
         QVERIFY(result.script.find(memo) != std::string::npos);
+    }
+
+    // PostgreSQL cuts a long name silently, so two tables whose names share their first
+    // 63 bytes would land as one; MySQL refuses one past 64 characters. Each long name is
+    // cut to fit, stays apart from its neighbour, and the user is told.
+    void longNamesFitTheirDatabase_data() {
+        QTest::addColumn<QString>("dialect");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<bool>("inBytes");
+        QTest::addRow("postgresql, bytes") << "postgresql" << 63 << true;
+        QTest::addRow("mysql, characters") << "mysql" << 64 << false;
+    }
+    void longNamesFitTheirDatabase() {
+        QFETCH(QString, dialect);
+        QFETCH(int, limit);
+        QFETCH(bool, inBytes);
+        QTemporaryDir dir;
+        const std::string shared = "r\xC3\xA9sum\xC3\xA9_" + std::string(70, 'x'); // 2-byte é
+        std::vector<std::string> arguments{"--dialect", dialect.toStdString(), "--names"};
+        for (const char* end : {"_a", "_b", "_short"}) {
+            DbfWriter w(0x03, 0x03);
+            w.addField(std::string(end) == "_short" ? "F" : "LONGFIELD", 'C', 1).addRecord({"v"});
+            const std::string name = std::string(end) == "_short" ? "short" : shared + end;
+            arguments.push_back(dir.filePath(QString::fromStdString(name + ".dbf")).toStdString());
+            w.write(arguments.back());
+        }
+        const CompanionResult result = RunCompanionInto(dir.path(), arguments);
+        QCOMPARE(result.status, 0);
+        const QString script = QString::fromStdString(result.script);
+        QStringList names;
+        for (const QString& line : script.split("\r\n"))
+            if (line.startsWith("CREATE TABLE "))
+                names << line.mid(14).section(' ', 0, 0).chopped(1);
+        QCOMPARE(names.size(), 3);
+        QCOMPARE(names[2], QString("short"));
+        QVERIFY(names[0] != names[1]);
+        for (const QString& name : names.first(2)) {
+            QCOMPARE(inBytes ? int(name.toUtf8().size()) : int(name.size()), limit);
+            QVERIFY2(name.startsWith(QString::fromUtf8("r\xC3\xA9sum\xC3\xA9_xxx")),
+                     qPrintable(name));
+        }
+        QCOMPARE(QString::fromStdString(result.errors).count("warning: the name"), 2);
+    }
+
+    // The statement that says the script is UTF-8 comes once, first, however many tables
+    // and workers there are.
+    void scriptsSayTheyAreUtf8Once() {
+        QTemporaryDir dir;
+        std::vector<std::string> arguments{"--dialect", "mysql", "--jobs", "2"};
+        for (int k = 0; k < 6; ++k) {
+            DbfWriter w(0x03, 0x03);
+            w.addField("F", 'C', 1).addRecord({"v"});
+            arguments.push_back(dir.filePath(QString("t%1.dbf").arg(k)).toStdString());
+            w.write(arguments.back());
+        }
+        const CompanionResult result = RunCompanionInto(dir.path(), arguments);
+        QCOMPARE(result.status, 0);
+        const QString script = QString::fromStdString(result.script);
+        QVERIFY(script.startsWith("SET NAMES utf8mb4;\r\nCREATE TABLE `Table1_t0`"));
+        QCOMPARE(script.count("SET NAMES"), 1);
     }
 };
 
