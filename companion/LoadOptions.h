@@ -20,6 +20,9 @@ struct LoadOptions {
     bool trim = false;           // trailing blanks of character values removed
     bool iso = false;            // numbers and dates in the C locale's forms
     bool copy = false;           // PostgreSQL's COPY ... FROM stdin
+    // Values by the rules MySQL reads back exactly, with no dialect to say so: the
+    // back-quote delimiter of the window's options asks for them as it does in the window.
+    bool backQuoteValues = false;
 
     // Numbers and dates in the C locale's forms, whatever the user's locale.
     bool localeFree() const { return iso || types; }

@@ -23,7 +23,7 @@ void AppendWithCarriageReturns(std::string& out, std::string_view text,
 void AppendTextBody(std::string& out, std::string_view text, const LoadOptions& load,
                     MySqlTextWriter& mysql) {
     const DialectRules& rules = RulesOf(load.dialect);
-    if (rules.backslashEscapes)
+    if (rules.backslashEscapes || load.backQuoteValues)
         mysql.append(out, text);
     else if (!rules.carriageReturn.empty() && text.find('\r') != std::string_view::npos)
         AppendWithCarriageReturns(out, text, rules.carriageReturn);
@@ -37,6 +37,12 @@ LiteralFrame SqlFrame(const Cell& cell, const LoadOptions& load) {
     // Views of fixed length: this runs for every value, and a choice between two
     // C strings would be measured with strlen each time.
     using namespace std::string_view_literals;
+    if (load.backQuoteValues) {
+        // No statement says the script is UTF-8: a text beyond ASCII says it itself. A
+        // memo in pieces is not scanned first.
+        const bool ascii = !cell.pieces && MySqlIntroducerFor(cell.text).empty();
+        return {ascii ? "'"sv : "_utf8mb4'"sv, "'"sv};
+    }
     return {RulesOf(load.dialect).unicodeLiterals ? "N'"sv : "'"sv, "'"sv};
 }
 

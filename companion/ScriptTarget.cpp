@@ -2,6 +2,7 @@
 
 #include "DialectRules.h"
 #include "ScriptLiterals.h"
+#include "engine/SqlText.h"
 #include "engine/ValuePieces.h"
 
 namespace tabrivel {
@@ -13,7 +14,10 @@ constexpr std::string_view kLineEnd = "\r\n";
 
 ScriptTarget::ScriptTarget(ScriptSink& sink, const ConversionOptions& options,
                            const LoadOptions& load)
-    : sink_(sink), options_(options), load_(load), terminator_(options.semicolon ? ";" : "") {}
+    : sink_(sink), options_(options), load_(load), terminator_(options.semicolon ? ";" : "") {
+    load_.backQuoteValues = load.dialect == Dialect::Window &&
+                            LiteralRulesFor(options.delimiter) == LiteralRules::MySql;
+}
 
 void ScriptTarget::writeStatement(std::string_view text) {
     std::string& out = sink_.buffer();

@@ -84,6 +84,12 @@ private slots:
                       "longtext,`DAY` longtext,`OK` longtext);",
                       "INSERT INTO `t` VALUES ('O''B\\\\','x','12.5','2024-03-05','True');",
                       "INSERT INTO `t` VALUES ('','',NULL,NULL,NULL);"});
+        // Beyond the window's own text too: the back-quote means MySQL, and MySQL takes a
+        // backslash inside '...' as an escape.
+        QTest::addRow("back-quote without a dialect: MySQL's values")
+            << QStringList{"--delimiter", "`", "--names", "--insert-only", "--null"}
+            << Lines({"INSERT INTO `t` VALUES ('O''B\\\\  ','x ','12.5','2024-03-05','True');",
+                      "INSERT INTO `t` VALUES ('      ','  ',NULL,NULL,NULL);"});
         QTest::addRow("SQL Server: a transaction, one batch, typed columns")
             << QStringList{"--dialect", "sqlserver", "--transaction", "--batch", "3", "--types"}
             << Lines({"BEGIN TRANSACTION;",
