@@ -1,5 +1,6 @@
 #include "inputs/InputListModel.h"
 
+#include "fs/NativePath.h"
 #include "fs/PathText.h"
 
 namespace tabrivel {
@@ -18,7 +19,7 @@ QVariant InputListModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     if (role == Qt::DisplayRole)
-        return paths_.at(index.row());
+        return ReadableName(paths_.at(index.row()));
     return {};
 }
 

@@ -9,8 +9,9 @@
 namespace tabrivel {
 
 // The files the next conversion reads, one full path per row, in conversion order.
-// A row is nothing but its text; the same path may stand in several rows. Rows are
-// addressed from 0 here, like every Qt model row.
+// A row is nothing but its text; the same path may stand in several rows. A path keeps
+// the bytes of a name that is not UTF-8 (see fs/NativePath.h); the list shows each as U+FFFD. Rows
+// are addressed from 0 here, like every Qt model row.
 class InputListModel : public QAbstractListModel {
     Q_OBJECT
 

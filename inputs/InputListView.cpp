@@ -1,5 +1,6 @@
 #include "inputs/InputListView.h"
 
+#include "fs/NativePath.h"
 #include "inputs/InputListModel.h"
 #include "inputs/OneColumnList.h"
 #include "shell/ProgramFiles.h"
@@ -153,9 +154,11 @@ QStringList InputListView::droppedPaths(const QMimeData* data) {
     QStringList paths;
     if (data == nullptr || !data->hasUrls())
         return paths;
+    // Qt's own reading of the URL would turn a byte of the name that is no UTF-8 into
+    // U+FFFD, and the path would name no file.
     for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
-            paths.append(QDir::toNativeSeparators(url.toLocalFile()));
+        if (const QString path = LocalPathOfUrl(url); !path.isEmpty())
+            paths.append(QDir::toNativeSeparators(path));
     }
     return paths;
 }

@@ -63,8 +63,9 @@ public:
 
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
-    // The local paths (native separators) that dropped data names, in the data's order;
-    // empty for data that names no local file or folder.
+    // The local paths (native separators) that dropped data names, in the data's order,
+    // byte for byte as the file system names them; empty for data that names no local
+    // file or folder.
     static QStringList droppedPaths(const QMimeData* data);
 
 signals:

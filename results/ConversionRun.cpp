@@ -132,12 +132,15 @@ ConversionRun::Outcome ConversionRun::convertFile(Pass& pass, int index) {
     trap.run(Step::ShowFilePercent,
              [&] { pass.bar.setValue(PercentOf(index, window_.inputList().count())); });
     trap.run(Step::ShowFileCaption,
-             [&] { pass.bar.setCaption(kFileCaption + FileNameOfPath(pass.path)); });
+             [&] { pass.bar.setCaption(kFileCaption + ReadableName(FileNameOfPath(pass.path))); });
     if (!yield())
         return Outcome::WindowClosing;
-    trap.run(Step::TakeBaseName,
-             [&] { pass.baseName = Utf8(PathWithoutExtension(FileNameOfPath(pass.path))); });
-    trap.run(Step::TakeFileName, [&] { pass.fileName = FileNameOfPath(pass.path); });
+    // The path keeps a name's bytes that are no UTF-8; the name written into statements
+    // and shown is text, with U+FFFD for each.
+    trap.run(Step::TakeBaseName, [&] {
+        pass.baseName = ReadableUtf8(PathWithoutExtension(FileNameOfPath(pass.path)));
+    });
+    trap.run(Step::TakeFileName, [&] { pass.fileName = ReadableName(FileNameOfPath(pass.path)); });
     openTable(pass);
     Outcome outcome = Outcome::Carried;
     if (!trap.test(Step::SkipUnopenedTable, [&] { return !pass.table; })) {

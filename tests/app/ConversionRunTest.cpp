@@ -3,6 +3,7 @@
 #include "WindowFixture.h"
 #include "app/CaptionedProgressBar.h"
 #include "engine/TableSource.h"
+#include "fs/NativePath.h"
 #include "inputs/InputListModel.h"
 #include "results/ResultsListModel.h"
 #include "samples/DbfWriter.h"
@@ -14,8 +15,13 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#ifndef Q_OS_WIN
+#include <cstdio>
+#endif
+
 using namespace tabrivel;
 using tabrivel::DbfWriter;
+using tabrivel::testing::InputRows;
 using tabrivel::testing::ScriptedPrompts;
 using tabrivel::testing::ShownBox;
 using tabrivel::testing::StarvedRecordTable;
@@ -183,6 +189,9 @@ private slots:
     void captionIsShownAsWritten_data();
     void captionIsShownAsWritten();
     void latestCaptionIsPaintedAfterAQuickChange();
+#ifndef Q_OS_WIN
+    void undecodableFileNameIsScannedAndConverted();
+#endif
 };
 
 void ConversionRunTest::filesAddedByTheDialogAreConverted() {
@@ -554,6 +563,36 @@ void ConversionRunTest::latestCaptionIsPaintedAfterAQuickChange() {
     bar.setCaption("Progress Bar");
     QTRY_COMPARE(painted.last(), "Progress Bar");
 }
+
+#ifndef Q_OS_WIN
+// A name that is no UTF-8 (café with its é as the Latin-1 byte 0xE9, as old archives have
+// it) is found by Add All, opened through the path that reaches it, and named with U+FFFD
+// in the statements and the captions.
+void ConversionRunTest::undecodableFileNameIsScannedAndConverted() {
+    RunFixture run;
+    run.table("plain.dbf", 2);
+    const QByteArray folder = QFile::encodeName(run.tables.path());
+    // Qt's removal of the folder cannot reach the name: it goes by its bytes.
+    struct RemovedAtEnd {
+        QByteArray path;
+        ~RemovedAtEnd() { std::remove(path.constData()); }
+    } const table{folder + "/caf\xE9.dbf"};
+    QCOMPARE(std::rename((folder + "/plain.dbf").constData(), table.path.constData()), 0);
+    run.prompts.script.inputAnswers.enqueue(QStringLiteral("dbf"));
+    run.prompts.script.directoryAnswers.enqueue(run.tables.path());
+    run.button("PushButton5")->click();
+    QCOMPARE(InputRows(*run.window),
+             QStringList{run.tables.path() + '/' + DecodeNativeName("caf\xE9.dbf")});
+
+    run.start();
+
+    const QString name = QString::fromUtf8("[T_caf\xEF\xBF\xBD]");
+    QCOMPARE(AllResults(*run.window),
+             (QStringList{Create(name), Insert(name, 1), Insert(name, 2)}));
+    QCOMPARE(run.yields.front().caption, QString::fromUtf8("Processing: caf\xEF\xBF\xBD.dbf"));
+    QCOMPARE(run.messages(), QStringList{"Done."});
+}
+#endif
 
 QTEST_MAIN(ConversionRunTest)
 #include "ConversionRunTest.moc"

@@ -1,6 +1,8 @@
 #include "TempTree.h"
 #include "WindowFixture.h"
 
+#include "fs/FileQueries.h"
+#include "fs/NativePath.h"
 #include "inputs/InputListModel.h"
 #include "inputs/InputListView.h"
 
@@ -24,6 +26,15 @@ std::unique_ptr<QMimeData> LocalFiles(const QStringList& paths) {
     data->setUrls(urls);
     return data;
 }
+
+#ifndef Q_OS_WIN
+// A file manager's URL of a name that is no UTF-8: each such byte as %XX.
+std::unique_ptr<QMimeData> RawLocalFile(const QByteArray& path) {
+    auto data = std::make_unique<QMimeData>();
+    data->setUrls({QUrl::fromEncoded("file://" + path.toPercentEncoding("/"))});
+    return data;
+}
+#endif
 
 // What the drag source learns from the list: accepted or not, and the action agreed.
 struct DragAnswer {
@@ -153,6 +164,40 @@ private slots:
         DragAndDrop(*window, *LocalFiles({tree.path("a.dbf")}));
         QCOMPARE(InputRows(*window), QStringList({tree.path("a.dbf"), tree.path("a.dbf")}));
     }
+
+#ifndef Q_OS_WIN
+    // The row keeps the byte that is no UTF-8, so that it reaches the file; the list
+    // shows U+FFFD in its place.
+    void undecodableNamesAreDroppedWhole_data() {
+        QTest::addColumn<QByteArray>("dropped");
+        QTest::addColumn<QByteArrayList>("expected");
+        QTest::addRow("the file") << QByteArray("caf\xE9.dbf") << QByteArrayList{"caf\xE9.dbf"};
+        QTest::addRow("its folder") << QByteArray("f") << QByteArrayList{"f/caf\xE9.dbf"};
+        QTest::addRow("a folder named so") << QByteArray("d\xE9") << QByteArrayList{"d\xE9/t.dbf"};
+    }
+    void undecodableNamesAreDroppedWhole() {
+        QFETCH(QByteArray, dropped);
+        QFETCH(QByteArrayList, expected);
+        TempTree tree;
+        tree.folders({"f"});
+        tree.rawFile("caf\xE9.dbf");
+        tree.rawFile("f/caf\xE9.dbf");
+        tree.rawFolder("d\xE9");
+        tree.rawFile("d\xE9/t.dbf");
+        WindowFixture fixture;
+        const auto window = fixture.open();
+        DragAndDrop(*window, *RawLocalFile(QFile::encodeName(tree.root()) + '/' + dropped));
+        QStringList rows;
+        for (const QByteArray& relative : expected)
+            rows << tree.root() + '/' + DecodeNativeName(relative);
+        QCOMPARE(InputRows(*window), rows);
+        const InputListModel& list = window->inputList();
+        const QString shown = list.data(list.index(0)).toString();
+        QCOMPARE(shown, ReadableName(rows.front()));
+        QVERIFY(shown.contains(QChar::ReplacementCharacter));
+        QVERIFY(IsExistingFile(rows.front()));
+    }
+#endif
 
     // Dropping is not one of the commands the busy pointer holds back.
     void dropWhileBusyStillAddsRows() {
