@@ -52,7 +52,9 @@ private slots:
             tables << fixtures_.filePath(QString::fromStdString(table.fileName));
         QVERIFY(tables.size() > 6);
         for (const QString& table : tables) {
-            for (const char* delimiter : {"\"", "[", "`", "'", ""}) {
+            // The back-quote form is MySQL's (backslash escapes, _utf8mb4 introducers): the
+            // hostile load test takes it into MariaDB.
+            for (const char* delimiter : {"\"", "[", "'", ""}) {
                 QTest::addRow("%s, delimiter <%s>", qPrintable(QFileInfo(table).fileName()),
                               delimiter)
                     << table << QString(delimiter);
