@@ -1,15 +1,19 @@
 #include "Companion.h"
 
 #include "InputIdentity.h"
+#include "OutputFile.h"
 #include "ScriptTarget.h"
 #include "SqliteTarget.h"
 #include "TableJobs.h"
 #include "TableLoad.h"
 #include "engine/TableError.h"
+#include "fs/NativePath.h"
 #include "fs/PathText.h"
 
 #include <QLocale>
 #include <QString>
+
+#include <optional>
 
 #include <unistd.h>
 
@@ -18,9 +22,14 @@ namespace {
 
 constexpr int kUsageError = 2;
 
+// A file's name as people read it: a byte that is no UTF-8 shows as U+FFFD.
+std::string Readable(const std::string& bytes) {
+    return ReadableUtf8(DecodeNativeName(bytes));
+}
+
 // A reason is cut at a NUL byte it may carry from a damaged table.
 std::string ReportText(const std::string& file, const std::string& reason) {
-    return "tabrivel-convert: " + std::string(file.c_str()) + ": " + reason.c_str() + "\n";
+    return "tabrivel-convert: " + Readable(file.c_str()) + ": " + Readable(reason.c_str()) + "\n";
 }
 
 void Report(std::FILE* errors, const std::string& file, const std::string& reason) {
@@ -170,8 +179,11 @@ int WriteScript(const CompanionArguments& arguments, Run& run, std::FILE* out, s
     std::error_code error;
     const bool earlierFile = toFile && std::filesystem::exists(name, error);
     try {
-        std::unique_ptr<ScriptSink> sink =
-            toFile ? std::make_unique<ScriptSink>(name) : std::make_unique<ScriptSink>(out);
+        std::optional<OutputFile> file;
+        if (toFile)
+            file.emplace(name);
+        std::unique_ptr<ScriptSink> sink = toFile ? std::make_unique<ScriptSink>(file->savedAs())
+                                                  : std::make_unique<ScriptSink>(out);
         ScriptTarget target(*sink, arguments.options, arguments.load);
         target.beginScript();
         const int workers = WorkersFor(arguments.jobs, arguments.tables.size());
@@ -185,6 +197,8 @@ int WriteScript(const CompanionArguments& arguments, Run& run, std::FILE* out, s
             return 1;
         }
         target.finish();
+        if (file)
+            file->settle();
         return allConverted ? 0 : 1;
     } catch (const WriteFailed& failure) {
         Report(errors, name,
@@ -196,7 +210,7 @@ int WriteScript(const CompanionArguments& arguments, Run& run, std::FILE* out, s
 } // namespace
 
 std::string TableBaseName(const std::string& path) {
-    return PathWithoutExtension(FileNameOfPath(QString::fromLocal8Bit(path))).toStdString();
+    return ReadableUtf8(PathWithoutExtension(FileNameOfPath(DecodeNativeName(path))));
 }
 
 int RunCompanion(const CompanionArguments& arguments, const ValueFormat& localeFormat,

@@ -18,7 +18,7 @@ int RunCompanion(const CompanionArguments& arguments, const ValueFormat& localeF
 int CompanionMain(std::span<const std::string> arguments, std::FILE* out, std::FILE* errors);
 
 // The base name a table's statements are named after: the file name without its last
-// extension, as the window takes it.
+// extension, as the window takes it, in UTF-8 (U+FFFD for each byte that is no UTF-8).
 std::string TableBaseName(const std::string& path);
 
 } // namespace tabrivel

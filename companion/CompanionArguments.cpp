@@ -1,6 +1,7 @@
 #include "CompanionArguments.h"
 
 #include "TableJobs.h"
+#include "fs/NativePath.h"
 
 #include <QCommandLineParser>
 #include <QStringList>
@@ -100,14 +101,20 @@ bool TakeDialect(const QString& name, LoadOptions& load) {
     return true;
 }
 
-std::string Local(const QString& text) {
-    return text.toLocal8Bit().toStdString();
+// Options that are text (names, code pages, the parser's own messages) are valid UTF-8.
+std::string Text(const QString& text) {
+    return ReadableUtf8(text);
+}
+
+// Files are named by the very bytes they were given: a name need not be UTF-8.
+std::string FileName(const QString& text) {
+    return EncodeNativeName(text).toStdString();
 }
 
 // The options that shape the script; an error text, empty when they fit together.
 std::string TakeLoadOptions(const QCommandLineParser& parser, LoadOptions& load) {
     if (parser.isSet("dialect") && !TakeDialect(parser.value("dialect"), load))
-        return "unknown dialect " + Local(parser.value("dialect")) +
+        return "unknown dialect " + Text(parser.value("dialect")) +
                " (sqlite, postgresql, mysql or sqlserver)";
     load.delimiterGiven = parser.isSet("delimiter");
     load.transaction = parser.isSet("transaction");
@@ -140,21 +147,21 @@ std::string TakeArguments(const QCommandLineParser& parser, CompanionArguments& 
     out.help = parser.isSet("help");
     out.version = parser.isSet("version");
     if (parser.isSet("table-name"))
-        out.options.tableName = Local(parser.value("table-name"));
+        out.options.tableName = Text(parser.value("table-name"));
     if (parser.isSet("delimiter"))
-        out.options.delimiter = Local(parser.value("delimiter"));
+        out.options.delimiter = Text(parser.value("delimiter"));
     out.options.semicolon = !parser.isSet("no-semicolon");
     out.options.createTable = !parser.isSet("insert-only");
-    out.options.open.encoding = Local(parser.value("encoding"));
-    out.outputFile = Local(parser.value("output"));
-    out.sqliteFile = Local(parser.value("sqlite"));
+    out.options.open.encoding = Text(parser.value("encoding"));
+    out.outputFile = FileName(parser.value("output"));
+    out.sqliteFile = FileName(parser.value("sqlite"));
     out.replace = parser.isSet("replace");
     if (parser.isSet("progress"))
         out.progress = ProgressMode::Always;
     if (parser.isSet("no-progress"))
         out.progress = ProgressMode::Never;
     for (const QString& table : parser.positionalArguments())
-        out.tables.push_back(Local(table));
+        out.tables.push_back(FileName(table));
     if (out.help || out.version)
         return {};
     if (std::string error = TakeLoadOptions(parser, out.load); !error.empty())
@@ -187,11 +194,13 @@ ParsedArguments ParseCompanionArguments(std::span<const std::string> arguments) 
     QCommandLineParser parser;
     AddOptions(parser);
     QStringList words{"tabrivel-convert"};
+    // Every word is taken apart as text that keeps each byte, so that a table's name
+    // comes back out of the parser as the bytes that name it.
     for (const std::string& argument : arguments)
-        words << QString::fromLocal8Bit(argument);
+        words << DecodeNativeName(argument);
     ParsedArguments parsed;
     if (!parser.parse(words)) {
-        parsed.error = Local(parser.errorText());
+        parsed.error = Text(parser.errorText());
         return parsed;
     }
     parsed.error = TakeArguments(parser, parsed.arguments);

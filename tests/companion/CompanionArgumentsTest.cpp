@@ -1,4 +1,5 @@
 #include "companion/CompanionArguments.h"
+#include "companion/Companion.h"
 
 #include <QTest>
 
@@ -93,6 +94,40 @@ private slots:
         QVERIFY2(parsed.error.empty(), parsed.error.c_str());
         QVERIFY(!parsed.arguments.help);
         QCOMPARE(parsed.arguments.tables, (std::vector<std::string>{"-odd.dbf", "--help"}));
+    }
+
+    // Files are named by the bytes given, whatever they are; names that go into
+    // statements are UTF-8 text, a byte that is no UTF-8 read as U+FFFD.
+    void filesKeepTheirBytesTextBecomesUtf8() {
+        const ParsedArguments parsed =
+            Parse({"--table-name", "T\xE9", "-o", "out\xFF.sql", "caf\xE9.dbf", "\xED\xA0\x80.dbf",
+                   "caf\xC3\xA9.dbf"});
+        QVERIFY2(parsed.error.empty(), parsed.error.c_str());
+        QCOMPARE(parsed.arguments.tables,
+                 (std::vector<std::string>{"caf\xE9.dbf", "\xED\xA0\x80.dbf", "caf\xC3\xA9.dbf"}));
+        QCOMPARE(parsed.arguments.outputFile, std::string("out\xFF.sql"));
+        QCOMPARE(parsed.arguments.options.tableName, std::string("T\xEF\xBF\xBD"));
+        QCOMPARE(Parse({"--sqlite", "db\xE9", "t.dbf"}).arguments.sqliteFile,
+                 std::string("db\xE9"));
+        const ParsedArguments unknown = Parse({"--odd\xE9", "t.dbf"});
+        QVERIFY(unknown.error.find("odd\xEF\xBF\xBD") != std::string::npos);
+    }
+
+    void baseNamesAreUtf8_data() {
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<QByteArray>("base");
+        QTest::addRow("latin-1 byte")
+            << QByteArray("dir/caf\xE9.dbf") << QByteArray("caf\xEF\xBF\xBD");
+        QTest::addRow("utf-8 kept") << QByteArray("caf\xC3\xA9.dbf") << QByteArray("caf\xC3\xA9");
+        QTest::addRow("encoded surrogate")
+            << QByteArray("\xED\xA0\x80.dbf") << QByteArray("\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
+        QTest::addRow("folder that is no utf-8")
+            << QByteArray("d\xE9/x.y.dbf") << QByteArray("x.y");
+    }
+    void baseNamesAreUtf8() {
+        QFETCH(QByteArray, path);
+        QFETCH(QByteArray, base);
+        QCOMPARE(QByteArray::fromStdString(TableBaseName(path.toStdString())), base);
     }
 
     void usageErrors_data() {

@@ -9,6 +9,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tabrivel;
@@ -45,6 +51,41 @@ Result Convert(const QStringList& arguments, const QString& limitBlocks = "unlim
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             process.readAllStandardOutput(), process.readAllStandardError()};
 }
+
+// Runs the program in `folder` on words that may hold bytes no text carries: the shell's
+// printf writes each \ooo of a word that has one as that byte.
+Result ConvertBytes(const QString& folder, const QStringList& words,
+                    const QString& limitBlocks = "unlimited") {
+    QString script = "trap '' XFSZ; ulimit -f " + limitBlocks + "; exec \"$0\"";
+    for (const QString& word : words)
+        script += word.contains('\\') ? " \"$(printf '" + word + "')\"" : " '" + word + "'";
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start("sh", {"-c", script, kProgram});
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+// The contents of the file the bytes name.
+QByteArray BytesAt(const QByteArray& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    if (!in)
+        return "<unreadable>";
+    std::ostringstream text;
+    text << in.rdbuf();
+    return QByteArray::fromStdString(text.str());
+}
+
+// Qt's removal of a temporary folder cannot reach a name that is no UTF-8: the folder goes
+// by its bytes first.
+struct RemovedByBytes {
+    QString folder;
+    ~RemovedByBytes() {
+        std::error_code ignored;
+        std::filesystem::remove_all(QFile::encodeName(folder).toStdString(), ignored);
+    }
+};
 
 // A dBase III table with a memo file, `records` records long.
 QString WriteTable(const QTemporaryDir& dir, const QString& name, int records) {
@@ -194,6 +235,74 @@ private slots:
         const Result result = Convert({"-o", "/dev/stdout", table});
         QCOMPARE(result.status, 0);
         QCOMPARE(result.out, Convert({table}).out);
+    }
+
+    // café.dbf and its memo file with the é as the Latin-1 byte 0xE9 are opened by their
+    // bytes; the statements name the table with U+FFFD, and so does a report.
+    void tableNamedInBytesThatAreNoUtf8() {
+        QTemporaryDir dir;
+        const RemovedByBytes cleanup{dir.path()};
+        WriteTable(dir, "plain.dbf", 2);
+        const QByteArray folder = QFile::encodeName(dir.path()) + '/';
+        for (const QByteArray extension : {".dbf", ".dbt"}) {
+            QCOMPARE(std::rename((folder + "plain" + extension).constData(),
+                                 (folder + "caf\xE9" + extension).constData()),
+                     0);
+        }
+        const Result result = ConvertBytes(dir.path(), {"caf\\351.dbf"});
+        QCOMPARE(result.errors, QByteArray());
+        QCOMPARE(result.status, 0);
+        QCOMPARE(result.out,
+                 QByteArray("CREATE TABLE 'Table1_caf\xEF\xBF\xBD' ('fld1' text,'fld2' text);\r\n"
+                            "INSERT INTO 'Table1_caf\xEF\xBF\xBD' VALUES ('1','note 1');\r\n"
+                            "INSERT INTO 'Table1_caf\xEF\xBF\xBD' VALUES ('2','note 2');\r\n"));
+
+        const Result missing = ConvertBytes(dir.path(), {"gone\\351.dbf", "caf\\351.dbf"});
+        QCOMPARE(missing.status, 1);
+        QCOMPARE(missing.out, result.out);
+        QVERIFY2(missing.errors.startsWith("tabrivel-convert: gone\xEF\xBF\xBD.dbf: "),
+                 missing.errors.constData());
+    }
+
+    // -o with a name that is no UTF-8 writes that very file; a complete script replaces an
+    // earlier one and keeps its access rights, anything less leaves it as it was, and
+    // nothing is left beside it.
+    void outputNamedInBytesThatAreNoUtf8() {
+        QTemporaryDir dir;
+        const RemovedByBytes cleanup{dir.path()};
+        const QString table = WriteTable(dir, "t.dbf", 2);
+        WriteTable(dir, "big.dbf", 2000);
+        const QByteArray output = QFile::encodeName(dir.path()) + "/out\xE9.sql";
+        // Listed by bytes: Qt's listing leaves out a name it cannot reach again.
+        const auto entries = [&] {
+            const std::filesystem::directory_iterator listing(
+                QFile::encodeName(dir.path()).toStdString());
+            return std::distance(begin(listing), end(listing));
+        };
+
+        const Result first = ConvertBytes(dir.path(), {"-o", "out\\351.sql", "t.dbf"});
+        QCOMPARE(first.status, 0);
+        QCOMPARE(BytesAt(output), Convert({table}).out);
+        QCOMPARE(entries(), 5);
+
+        QCOMPARE(chmod(output.constData(), 0640), 0);
+        const Result second =
+            ConvertBytes(dir.path(), {"--insert-only", "-o", "out\\351.sql", "t.dbf"});
+        QCOMPARE(second.status, 0);
+        const QByteArray script = BytesAt(output);
+        QVERIFY(script.startsWith("INSERT INTO 'Table1_t'"));
+        struct stat status {};
+        QCOMPARE(stat(output.constData(), &status), 0);
+        QCOMPARE(status.st_mode & 0777, 0640u);
+
+        const Result none = ConvertBytes(dir.path(), {"-o", "out\\351.sql", "missing.dbf"});
+        QCOMPARE(none.status, 1);
+        const Result cut = ConvertBytes(dir.path(), {"-o", "out\\351.sql", "big.dbf"}, "8");
+        QCOMPARE(cut.status, 1);
+        QVERIFY2(cut.errors.startsWith("tabrivel-convert: out\xEF\xBF\xBD.sql: "),
+                 cut.errors.constData());
+        QCOMPARE(BytesAt(output), script);
+        QCOMPARE(entries(), 5);
     }
 
     void standardOutputIsWrittenAsBefore() {
