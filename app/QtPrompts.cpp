@@ -1,6 +1,7 @@
 #include "app/QtPrompts.h"
 
 #include "app/BoxTextWrap.h"
+#include "fs/NativePath.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -92,18 +93,25 @@ std::optional<QString> QtPrompts::inputBox(const QString& title, const QString& 
     return answer;
 }
 
+// The dialog's URLs are read here rather than as Qt's file names: a dialog of the desktop
+// hands a name that is no UTF-8 over as %E9 in its URL, which Qt's reading would turn into
+// U+FFFD. Qt's own dialog has already lost such a byte in its listing.
 QStringList QtPrompts::openFiles(const QString& title, const QString& filter, bool multiSelect) {
     const ArrowWhileAsking arrow;
-    QStringList chosen;
+    const QStringList localFiles{QStringLiteral("file")};
+    QList<QUrl> urls;
     if (multiSelect) {
-        chosen = QFileDialog::getOpenFileNames(parent_, title, QString(), filter);
+        urls =
+            QFileDialog::getOpenFileUrls(parent_, title, QUrl(), filter, nullptr, {}, localFiles);
     } else {
-        const QString one = QFileDialog::getOpenFileName(parent_, title, QString(), filter);
-        if (!one.isEmpty())
-            chosen.append(one);
+        urls.append(
+            QFileDialog::getOpenFileUrl(parent_, title, QUrl(), filter, nullptr, {}, localFiles));
     }
-    for (QString& path : chosen)
-        path = QDir::toNativeSeparators(path);
+    QStringList chosen;
+    for (const QUrl& url : std::as_const(urls)) {
+        if (const QString path = LocalPathOfUrl(url); !path.isEmpty())
+            chosen.append(QDir::toNativeSeparators(path));
+    }
     return chosen;
 }
 

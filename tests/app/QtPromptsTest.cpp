@@ -5,9 +5,13 @@
 #include <QAbstractButton>
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
@@ -120,6 +124,48 @@ private slots:
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
         QGuiApplication::restoreOverrideCursor();
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    }
+
+    // What the user picks in the real dialog comes back as native paths, one or several.
+    void openFilesGivesTheChosenPaths_data() {
+        QTest::addColumn<bool>("multiSelect");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("chosen");
+        QTest::addRow("one") << false << "b.dbf" << QStringList{"b.dbf"};
+        QTest::addRow("several") << true << "\"a.dbf\" \"b c.dbf\""
+                                 << QStringList{"a.dbf", "b c.dbf"};
+        QTest::addRow("cancelled") << true << QString() << QStringList{};
+    }
+    void openFilesGivesTheChosenPaths() {
+        QFETCH(bool, multiSelect);
+        QFETCH(QString, typed);
+        QFETCH(QStringList, chosen);
+        QTemporaryDir dir;
+        for (const char* name : {"a.dbf", "b.dbf", "b c.dbf"}) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) {
+                QApplication::closeAllWindows(); // a test that fails must not hang
+                return;
+            }
+            if (typed.isEmpty()) {
+                dialog->reject();
+                return;
+            }
+            dialog->setDirectory(dir.path());
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(typed);
+            static_cast<QDialog*>(dialog)->accept(); // public there, and virtual
+        });
+        QtPrompts prompts;
+        const QStringList paths =
+            prompts.openFiles(QStringLiteral("Add Files"), QStringLiteral("*.dbf"), multiSelect);
+        QStringList expected;
+        for (const QString& name : chosen)
+            expected << QDir::toNativeSeparators(dir.filePath(name));
+        QCOMPARE(paths, expected);
     }
 
     // Without the blanks-only breaks, the same box splits the address: the case above
