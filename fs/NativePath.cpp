@@ -173,7 +173,7 @@ QString LocalPathOfUrl(const QUrl& url) {
     // Windows names are UTF-16 and reach Qt's URL whole.
     return url.toLocalFile();
 #else
-    const QString path =
+    QString path =
         DecodeNativeName(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
     if (path.isEmpty() || url.host().isEmpty())
         return path;
