@@ -15,7 +15,11 @@
 
 #include <optional>
 
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace tabrivel {
 namespace {
@@ -72,7 +76,11 @@ bool ShowsProgress(ProgressMode mode, std::FILE* errors) {
     case ProgressMode::WhenTerminal:
         break;
     }
+#ifdef _WIN32
+    return _isatty(_fileno(errors)) != 0;
+#else
     return isatty(fileno(errors)) == 1;
+#endif
 }
 
 class Run {
@@ -162,7 +170,7 @@ private:
 
 int LoadIntoSqlite(const CompanionArguments& arguments, Run& run, std::FILE* errors) {
     try {
-        SqliteTarget target(arguments.sqliteFile, arguments.load, arguments.replace);
+        SqliteTarget target(arguments.sqliteFile, arguments.load, arguments.busyTimeoutMs);
         return run.loadAll(target) ? 0 : 1;
     } catch (const TargetError& error) {
         Report(errors, arguments.sqliteFile, error.what());

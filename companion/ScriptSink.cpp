@@ -11,7 +11,7 @@
 #ifdef __linux__
 #include <fcntl.h>
 #endif
-#ifdef __unix__
+#if defined(__unix__) || defined(__APPLE__)
 #include <climits>
 #include <sys/stat.h>
 #include <sys/uio.h>
@@ -20,7 +20,7 @@
 
 namespace tabrivel {
 
-#ifdef __unix__
+#if defined(__unix__) || defined(__APPLE__)
 namespace {
 
 // Writes every part, however many calls the system takes for it.
@@ -49,7 +49,7 @@ void WriteAll(int descriptor, std::vector<iovec>& parts) {
 #endif
 
 ScriptSink::ScriptSink(std::FILE* stream) : stream_(stream) {
-#ifdef __unix__
+#if defined(__unix__) || defined(__APPLE__)
     struct stat status {};
     if (fstat(fileno(stream), &status) == 0 && S_ISREG(status.st_mode)) {
         useFileFlushSize();
@@ -113,7 +113,7 @@ void ScriptSink::flush() {
 }
 
 void ScriptSink::gather(std::string&& piece) {
-#ifdef __unix__
+#if defined(__unix__) || defined(__APPLE__)
     const bool gathers = stream_ != nullptr;
 #else
     const bool gathers = false;
@@ -138,7 +138,7 @@ std::vector<std::string> ScriptSink::takeSpent() {
 }
 
 void ScriptSink::writeGathered() {
-#ifdef __unix__
+#if defined(__unix__) || defined(__APPLE__)
     if (std::fflush(stream_) != 0)
         throw WriteFailed(std::strerror(errno));
     std::vector<iovec> parts;

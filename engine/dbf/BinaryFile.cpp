@@ -6,7 +6,7 @@
 #include <cstring>
 #include <system_error>
 
-#ifdef __unix__
+#if defined(__unix__) || defined(__APPLE__)
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,7 +25,7 @@ std::string DisplayName(const std::filesystem::path& path) {
     return Utf8Of(path.filename());
 }
 
-#ifdef __unix__
+#if defined(__unix__) || defined(__APPLE__)
 
 BinaryFile::BinaryFile(const std::filesystem::path& path) : name_(DisplayName(path)) {
     struct stat status {};

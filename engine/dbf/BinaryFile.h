@@ -58,7 +58,7 @@ private:
     std::uint64_t windowOffset_ = 0;
 
     std::unique_ptr<MappedFile> mapped_;
-#ifdef __unix__
+#if defined(__unix__) || defined(__APPLE__)
     // Read with pread: a stream costs a lock shared by every thread at its opening and
     // closing, a seek and a read past the end, per table.
     int descriptor_ = -1;

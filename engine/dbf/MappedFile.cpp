@@ -1,18 +1,32 @@
 #include "engine/dbf/MappedFile.h"
 
-#if defined(__linux__)
+#if defined(__linux__) || defined(__APPLE__)
 #include <fcntl.h>
-#include <linux/magic.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <linux/magic.h>
+#include <sys/vfs.h>
+#else
+#include <sys/mount.h>
+#include <sys/param.h>
+#endif
 
 #include <array>
 #include <atomic>
 #include <csignal>
 #include <mutex>
 #define TABRIVEL_MAPS_FILES 1
+#elif defined(_WIN32)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#define TABRIVEL_MAPS_VIEWS 1
 #endif
 
 namespace tabrivel::dbf {
@@ -36,6 +50,10 @@ bool IsLocalFileSystem(int descriptor) {
     struct statfs info {};
     if (fstatfs(descriptor, &info) != 0)
         return false;
+#ifdef __APPLE__
+    // The system says so itself, for APFS, HFS+ and the rest alike.
+    return (info.f_flags & MNT_LOCAL) != 0;
+#else
     switch (static_cast<unsigned long>(info.f_type)) {
     case EXT4_SUPER_MAGIC: // also ext2 and ext3
     case XFS_SUPER_MAGIC:
@@ -47,6 +65,7 @@ bool IsLocalFileSystem(int descriptor) {
     default:
         return false;
     }
+#endif
 }
 
 class Descriptor {
@@ -145,12 +164,58 @@ void Unguard(int slot) {
     guarded[static_cast<std::size_t>(slot)].begin.store(0);
 }
 
+#elif defined(TABRIVEL_MAPS_VIEWS)
+
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : handle_(handle) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() {
+        if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE)
+            ::CloseHandle(handle_);
+    }
+    HANDLE get() const { return handle_; }
+    bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
+
+// A file on a share answers this question; a local one does not.
+bool IsRemote(HANDLE file) {
+    FILE_REMOTE_PROTOCOL_INFO info{};
+    return ::GetFileInformationByHandleEx(file, FileRemoteProtocolInfo, &info, sizeof info) != 0;
+}
+
 #endif
 
 } // namespace
 
 std::unique_ptr<MappedFile> MappedFile::Map(const std::filesystem::path& path) {
-#ifdef TABRIVEL_MAPS_FILES
+#if defined(TABRIVEL_MAPS_VIEWS)
+    // Others may go on reading and writing the table, as they may on other systems.
+    // Windows refuses to cut short a file while a view of it exists, so a view never
+    // loses its pages.
+    const Handle file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER length{};
+    if (!file.valid() || ::GetFileType(file.get()) != FILE_TYPE_DISK ||
+        ::GetFileSizeEx(file.get(), &length) == 0 ||
+        static_cast<std::uint64_t>(length.QuadPart) < kSmallestMapped ||
+        static_cast<std::uint64_t>(length.QuadPart) > SIZE_MAX || IsRemote(file.get()))
+        return nullptr;
+    const Handle mapping(::CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping.valid())
+        return nullptr;
+    // The view keeps the mapping and the file open; both handles can go.
+    const void* data = ::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0);
+    if (data == nullptr)
+        return nullptr;
+    return std::unique_ptr<MappedFile>(new MappedFile(
+        static_cast<const char*>(data), static_cast<std::uint64_t>(length.QuadPart), -1));
+#elif defined(TABRIVEL_MAPS_FILES)
     const Descriptor file(path);
     struct stat status {};
     if (file.get() < 0 || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
@@ -175,7 +240,9 @@ std::unique_ptr<MappedFile> MappedFile::Map(const std::filesystem::path& path) {
 }
 
 MappedFile::~MappedFile() {
-#ifdef TABRIVEL_MAPS_FILES
+#if defined(TABRIVEL_MAPS_VIEWS)
+    ::UnmapViewOfFile(data_);
+#elif defined(TABRIVEL_MAPS_FILES)
     Unguard(slot_);
     ::munmap(const_cast<char*>(data_), size_);
 #endif
@@ -194,6 +261,8 @@ void MappedFile::noteRead(std::size_t count) {
     if (readSinceRelease_ < kResidentBytes)
         return;
     readSinceRelease_ = 0;
+    // Windows has no such call for a view of a file; its working-set trimming hands
+    // clean pages of a view back by itself.
 #ifdef TABRIVEL_MAPS_FILES
     ::madvise(const_cast<char*>(data_), size_, MADV_DONTNEED);
 #endif
