@@ -12,31 +12,11 @@ std::string_view WithoutTrailingBlanks(std::string_view text) {
     return end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
 }
 
-ValueType TypeOfColumn(FieldKind kind) {
-    switch (kind) {
-    case FieldKind::Character:
-    case FieldKind::Memo:
-        return ValueType::Text;
-    case FieldKind::Numeric:
-    case FieldKind::Integer:
-    case FieldKind::Double:
-    case FieldKind::Currency:
-        return ValueType::Number;
-    case FieldKind::Date:
-        return ValueType::Date;
-    case FieldKind::DateTime:
-        return ValueType::DateTime;
-    case FieldKind::Logical:
-        return ValueType::Logical;
-    case FieldKind::Binary:
-        return ValueType::Binary;
-    }
-    return ValueType::Text;
-}
-
 // Whether a canonical decimal fits numeric(digits, scale) without rounding: a database
-// would round extra decimals away or refuse the row.
+// would round extra decimals away or refuse the row. An unbounded numeric takes any.
 bool FitsPrecision(std::string_view number, const Precision& precision) {
+    if (precision.unbounded())
+        return true;
     if (number.starts_with('-'))
         number.remove_prefix(1);
     const std::size_t point = number.find('.');
@@ -58,11 +38,11 @@ CellMaker::CellMaker(const LoadOptions& load, const ValueFormat& localeFormat)
 
 bool CellMaker::nullIsNull(const PlannedColumn& column) const {
     // An empty text is no number, date or bytes: a typed column takes only NULL.
-    return load_.nulls || (load_.types && TypeOfColumn(column.field.kind) != ValueType::Text);
+    return load_.nulls || (load_.types && ColumnValueType(column.field.kind) != ValueType::Text);
 }
 
 bool CellMaker::fitsColumn(const Value& value, const PlannedColumn& column) const {
-    if (value.type != TypeOfColumn(column.field.kind))
+    if (value.type != ColumnValueType(column.field.kind))
         return false;
     if (column.field.kind == FieldKind::Numeric)
         return FitsPrecision(value.text, NumericPrecision(load_.dialect, column.field));

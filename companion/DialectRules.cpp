@@ -28,22 +28,23 @@ struct TypeNames {
     std::string_view logical;
     std::string_view binary;
     int maxVarchar;
-    int maxPrecision;
+    int maxPrecision; // 0: numeric without a precision takes any number exactly
+    int maxScale;
 };
 
-constexpr TypeNames kStandardTypes{"varchar", "text",      "integer", "bigint", "double precision",
-                                   "date",    "timestamp", "boolean", "blob",   10485760,
-                                   1000};
+constexpr TypeNames kStandardTypes{
+    "varchar", "text",   "integer", "bigint", "double precision", "date", "timestamp", "boolean",
+    "blob",    10485760, 0,         0};
 constexpr TypeNames kSqliteTypes{"varchar",   "text",    "integer", "integer",  "real", "date",
-                                 "timestamp", "boolean", "blob",    1000000000, 1000};
+                                 "timestamp", "boolean", "blob",    1000000000, 0,      0};
 constexpr TypeNames kPostgreSqlTypes{
-    "varchar", "text",  "integer", "bigint", "double precision", "date", "timestamp",
-    "boolean", "bytea", 10485760,  1000};
+    "varchar", "text",   "integer", "bigint", "double precision", "date", "timestamp", "boolean",
+    "bytea",   10485760, 0,         0};
 constexpr TypeNames kMySqlTypes{"varchar",  "longtext", "int",      "bigint", "double", "date",
-                                "datetime", "boolean",  "longblob", 16383,    65};
-constexpr TypeNames kSqlServerTypes{"nvarchar", "nvarchar(max)", "int", "bigint",         "float",
-                                    "date",     "datetime2",     "bit", "varbinary(max)", 4000,
-                                    38};
+                                "datetime", "boolean",  "longblob", 16383,    65,       30};
+constexpr TypeNames kSqlServerTypes{
+    "nvarchar", "nvarchar(max)",  "int", "bigint", "float", "date", "datetime2",
+    "bit",      "varbinary(max)", 4000,  38,       37};
 
 const TypeNames& TypesOf(Dialect dialect) {
     switch (dialect) {
@@ -79,10 +80,17 @@ const DialectRules& RulesOf(Dialect dialect) {
     return kWindow;
 }
 
+// A field of width w holds at most w whole digits and w - 1 decimals in plain form: the
+// scale keeps room for w whole digits where the precision allows, and never falls below
+// the declared decimals.
 Precision NumericPrecision(Dialect dialect, const FieldDescription& field) {
-    const int maxPrecision = TypesOf(dialect).maxPrecision;
-    const int scale = std::clamp(field.decimals, 0, maxPrecision - 1);
-    return {std::clamp(std::max(field.length, scale + 1), 1, maxPrecision), scale};
+    const TypeNames& names = TypesOf(dialect);
+    if (names.maxPrecision == 0)
+        return {};
+    const int width = std::max(field.length, 1);
+    const int room = std::min(width - 1, names.maxPrecision - width);
+    const int scale = std::clamp(std::max(room, field.decimals), 0, names.maxScale);
+    return {names.maxPrecision, scale};
 }
 
 std::string ColumnType(Dialect dialect, const FieldDescription& field) {
@@ -96,6 +104,8 @@ std::string ColumnType(Dialect dialect, const FieldDescription& field) {
         return std::string(names.longText);
     case FieldKind::Numeric: {
         const Precision precision = NumericPrecision(dialect, field);
+        if (precision.unbounded())
+            return "numeric";
         return "numeric(" + std::to_string(precision.digits) + "," +
                std::to_string(precision.scale) + ")";
     }

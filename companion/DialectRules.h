@@ -45,11 +45,15 @@ LiteralFrame BinaryLiteralFrame(Dialect dialect);
 // A logical value as a literal the dialect's boolean column takes.
 std::string_view BooleanLiteral(Dialect dialect, bool value);
 
-// Numeric precision and scale for a field: as wide as the field, within what the
-// dialect allows.
+// Numeric precision and scale for a field. A field's text may hold more digits than it
+// declares, or an exponent: a database with an unbounded numeric gets that (digits 0);
+// the others get the widest decimal that keeps as many whole digits as the field is
+// wide, and a value beyond it is reported.
 struct Precision {
     int digits = 0;
     int scale = 0;
+
+    bool unbounded() const { return digits == 0; }
 };
 Precision NumericPrecision(Dialect dialect, const FieldDescription& field);
 

@@ -20,6 +20,10 @@ enum class TableErrorCode {
     TruncatedMemo,      // the memo file ends inside a memo
     RepairedHeader,     // the header contradicted the file; the records were found anyway
     UnknownEncoding,    // a code page that cannot be decoded
+    EmptyField,         // a field of width 0: its values are empty
+    RecordLength,       // the record length is not what the fields add up to
+    UnreadableValue,    // bytes the field's type does not define: read as null
+    UncarriedText,      // text bytes no SQL text carries (NUL, bytes that are no UTF-8)
     ReadFailed,         // an I/O error while reading
     OutOfMemory,        // a record needed more memory than the system would give
 };

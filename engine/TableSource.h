@@ -31,6 +31,31 @@ enum class FieldKind : std::uint8_t {
     Binary, // bytes, inline or in the memo file
 };
 
+// The type of the values a column of the kind holds. A value of another type is one
+// the reader could not read as its field's type (a date that is no date, a number that
+// is none): it is delivered as it was stored, as text or bytes.
+constexpr ValueType ColumnValueType(FieldKind kind) {
+    switch (kind) {
+    case FieldKind::Character:
+    case FieldKind::Memo:
+        return ValueType::Text;
+    case FieldKind::Numeric:
+    case FieldKind::Integer:
+    case FieldKind::Double:
+    case FieldKind::Currency:
+        return ValueType::Number;
+    case FieldKind::Date:
+        return ValueType::Date;
+    case FieldKind::DateTime:
+        return ValueType::DateTime;
+    case FieldKind::Logical:
+        return ValueType::Logical;
+    case FieldKind::Binary:
+        break;
+    }
+    return ValueType::Binary;
+}
+
 struct FieldDescription {
     std::string name; // UTF-8, as the table stores it
     FieldKind kind = FieldKind::Character;

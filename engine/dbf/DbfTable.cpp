@@ -26,7 +26,7 @@ std::vector<DbfTable::PlannedField> PlanFields(const TableLayout& layout) {
     std::vector<DbfTable::PlannedField> plan;
     plan.reserve(layout.fields.size());
     for (const FieldInfo& field : layout.fields)
-        plan.push_back({field.offset, field.length, DecodingOf(field, layout.family),
+        plan.push_back({field.offset, field.length, FieldTypeOf(field, layout.family).decoding,
                         layout.hasNullFlags && (field.nullBit >= 0 || field.lengthBit >= 0)});
     return plan;
 }
@@ -38,14 +38,14 @@ DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& op
     : file_(path), layout_(ReadTableLayout(file_)), available_(CompleteRecords(file_, layout_)),
       memo_(openMemo(path, layout_)),
       text_(makeDecoder(path, options)), context_{layout_.family, *text_,    *memo_,
-                                                  memoBytes_,     warnings_, lastMemo_},
+                                                  memoBytes_,     warnings_, file_.name(),
+                                                  lastMemo_},
       records_(file_, layout_.headerLength, layout_.recordLength, available_),
       buffers_(layout_.fields.size()), pieces_(layout_.fields.size()),
       values_(layout_.fields.size()), descriptions_(DescribeFields(layout_, *text_)),
       plan_(PlanFields(layout_)) {
-    if (!layout_.repair.empty())
-        warnings_.note(TableErrorCode::RepairedHeader, file_.name(),
-                       file_.name() + ": " + layout_.repair, {}, 0, 0);
+    for (const LayoutNote& note : layout_.notes)
+        warnings_.note(note.code, file_.name(), file_.name() + ": " + note.cause, {}, 0, 0);
 }
 
 // One decoding for the whole table. Where nothing names a usable code page, the table's
@@ -121,6 +121,7 @@ void DbfTable::decodeRecord(const char* record) {
         auto& out = buffers_[i];
         out.clear();
         context_.pieces = &pieces_[i];
+        context_.field = &descriptions_[i].name;
         if (!planned.flagged) {
             values_[i] = DecodeField(planned.decoding,
                                      std::string_view(record + planned.offset, planned.length), out,

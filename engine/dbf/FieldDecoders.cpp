@@ -20,8 +20,28 @@ Value Text(std::string_view text) {
     return Value::of(ValueType::Text, text);
 }
 
+// One more value of the current field lost something; the warnings count them per field.
+void NoteLoss(DecodeContext& context, TableErrorCode code, const std::string& what,
+              const std::string& values) {
+    const std::string& field = *context.field;
+    context.warnings.note(code, context.table, context.table + ": field " + field + ": " + what,
+                          values + " of " + field, 1, context.record);
+}
+
+constexpr const char* kInvalidUtf8 =
+    "bytes that are no UTF-8 in a table declared UTF-8 were read as U+FFFD";
+constexpr const char* kWithReplacement = "values with U+FFFD";
+
+void NoteInvalidUtf8(std::string_view raw, DecodeContext& context) {
+    if (context.text.replacesInvalidUtf8(raw))
+        NoteLoss(context, TableErrorCode::UncarriedText, kInvalidUtf8, kWithReplacement);
+}
+
 Value DecodedText(std::string_view raw, std::string& out, DecodeContext& context) {
-    return Text(context.text.decode(raw, out));
+    const std::string_view text = context.text.decode(raw, out);
+    if (text.data() != raw.data())
+        NoteInvalidUtf8(raw, context);
+    return Text(text);
 }
 
 // Text that should have been something else is delivered trimmed, never dropped.
@@ -29,15 +49,22 @@ Value RawText(std::string_view raw, std::string& out, DecodeContext& context) {
     return DecodedText(TrimPadding(raw), out, context);
 }
 
-// Writers in C end a string at its NUL and leave stale bytes behind it.
-std::string_view UpToNul(std::string_view raw) {
-    return raw.substr(0, NulPosition(raw));
+// Blanks and NULs after the NUL are a C writer's padding; anything else is stale or
+// real text that the value no longer carries.
+void NoteCutAtNul(std::string_view raw, std::size_t nul, DecodeContext& context) {
+    if (raw.find_first_not_of(std::string_view(" \0", 2), nul) != std::string_view::npos)
+        NoteLoss(context, TableErrorCode::UncarriedText,
+                 "a NUL byte ends the value before other bytes, which were left out",
+                 "values cut at a NUL");
 }
 
 Value decodeCharacter(std::string_view raw, std::string& out, DecodeContext& context) {
     if (context.text.keepsAscii() && IsAsciiWithoutNul(raw))
         return Text(raw);
-    return DecodedText(UpToNul(raw), out, context);
+    const std::size_t nul = NulPosition(raw);
+    if (nul < raw.size())
+        NoteCutAtNul(raw, nul, context);
+    return DecodedText(raw.substr(0, nul), out, context);
 }
 
 Value decodeWideText(std::string_view raw, std::string& out) {
@@ -137,9 +164,9 @@ Value decodeDateTime(std::string_view raw, std::string& out) {
     return Value::of(ValueType::DateTime, out);
 }
 
-Value decodeLogical(std::string_view raw) {
+Value decodeLogical(std::string_view raw, DecodeContext& context) {
     const auto text = TrimPadding(raw);
-    switch (text.empty() ? ' ' : text.front()) {
+    switch (text.empty() ? '?' : text.front()) {
     case 'T':
     case 't':
     case 'Y':
@@ -150,26 +177,35 @@ Value decodeLogical(std::string_view raw) {
     case 'N':
     case 'n':
         return Value::of(ValueType::Logical, "False");
+    case '?':
+        return Value::null(); // unknown, as the writer said; blank alike
     default:
-        return Value::null(); // "?", blank and anything unexpected
+        NoteLoss(context, TableErrorCode::UnreadableValue,
+                 "a logical value is neither true, false nor unknown; it was read as null",
+                 "logical values read as null");
+        return Value::null();
     }
 }
 
-// dBase 7 timestamps are milliseconds since the start of Julian day 0, stored like its
-// doubles. Some writers put two little-endian longs there instead (day, milliseconds),
-// as Visual FoxPro does; a value the double reading cannot place is read that way.
+// dBase 7 timestamps are a big-endian double of milliseconds, counted so that 1 January
+// of year 1 is day 1. The numbers are positive, so a set sign bit can only be the sort
+// order's flip that dBase 7 gives its doubles. Some writers put two little-endian longs
+// there instead (day, milliseconds), as Visual FoxPro does; a value the double reading
+// cannot place is read that way.
 Value decodeTimestamp(std::string_view raw, std::string& out) {
     if (AllBytesAre(raw, '\0'))
         return Value::null();
-    std::uint64_t bits = ReadBig64(Bytes(raw.data()));
-    bits = (bits & 0x8000'0000'0000'0000u) ? bits ^ 0x8000'0000'0000'0000u : ~bits;
-    const auto milliseconds = std::bit_cast<double>(bits);
+    constexpr std::uint64_t kSign = 0x8000'0000'0000'0000u;
     constexpr double kPerDay = 86'400'000.0;
-    if (std::isfinite(milliseconds) && milliseconds > 0 && milliseconds < 1e16) {
+    constexpr std::int64_t kJulianDayZero = 1'721'425; // the day before 1 January of year 1
+    std::uint64_t bits = ReadBig64(Bytes(raw.data()));
+    if (bits & kSign)
+        bits ^= kSign;
+    const auto milliseconds = std::bit_cast<double>(bits);
+    if (std::isfinite(milliseconds) && milliseconds >= kPerDay && milliseconds < 1e16) {
         const auto day = static_cast<std::int64_t>(milliseconds / kPerDay);
-        const auto rest =
-            static_cast<std::int64_t>(milliseconds - static_cast<double>(day) * kPerDay);
-        if (AppendJulianDateTime(day, rest, out))
+        const auto rest = std::llround(milliseconds - static_cast<double>(day) * kPerDay);
+        if (AppendJulianDateTime(kJulianDayZero + day, rest, out))
             return Value::of(ValueType::DateTime, out);
     }
     return decodeDateTime(raw, out);
@@ -183,6 +219,26 @@ void NoteCutShort(DecodeContext& context) {
     context.warnings.note(TableErrorCode::TruncatedMemo, context.memo.name(),
                           context.memo.name() + ": the memo file ends inside a memo",
                           "memo values cut short", 1, context.record);
+}
+
+// A text memo holding NUL bytes before other bytes is often a picture or a document kept
+// as text; the SQL text forms cannot carry a NUL. NULs at its end are block padding.
+void NoteTextLosses(const TextLosses& losses, DecodeContext& context) {
+    if (losses.nul)
+        NoteLoss(context, TableErrorCode::UncarriedText,
+                 "a text memo holds NUL bytes, which SQL text cannot carry; they were left out",
+                 "memo values with NUL bytes");
+    if (losses.invalidUtf8)
+        NoteLoss(context, TableErrorCode::UncarriedText, kInvalidUtf8, kWithReplacement);
+}
+
+TextLosses FindTextLosses(std::string_view stored, std::string_view text,
+                          const DecodeContext& context) {
+    const auto* nul = static_cast<const char*>(std::memchr(text.data(), 0, text.size()));
+    const bool cut = nul != nullptr &&
+                     text.find_first_not_of('\0', static_cast<std::size_t>(nul - text.data())) !=
+                         std::string_view::npos;
+    return {cut, context.text.replacesInvalidUtf8(stored)};
 }
 
 Value MemoValue(bool binary, std::string_view bytes) {
@@ -216,6 +272,7 @@ Value decodeMemo(bool binary, std::string_view raw, std::string& out, DecodeCont
         if (last.read == MemoFile::Read::CutShort)
             NoteCutShort(context);
         out.assign(last.value);
+        NoteTextLosses(last.losses, context);
         return MemoValue(binary, out);
     }
     MemoFile::Extent extent;
@@ -238,10 +295,15 @@ Value decodeMemo(bool binary, std::string_view raw, std::string& out, DecodeCont
         context.pieces->point(context.memo, extent, binary ? nullptr : &context.text);
         return Value::inPieces(binary ? ValueType::Binary : ValueType::Text, *context.pieces);
     }
-    if (binary)
+    if (binary) {
         out.assign(stored);
-    else
+    } else {
         context.text.append(stored, out);
+        last.losses = FindTextLosses(stored, out, context);
+        NoteTextLosses(last.losses, context);
+    }
+    if (binary)
+        last.losses = {};
     last.ref = ref;
     last.binary = binary;
     last.read = extent.read;
@@ -251,55 +313,16 @@ Value decodeMemo(bool binary, std::string_view raw, std::string& out, DecodeCont
 
 } // namespace
 
-FieldDecoding DecodingOf(const FieldInfo& field, TableFamily family) {
-    const bool memo = IsMemoField(field, family);
-    switch (field.type) {
-    case FieldType::Character:
-    case FieldType::Varchar:
-        return FieldDecoding::Text;
-    case FieldType::Numeric:
-    case FieldType::Float:
-        return FieldDecoding::Numeric;
-    case FieldType::Integer:
-    case FieldType::AutoIncrement:
-        return family == TableFamily::DBase7 ? FieldDecoding::IntegerBase7 : FieldDecoding::Integer;
-    case FieldType::Double:
-        return memo ? FieldDecoding::BinaryMemo : FieldDecoding::Double;
-    case FieldType::Blob:
-        // Too wide for a blob pointer: a wide-character field, as some writers keep them.
-        return memo ? FieldDecoding::BinaryMemo : FieldDecoding::WideText;
-    case FieldType::General:
-    case FieldType::Picture:
-        return memo ? FieldDecoding::BinaryMemo : FieldDecoding::Binary;
-    case FieldType::DoubleBase7:
-        return FieldDecoding::DoubleBase7;
-    case FieldType::Currency:
-        return FieldDecoding::Currency;
-    case FieldType::Date:
-        return FieldDecoding::Date;
-    case FieldType::DateTime:
-        return FieldDecoding::DateTime;
-    case FieldType::Timestamp:
-        return FieldDecoding::Timestamp;
-    case FieldType::Logical:
-        return FieldDecoding::Logical;
-    case FieldType::Memo:
-        return (field.flags & kFieldBinary) != 0 ? FieldDecoding::BinaryMemo
-                                                 : FieldDecoding::TextMemo;
-    case FieldType::Varbinary:
-    case FieldType::NullFlags:
-        break;
-    }
-    // A type letter no format defines: its bytes, which reach a statement as hex, so
-    // nothing is lost and no control character slips into the text.
-    return FieldDecoding::Binary;
-}
-
 Value DecodeField(FieldDecoding decoding, std::string_view raw, std::string& out,
                   DecodeContext& context) {
     switch (decoding) {
+    case FieldDecoding::Empty:
+    case FieldDecoding::Refused:
+        return Value::null();
     case FieldDecoding::Text:
         return decodeCharacter(raw, out, context);
+    case FieldDecoding::TrimmedText:
+        return RawText(raw, out, context);
     case FieldDecoding::WideText:
         return decodeWideText(raw, out);
     case FieldDecoding::Binary:
@@ -315,8 +338,6 @@ Value DecodeField(FieldDecoding decoding, std::string_view raw, std::string& out
     case FieldDecoding::DoubleBase7:
         return decodeDoubleBase7(raw, out);
     case FieldDecoding::Currency:
-        if (raw.size() != 8)
-            return RawText(raw, out, context);
         return decodeCurrency(raw, out);
     case FieldDecoding::Date:
         return decodeDate(raw, out, context);
@@ -325,7 +346,7 @@ Value DecodeField(FieldDecoding decoding, std::string_view raw, std::string& out
     case FieldDecoding::Timestamp:
         return decodeTimestamp(raw, out);
     case FieldDecoding::Logical:
-        return decodeLogical(raw);
+        return decodeLogical(raw, context);
     case FieldDecoding::TextMemo:
         return decodeMemo(false, raw, out, context);
     case FieldDecoding::BinaryMemo:

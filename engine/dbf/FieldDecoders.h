@@ -2,6 +2,7 @@
 
 #include "engine/TableWarning.h"
 #include "engine/Value.h"
+#include "engine/dbf/FieldTypes.h"
 #include "engine/dbf/MemoFile.h"
 #include "engine/dbf/MemoPieces.h"
 #include "engine/dbf/TableLayout.h"
@@ -12,6 +13,12 @@
 
 namespace tabrivel::dbf {
 
+// What a text memo's SQL text cannot carry of it.
+struct TextLosses {
+    bool nul = false;         // NUL bytes
+    bool invalidUtf8 = false; // bytes of a UTF-8 table that are no UTF-8
+};
+
 // The last memo decoded. Consecutive records often point at one memo (a shared default
 // text), and a dBase III memo without its terminator runs to the end of the file: each
 // would otherwise be read and decoded again for every record.
@@ -20,6 +27,7 @@ struct LastMemo {
     MemoFile::Ref ref;
     bool binary = false;
     MemoFile::Read read = MemoFile::Read::Whole;
+    TextLosses losses;
     std::string value;
 
     bool holds(const MemoFile::Ref& other, bool otherBinary) const {
@@ -35,34 +43,14 @@ struct DecodeContext {
     MemoFile& memo;
     std::string& memoBytes; // scratch for a memo's raw bytes, reused between records
     TableWarnings& warnings;
+    const std::string& table; // the table's file name, for warnings
     LastMemo& lastMemo;
-    MemoPieces* pieces = nullptr; // the field's own, for a memo too long to hold whole
-    std::uint64_t record = 0;     // the record being decoded, counted from 1 as stored
+    MemoPieces* pieces = nullptr;       // the field's own, for a memo too long to hold whole
+    std::uint64_t record = 0;           // the record being decoded, counted from 1 as stored
+    const std::string* field = nullptr; // the name of the field being decoded, for warnings
 };
 
-// How a field's bytes become its value. Type letters mean different things in different
-// families and widths, so this is worked out once per table, not once per value.
-enum class FieldDecoding : std::uint8_t {
-    Text,
-    WideText,
-    Binary,
-    Numeric,
-    Integer,
-    IntegerBase7,
-    Double,
-    DoubleBase7,
-    Currency,
-    Date,
-    DateTime,
-    Timestamp,
-    Logical,
-    TextMemo,
-    BinaryMemo,
-};
-
-FieldDecoding DecodingOf(const FieldInfo& field, TableFamily family);
-
-// Decodes one field as `decoding` (the field's DecodingOf) says. `raw` holds the field's
+// Decodes one field as `decoding` (its row of the field types) says. `raw` holds the field's
 // bytes (already shortened for a short varchar or varbinary); `out` is the field's own
 // buffer, emptied by the caller. The value views `raw` or `out`.
 Value DecodeField(FieldDecoding decoding, std::string_view raw, std::string& out,

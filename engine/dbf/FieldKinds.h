@@ -8,8 +8,8 @@
 
 namespace tabrivel::dbf {
 
-// What each visible field holds, resolved with the table's family (B is a double in
-// Visual FoxPro and a binary memo in dBase); names are decoded in the table's code page.
+// What each visible field holds, as its row of the field types says; names are decoded in
+// the table's code page.
 std::vector<FieldDescription> DescribeFields(const TableLayout& layout, TextDecoder& text);
 
 } // namespace tabrivel::dbf

@@ -2,6 +2,7 @@
 
 #include "engine/TableError.h"
 #include "engine/dbf/ByteOrder.h"
+#include "engine/dbf/FieldTypes.h"
 
 #include <algorithm>
 #include <array>
@@ -132,26 +133,6 @@ void WidenLongCharacterFields(std::vector<FieldInfo>& fields, std::uint32_t reco
         fields = std::move(widened);
 }
 
-// Whether a binary-encoded type can be read at this width. Integers come in 1 to 8
-// bytes from some xBase writers; dBase 7 and Visual FoxPro fix theirs.
-bool WidthFits(const FieldInfo& field, TableFamily family) {
-    const bool visualFoxPro = family == TableFamily::VisualFoxPro;
-    switch (field.type) {
-    case FieldType::Integer:
-    case FieldType::AutoIncrement:
-        return family == TableFamily::DBase7 ? field.length == 4 : field.length <= 8;
-    case FieldType::Double:
-    case FieldType::Currency:
-    case FieldType::DateTime:
-        return !visualFoxPro || field.length == 8;
-    case FieldType::DoubleBase7:
-    case FieldType::Timestamp:
-        return field.length == 8;
-    default:
-        return true;
-    }
-}
-
 // Some writers store a record length one short of what their own fields need. When
 // the file's size shows records of the fields' width, the fields are right. A file cut
 // short shows nothing either way; there the one-short slip is the only reading under
@@ -166,14 +147,24 @@ void ReconcileRecordLength(const BinaryFile& file, TableLayout& layout,
     const bool cutShort =
         width == layout.recordLength + 1 &&
         file.size() < layout.headerLength + layout.recordCount * layout.recordLength;
-    if (sizeConfirms || cutShort)
+    if (sizeConfirms) {
         layout.recordLength = static_cast<std::uint32_t>(width);
+        return;
+    }
+    if (!cutShort)
+        return;
+    layout.notes.push_back({TableErrorCode::RecordLength,
+                            "the header gives a record length of " +
+                                std::to_string(layout.recordLength) + " but the fields need " +
+                                std::to_string(width) + ", and the file is cut short; records of " +
+                                std::to_string(width) + " bytes were read"});
+    layout.recordLength = static_cast<std::uint32_t>(width);
 }
 
 void CheckFieldWidths(const BinaryFile& file, const TableLayout& layout,
                       const std::vector<FieldInfo>& fields) {
     for (const auto& field : fields) {
-        if (field.length == 0 || !WidthFits(field, layout.family))
+        if (FieldTypeOf(field, layout.family).decoding == FieldDecoding::Refused)
             Fail(file, TableErrorCode::BadFieldDescriptor, 0,
                  "field " + field.name + " of type " + std::string(1, char(field.type)) +
                      " has an impossible width of " + std::to_string(field.length));
@@ -182,6 +173,26 @@ void CheckFieldWidths(const BinaryFile& file, const TableLayout& layout,
         Fail(file, TableErrorCode::BadFieldDescriptor, 10,
              "the fields need " + std::to_string(TotalWidth(fields)) +
                  " bytes but a record has only " + std::to_string(layout.recordLength));
+}
+
+// What the fields leave unsaid is reported, not guessed at: a field of width 0 holds
+// nothing, and bytes of a record beyond the last field belong to none.
+void NoteOddWidths(TableLayout& layout, const std::vector<FieldInfo>& fields) {
+    std::string empty;
+    for (const auto& field : fields)
+        if (field.length == 0)
+            empty += (empty.empty() ? "" : ", ") + field.name;
+    if (!empty.empty())
+        layout.notes.push_back(
+            {TableErrorCode::EmptyField,
+             "fields of width 0 hold nothing and were delivered empty: " + empty});
+    const std::uint64_t width = TotalWidth(fields);
+    if (width < layout.recordLength)
+        layout.notes.push_back({TableErrorCode::RecordLength,
+                                "the fields need " + std::to_string(width) +
+                                    " bytes of each record of " +
+                                    std::to_string(layout.recordLength) +
+                                    "; the bytes after the last field belong to no field"});
 }
 
 // Whether the records, starting at `start`, fill the file exactly (an end-of-file mark
@@ -215,9 +226,11 @@ void ReconcileHeaderLength(const BinaryFile& file, TableLayout& layout,
     if (fitting.front() == written)
         return;
     layout.headerLength = fitting.front();
-    layout.repair = "the header length " + std::to_string(written) +
-                    " leaves no room for the back-link; the records were read from offset " +
-                    std::to_string(layout.headerLength);
+    layout.notes.push_back(
+        {TableErrorCode::RepairedHeader,
+         "the header length " + std::to_string(written) +
+             " leaves no room for the back-link; the records were read from offset " +
+             std::to_string(layout.headerLength)});
 }
 
 bool IsNullFlagsField(const FieldInfo& field) {
@@ -308,6 +321,7 @@ TableLayout ReadTableLayout(BinaryFile& file) {
     WidenLongCharacterFields(fields, layout.recordLength);
     ReconcileRecordLength(file, layout, fields);
     CheckFieldWidths(file, layout, fields);
+    NoteOddWidths(layout, fields);
     if (layout.family == TableFamily::VisualFoxPro && terminatorAt > 0)
         ReconcileHeaderLength(file, layout, terminatorAt + 1);
     PlaceFields(layout, std::move(fields));
@@ -315,21 +329,7 @@ TableLayout ReadTableLayout(BinaryFile& file) {
 }
 
 bool IsMemoField(const FieldInfo& field, TableFamily family) {
-    switch (field.type) {
-    case FieldType::Memo:
-        return true;
-    case FieldType::General:
-    case FieldType::Picture:
-        // Some writers keep these inline, in fields wider than any memo pointer.
-        return field.length == 4 || field.length == 10;
-    case FieldType::Blob:
-        return field.length == 4;
-    case FieldType::Double:
-        // A binary memo in dBase; a double in Visual FoxPro and wherever it is 8 wide.
-        return family != TableFamily::VisualFoxPro && field.length != 8;
-    default:
-        return false;
-    }
+    return FieldTypeOf(field, family).isMemo();
 }
 
 bool TableLayout::needsMemoFile() const {

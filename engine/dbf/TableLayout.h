@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/TableError.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -59,6 +61,11 @@ struct FieldInfo {
     int lengthBit = -1; // bit in _NullFlags that says the value is shorter than the field
 };
 
+struct LayoutNote {
+    TableErrorCode code;
+    std::string cause;
+};
+
 struct TableLayout {
     std::uint8_t version = 0;
     TableFamily family = TableFamily::DBase3;
@@ -69,7 +76,8 @@ struct TableLayout {
     std::vector<FieldInfo> fields; // the visible fields, in the table's order
     bool hasNullFlags = false;
     FieldInfo nullFlags; // the hidden _NullFlags field when hasNullFlags
-    std::string repair;  // how a header that contradicted the file was read; empty if none
+    // How a header that contradicted the file or itself was read, for the user.
+    std::vector<LayoutNote> notes;
 
     bool needsMemoFile() const;
 };

@@ -207,6 +207,15 @@ TextDecoder::TextDecoder(const std::string& codePage, bool acceptUtf8) : acceptU
         converter_.reset(OpenConverter(codePage));
     if (!singleByte_ && !converter_)
         throw std::invalid_argument("unknown code page " + codePage);
+    if (converter_) {
+        UErrorCode status = U_ZERO_ERROR;
+        const char* name = ucnv_getName(converter_.get(), &status);
+        utf8_ = U_SUCCESS(status) && std::string_view(name) == "UTF-8";
+    }
+}
+
+bool TextDecoder::replacesInvalidUtf8(std::string_view bytes) const {
+    return utf8_ && !IsUtf8(bytes);
 }
 
 TextDecoder::~TextDecoder() = default;

@@ -44,6 +44,10 @@ public:
     // Whether ASCII bytes decode as themselves, so that they can be handed on as they are.
     bool keepsAscii() const { return asciiIsIdentity_; }
 
+    // Whether decoding `bytes` puts U+FFFD in place of bytes that are no UTF-8, in a
+    // table whose code page is UTF-8. Only for bytes that are not plain ASCII.
+    bool replacesInvalidUtf8(std::string_view bytes) const;
+
     // Appends the UTF-8 form of one piece of a long value, pieces in order: a character
     // whose bytes straddle two pieces is decoded whole with the second.
     void appendPiece(std::string_view bytes, bool first, bool last, std::string& out);
@@ -64,6 +68,7 @@ private:
     bool singleByte_ = false;
     bool acceptUtf8_ = false;
     bool asciiIsIdentity_ = false;
+    bool utf8_ = false;
     std::shared_ptr<const SingleByteTable> table_; // single-byte code pages only
     std::vector<char16_t> wide_;                   // reused between calls on the multi-byte path
     std::unique_ptr<char[]> decoded_;              // reused between calls on the single-byte path

@@ -1,6 +1,7 @@
 #include "engine/dbf/TextScan.h"
 
 #include "engine/TableError.h"
+#include "engine/dbf/FieldTypes.h"
 #include "engine/dbf/RecordStream.h"
 
 #include <unicode/ustring.h>
@@ -43,28 +44,22 @@ StoredText KindOf(std::string_view bytes) {
     return status == U_INVALID_CHAR_FOUND ? StoredText::Other : StoredText::Utf8;
 }
 
-// Varchars are left out: the length byte at their end is no text.
-bool IsStoredText(const FieldInfo& field) {
-    return field.type == FieldType::Character;
-}
-
-bool IsMemoText(const FieldInfo& field, TableFamily family) {
-    return field.type == FieldType::Memo && (field.flags & kFieldBinary) == 0 &&
-           IsMemoField(field, family);
-}
-
 class Scan {
 public:
-    Scan(const TableLayout& layout, MemoFile& memo) : layout_(layout), memo_(memo) {}
+    Scan(const TableLayout& layout, MemoFile& memo) : memo_(memo) {
+        for (const auto& field : layout.fields)
+            if (const FieldTypeRow& type = FieldTypeOf(field, layout.family); type.storedText)
+                texts_.push_back({field.offset, field.length, type.isMemo()});
+    }
 
     // False once a value has settled the question.
     bool record(const char* record) {
-        for (const auto& field : layout_.fields) {
-            const std::string_view bytes(record + field.offset, field.length);
-            if (IsStoredText(field))
-                add(bytes);
-            else if (IsMemoText(field, layout_.family))
+        for (const auto& text : texts_) {
+            const std::string_view bytes(record + text.offset, text.length);
+            if (text.memo)
                 addMemo(bytes);
+            else
+                add(bytes);
             if (kind_ == StoredText::Other)
                 return false;
         }
@@ -101,7 +96,12 @@ private:
         add(bytes_);
     }
 
-    const TableLayout& layout_;
+    struct TextField {
+        std::uint32_t offset;
+        std::uint32_t length;
+        bool memo;
+    };
+    std::vector<TextField> texts_;
     MemoFile& memo_;
     StoredText kind_ = StoredText::Ascii;
     std::string bytes_;

@@ -11,28 +11,6 @@ bool HoldsText(FieldKind kind) {
     return kind == FieldKind::Character || kind == FieldKind::Memo;
 }
 
-ValueType TypeFor(FieldKind kind) {
-    switch (kind) {
-    case FieldKind::Character:
-    case FieldKind::Memo:
-        return ValueType::Text;
-    case FieldKind::Numeric:
-    case FieldKind::Integer:
-    case FieldKind::Double:
-    case FieldKind::Currency:
-        return ValueType::Number;
-    case FieldKind::Date:
-        return ValueType::Date;
-    case FieldKind::DateTime:
-        return ValueType::DateTime;
-    case FieldKind::Logical:
-        return ValueType::Logical;
-    case FieldKind::Binary:
-        return ValueType::Binary;
-    }
-    return ValueType::Text;
-}
-
 std::string TextWithout(const std::string& text, bool trim) {
     std::string out;
     for (char c : text)
@@ -49,7 +27,7 @@ ExpectedCell Expect(const OwnedValue& value, const FieldDescription& field,
     const bool typed = load.types && !HoldsText(field.kind);
     if (value.type == ValueType::Null)
         return load.nulls || typed ? ExpectedCell{} : ExpectedCell{Kind::Exact, ""};
-    if (load.types && value.type != TypeFor(field.kind))
+    if (load.types && value.type != ColumnValueType(field.kind))
         return {}; // reported and written as NULL
     switch (value.type) {
     case ValueType::Null:

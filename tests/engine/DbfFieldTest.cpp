@@ -158,8 +158,14 @@ void DbfFieldTest::decodesField_data() {
     row("datetime impossible time keeps its bytes", 0x30, 'T', 8, DateTime(2451545, 90'000'000),
         ValueType::Binary, DateTime(2451545, 90'000'000));
 
-    row("dBase 7 timestamp", 0x04, '@', 8, Base7Double(2451545.0 * 86'400'000 + 45'296'000),
-        ValueType::DateTime, "2000-01-01 12:34:56");
+    // Milliseconds, 1 January of year 1 being day 1; plain, and with the sort order's flip.
+    row("dBase 7 timestamp", 0x04, '@', 8, QByteArray::fromHex("42CB4062AA880000"),
+        ValueType::DateTime, "1900-01-01 00:00:00");
+    row("dBase 7 timestamp with its sign bit flipped", 0x04, '@', 8,
+        Base7Double(730'120.0 * 86'400'000 + 45'296'000), ValueType::DateTime,
+        "2000-01-01 12:34:56");
+    row("timestamp of two longs as Visual FoxPro keeps them", 0x04, '@', 8,
+        DateTime(2451545, 45'296'000), ValueType::DateTime, "2000-01-01 12:34:56");
     row("dBase 7 empty timestamp is null", 0x04, '@', 8, QByteArray(8, '\0'), Null, "");
 
     for (const char* yes : {"T", "t", "Y", "y"})
