@@ -3,11 +3,11 @@
 #include "engine/TableError.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <system_error>
 
 #if defined(__unix__) || defined(__APPLE__)
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,13 +25,43 @@ std::string DisplayName(const std::filesystem::path& path) {
     return Utf8Of(path.filename());
 }
 
+namespace {
+
+// Why a path that is not a regular file cannot be a table, or, with an error, why it
+// could not be looked at, in the system's own words ("Permission denied"). The error
+// category is safe to ask from several threads at once, where strerror is not.
+[[noreturn]] void FailNotAFile(const std::string& name, std::error_code error, bool isFolder) {
+    std::string reason;
+    if (error == std::errc::no_such_file_or_directory)
+        reason = "file not found";
+    else if (error)
+        reason = "cannot be opened: " + error.message();
+    else if (isFolder)
+        reason = "a folder, not a DBF table";
+    else
+        reason = "not a regular file, so not a DBF table";
+    throw TableError(TableErrorCode::CannotOpen, name, 0, name + ": " + reason);
+}
+
+[[noreturn]] void FailOpen(const std::string& name, std::error_code error) {
+    throw TableError(TableErrorCode::CannotOpen, name, 0,
+                     name + ": cannot be opened: " + error.message());
+}
+
+std::error_code LastSystemError() {
+    return {errno, std::generic_category()};
+}
+
+} // namespace
+
 #if defined(__unix__) || defined(__APPLE__)
 
 BinaryFile::BinaryFile(const std::filesystem::path& path) : name_(DisplayName(path)) {
     struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
-        throw TableError(TableErrorCode::CannotOpen, name_, 0,
-                         name_ + ": file not found or not a regular file");
+    if (::stat(path.c_str(), &status) != 0)
+        FailNotAFile(name_, LastSystemError(), false);
+    if (!S_ISREG(status.st_mode))
+        FailNotAFile(name_, {}, S_ISDIR(status.st_mode));
     size_ = static_cast<std::uint64_t>(status.st_size);
     if (size_ >= MappedFile::kSmallestMapped)
         mapped_ = MappedFile::Map(path);
@@ -43,7 +73,7 @@ BinaryFile::BinaryFile(const std::filesystem::path& path) : name_(DisplayName(pa
     // for a writer.
     descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor_ < 0)
-        throw TableError(TableErrorCode::CannotOpen, name_, 0, name_ + ": cannot be opened");
+        FailOpen(name_, LastSystemError());
 }
 
 BinaryFile::~BinaryFile() {
@@ -72,9 +102,13 @@ std::size_t BinaryFile::readFromDisk(std::uint64_t offset, char* into, std::size
 
 BinaryFile::BinaryFile(const std::filesystem::path& path) : name_(DisplayName(path)) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        throw TableError(TableErrorCode::CannotOpen, name_, 0,
-                         name_ + ": file not found or not a regular file");
+    const auto status = std::filesystem::status(path, error);
+    if (error || !std::filesystem::exists(status))
+        FailNotAFile(name_,
+                     error ? error : std::make_error_code(std::errc::no_such_file_or_directory),
+                     false);
+    if (!std::filesystem::is_regular_file(status))
+        FailNotAFile(name_, {}, std::filesystem::is_directory(status));
     size_ = std::filesystem::file_size(path, error);
     if (!error && size_ >= MappedFile::kSmallestMapped)
         mapped_ = MappedFile::Map(path);
@@ -84,7 +118,7 @@ BinaryFile::BinaryFile(const std::filesystem::path& path) : name_(DisplayName(pa
     }
     stream_.open(path, std::ios::binary);
     if (error || !stream_)
-        throw TableError(TableErrorCode::CannotOpen, name_, 0, name_ + ": cannot be opened");
+        FailOpen(name_, error ? error : LastSystemError());
 }
 
 BinaryFile::~BinaryFile() = default;

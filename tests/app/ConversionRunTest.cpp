@@ -1,4 +1,5 @@
 #include "results/ConversionRun.h"
+#include "AccessOverride.h"
 #include "StarvedRecordTable.h"
 #include "WindowFixture.h"
 #include "app/CaptionedProgressBar.h"
@@ -182,6 +183,8 @@ private slots:
     void clearCommandsDuringARun();
     void unreadableTableIsReportedOnceAndSkipped_data();
     void unreadableTableIsReportedOnceAndSkipped();
+    void unopenedTableSaysWhy_data();
+    void unopenedTableSaysWhy();
     void lossyTableIsReportedOnceAfterItsRows();
     void statementOutOfMemoryEndsItsTable();
     void closingTheWindowEndsTheRun();
@@ -428,6 +431,55 @@ void ConversionRunTest::unreadableTableIsReportedOnceAndSkipped() {
     QCOMPARE(rows.mid(rows.size() - 2), (QStringList{Create("[T_c]"), Insert("[T_c]", 1)}));
     if (rowsKept > 0)
         QCOMPARE(rows[3 + rowsKept - 1], Insert("[T_broken]", 3));
+}
+
+// A table that cannot be opened is reported with the reason, in words, as a failed save
+// is: the box's first line is the table's name and why.
+void ConversionRunTest::unopenedTableSaysWhy_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::addRow("missing") << "missing"
+                             << "file not found";
+    QTest::addRow("a folder") << "folder"
+                              << "a folder, not a DBF table";
+    QTest::addRow("no read permission") << "unreadable"
+                                        << "cannot be opened: Permission denied";
+    QTest::addRow("below a file") << "below a file"
+                                  << "cannot be opened: Not a directory";
+    QTest::addRow("text, not a table") << "text"
+                                       << "unknown version byte 0x74, not a DBF table";
+}
+
+void ConversionRunTest::unopenedTableSaysWhy() {
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    RunFixture run;
+    QString broken = run.tables.filePath("broken.dbf");
+    if (kind == "folder") {
+        QVERIFY(QDir().mkdir(broken));
+    } else if (kind == "unreadable") {
+        WriteTable(broken, 1);
+        QVERIFY(QFile::setPermissions(broken, QFileDevice::WriteOwner));
+    } else if (kind == "below a file") {
+        broken = run.table("a.dbf", 1) + "/broken.dbf";
+    } else if (kind == "text") {
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("this is not a table at all, just some text");
+    }
+    run.add(broken);
+    {
+        const WithoutAccessOverride asAnyUser;
+        run.start();
+    }
+
+    const QList<ShownBox> boxes = run.prompts.script.messages();
+    QCOMPARE(boxes.size(), 2);
+    QCOMPARE(boxes[0].text.section("\r\n", 0, 0), "broken.dbf: " + reason);
+    QVERIFY2(boxes[0].text.contains("PushButton2_Click at line 150\r\r"),
+             qPrintable(boxes[0].text));
+    QCOMPARE(boxes[1].text, "Done.");
+    QCOMPARE(run.window->results().count(), 0);
 }
 
 // A Visual FoxPro table whose memo file is gone and whose records are cut short: its
