@@ -21,7 +21,6 @@
 #include "shell/ApplicationTitle.h"
 #include "shell/ErrorReport.h"
 #include "shell/EventBoundary.h"
-#include "shell/MakerAddresses.h"
 #include "shell/OutputFolderBrowse.h"
 #include "shell/ProgramFiles.h"
 #include "shell/StatementTrap.h"
@@ -250,19 +249,21 @@ void MainWindow::FormLoadOptions(StatementTrap<FormLoadStep>& trap) {
         trap.run(FormLoadStep::DisableFolderFrame, [&] { frame2_->setEnabled(false); });
 }
 
+// A build without a real home page of its maker opens nothing, whatever the draw.
 void MainWindow::OpenHomePageSometimes() {
+    const std::optional<QUrl> homePage = HomePageToOpen(context_.addresses);
+    if (!homePage)
+        return;
     const int draw = static_cast<int>(context_.random() * 100) + 1;
     if (draw == 7)
-        context_.prompts.openUrl(QUrl(kHomePage));
+        context_.prompts.openUrl(*homePage);
 }
 
 void MainWindow::PushButton10_Click() {
     StatementTrap<HelpStep> trap(CommandLocation("PushButton10"), ErrorReporter(context_.prompts));
     trap.run(HelpStep::ShowHelp, [&] {
-        context_.prompts.messageBox(applicationTitle_,
-                                    QStringLiteral("Questions? Please contact Team Marlquist at ") +
-                                        kContactPage,
-                                    BoxIcon::None, BoxButtons::Ok);
+        context_.prompts.messageBox(applicationTitle_, HelpText(context_.addresses), BoxIcon::None,
+                                    BoxButtons::Ok);
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/WindowPointer.h"
 #include "shell/CommandHost.h"
+#include "shell/MakerAddresses.h"
 #include "shell/Prompts.h"
 #include "shell/Settings.h"
 #include "shell/StatementTrap.h"
@@ -106,12 +107,13 @@ class ResultsListModel;
 class ResultsListView;
 
 // What the window needs from outside; tests hand in scripted prompts, a temporary
-// store, a fixed random source and a folder of their own.
+// store, a fixed random source, a folder and the maker's addresses of their own.
 struct ShellContext {
     Prompts& prompts;
     Settings& settings;
     std::function<double()> random; // uniform in [0, 1)
     QString programFolder;
+    MakerAddresses addresses = BuiltInAddresses();
 };
 
 std::function<double()> SystemRandom();

@@ -6,8 +6,7 @@ namespace tabrivel {
 
 QString ApplicationErrorText(const QString& location, int statement, const QString& description) {
     return description + QStringLiteral("\r\n") + location + QStringLiteral("at line ") +
-           QString::number(statement) + QStringLiteral("\r\r") +
-           QStringLiteral("Please email screenshot of this message to ") + kSupportEmail;
+           QString::number(statement) + QStringLiteral("\r\r") + SupportRequest(BuiltInAddresses());
 }
 
 void ReportApplicationError(Prompts& prompts, const QString& location, int statement,

@@ -19,7 +19,8 @@ inline const QString FolderScan =
 inline const QString kErrorBoxTitle = QStringLiteral("Application Error");
 
 // The box text: description, CR LF, location, "at line", number, two bare CRs and the
-// request for a screenshot. Support tooling splits on exactly these separators.
+// request for a screenshot (naming the support address this build was configured with).
+// Support tooling splits on exactly these separators.
 QString ApplicationErrorText(const QString& location, int statement, const QString& description);
 
 // Shows the warning box and returns when the user has closed it.

@@ -1,6 +1,5 @@
 #include "app/QtPrompts.h"
 #include "app/BoxTextWrap.h"
-#include "shell/MakerAddresses.h"
 
 #include <QAbstractButton>
 #include <QAbstractTextDocumentLayout>
@@ -22,6 +21,8 @@ using namespace tabrivel;
 
 namespace {
 
+// A text whose address the box's own wrapping splits on this screen.
+const QString kContactPage = QStringLiteral("https://www.marlquist.example/contact");
 const QString kHelpText =
     QStringLiteral("Questions? Please contact Team Marlquist at ") + kContactPage;
 

@@ -111,6 +111,7 @@ private slots:
     void skinFileGivesTheButtonFace();
     void homePageOpensOnOneDrawInAHundred_data();
     void homePageOpensOnOneDrawInAHundred();
+    void helpShowsItsMessageAndChangesNothing_data();
     void helpShowsItsMessageAndChangesNothing();
     void closingWhileACommandYieldsStopsIt();
     void windowGoneDuringAYieldIsNotTouched();
@@ -321,31 +322,58 @@ void WindowBehaviourTest::skinFileGivesTheButtonFace() {
 }
 
 void WindowBehaviourTest::homePageOpensOnOneDrawInAHundred_data() {
+    QTest::addColumn<QString>("homePage");
     QTest::addColumn<double>("draw");
     QTest::addColumn<bool>("opens");
-    QTest::addRow("lowest draw") << 0.0 << false;
-    QTest::addRow("just below seven") << 0.0599 << false;
-    QTest::addRow("seven") << 0.06 << true;
-    QTest::addRow("top of seven") << 0.0699 << true;
-    QTest::addRow("eight") << 0.07 << false;
-    QTest::addRow("highest draw") << 0.9999 << false;
+    const QString page = QStringLiteral("https://www.tabrivel.org/");
+    QTest::addRow("lowest draw") << page << 0.0 << false;
+    QTest::addRow("just below seven") << page << 0.0599 << false;
+    QTest::addRow("seven") << page << 0.06 << true;
+    QTest::addRow("top of seven") << page << 0.0699 << true;
+    QTest::addRow("eight") << page << 0.07 << false;
+    QTest::addRow("highest draw") << page << 0.9999 << false;
+    // A build without a real home page opens nothing, even on the lucky draw.
+    QTest::addRow("seven, none configured") << QString() << 0.06 << false;
+    QTest::addRow("seven, placeholder") << "https://www.marlquist.example/" << 0.06 << false;
+    QTest::addRow("seven, example.com") << "https://example.com/tabrivel" << 0.06 << false;
 }
 
 void WindowBehaviourTest::homePageOpensOnOneDrawInAHundred() {
+    QFETCH(QString, homePage);
     QFETCH(double, draw);
     QFETCH(bool, opens);
     WindowFixture fixture;
     fixture.randomDraw = draw;
+    fixture.addresses.homePage = homePage;
     const auto window = fixture.open();
     if (opens)
-        QCOMPARE(fixture.prompts.openedUrls, QList<QUrl>{QUrl("https://www.marlquist.example/")});
+        QCOMPARE(fixture.prompts.openedUrls, QList<QUrl>{QUrl(homePage)});
     else
         QVERIFY(fixture.prompts.openedUrls.isEmpty());
     QVERIFY(fixture.prompts.shown.isEmpty());
 }
 
+void WindowBehaviourTest::helpShowsItsMessageAndChangesNothing_data() {
+    QTest::addColumn<QString>("contactPage");
+    QTest::addColumn<QString>("supportEmail");
+    QTest::addColumn<QString>("asks");
+    QTest::addRow("contact page")
+        << "https://www.tabrivel.org/contact"
+        << "help@tabrivel.org"
+        << "Questions? Please contact us at https://www.tabrivel.org/contact";
+    QTest::addRow("e-mail only") << QString() << "help@tabrivel.org"
+                                 << "Questions? Please email help@tabrivel.org";
+    QTest::addRow("placeholders") << "https://www.marlquist.example/contact"
+                                  << "support@marlquist.example" << QString();
+    QTest::addRow("none") << QString() << QString() << QString();
+}
+
 void WindowBehaviourTest::helpShowsItsMessageAndChangesNothing() {
+    QFETCH(QString, contactPage);
+    QFETCH(QString, supportEmail);
+    QFETCH(QString, asks);
     WindowFixture fixture;
+    fixture.addresses = {QStringLiteral("https://www.tabrivel.org/"), contactPage, supportEmail};
     const auto window = fixture.open();
     AddInput(*window, "/data/a.dbf");
     AddResult(*window, "INSERT INTO 'T' ('1');");
@@ -359,10 +387,10 @@ void WindowBehaviourTest::helpShowsItsMessageAndChangesNothing() {
     QCOMPARE(fixture.prompts.shown.size(), 1);
     const auto& box = fixture.prompts.shown[0];
     QCOMPARE(box.title, window->applicationTitle());
-    QCOMPARE(
-        box.text,
-        QString(
-            "Questions? Please contact Team Marlquist at https://www.marlquist.example/contact"));
+    const QString howTo("Tabrivel turns dBase and FoxPro tables (.dbf) into SQL scripts: add "
+                        "tables to the list, choose the options and press Start Converting.");
+    QCOMPARE(box.text, asks.isEmpty() ? howTo : howTo + "\r\n\r\n" + asks);
+    QVERIFY(!box.text.contains("example"));
     QCOMPARE(box.icon, BoxIcon::None);
     QCOMPARE(box.buttons, BoxButtons::Ok);
     const auto after = fixture.store.reopen();

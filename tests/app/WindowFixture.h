@@ -14,17 +14,20 @@
 
 namespace tabrivel::testing {
 
-// A window over scripted prompts, a temporary store, a fixed random draw and a program
-// folder of its own (empty unless the test puts the hand pointer or the skin there).
+// A window over scripted prompts, a temporary store, a fixed random draw, a program
+// folder of its own (empty unless the test puts the hand pointer or the skin there) and
+// no maker's addresses unless the test gives some, whatever the build was configured with.
 struct WindowFixture {
     ScriptedPrompts prompts;
     TempSettings store;
     QTemporaryDir programDir;
     double randomDraw = 0.5;
+    MakerAddresses addresses;
 
     std::unique_ptr<MainWindow> open() {
-        return std::make_unique<MainWindow>(ShellContext{
-            prompts, store.settings(), [this] { return randomDraw; }, programDir.path()});
+        return std::make_unique<MainWindow>(ShellContext{prompts, store.settings(),
+                                                         [this] { return randomDraw; },
+                                                         programDir.path(), addresses});
     }
 
     void seed(const QString& key, const QString& value) {

@@ -1,5 +1,6 @@
 #include "shell/ErrorReport.h"
 #include "ScriptedPrompts.h"
+#include "shell/MakerAddresses.h"
 #include "shell/StatementTrap.h"
 
 #include <QtTest>
@@ -45,10 +46,10 @@ private slots:
 
 void ErrorReportTest::textIsExactToTheByte() {
     const QString text = ApplicationErrorText(Location::FormLoad, 118, "Type mismatch");
+    // The last sentence names the support address this build was configured with.
     const QByteArray expected = "Type mismatch\r\n"
-                                "in Tabrivel2021/08/31.Form1.Form_Load at line 118\r\r"
-                                "Please email screenshot of this message to "
-                                "support@marlquist.example";
+                                "in Tabrivel2021/08/31.Form1.Form_Load at line 118\r\r" +
+                                SupportRequest(BuiltInAddresses()).toUtf8();
     QCOMPARE(text.toUtf8(), expected);
     QCOMPARE(text.count("\r\n"), 1);
     QCOMPARE(text.count('\n'), 1);
