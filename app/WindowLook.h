@@ -2,16 +2,22 @@
 
 #include <QColor>
 #include <QHash>
+#include <QPalette>
 #include <QString>
 
 class QWidget;
 
 namespace tabrivel {
 
-// The system's button-face colour, which a skinned window wears instead of white.
+// The window's own palette: its surfaces in `surface`, with the light text, button,
+// indicator and selection colours that belong with them, every role of every group set.
+QPalette WindowPalette(const QColor& surface);
+
+// The button-face colour of that palette, which a skinned window wears instead of white.
 QColor ButtonFace();
 
-// The window and its plain surfaces (frames, option buttons, check boxes) in one colour.
+// Gives the window its palette with surfaces of this colour; the frames fill theirs,
+// option buttons and check boxes stay see-through on them.
 void PaintSurfaces(QWidget& window, const QColor& colour);
 
 // Arial 9 pt bold everywhere, 11.25 pt bold on push buttons.
