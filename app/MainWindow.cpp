@@ -7,6 +7,7 @@
 
 #include "app/CaptionedProgressBar.h"
 #include "app/ControlTable.h"
+#include "app/DividerGrip.h"
 #include "app/HandCursor.h"
 #include "app/WindowLook.h"
 #include "inputs/AddFilesByDialog.h"
@@ -89,6 +90,8 @@ MainWindow::MainWindow(ShellContext context, QWidget* parent)
     CollectControls();
     ApplyFonts(controls_);
     PaintSurfaces(*this, Qt::white);
+    WidenDividerGrip(*inputView_->header());
+    WidenDividerGrip(*resultsView_->header());
     inputView_->setDragCursorFile(InputListView::dragCursorFileIn(context_.programFolder));
     ConnectCommands();
     ConnectOptionHandlers();
