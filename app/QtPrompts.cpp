@@ -1,6 +1,7 @@
 #include "app/QtPrompts.h"
 
 #include "app/BoxTextWrap.h"
+#include "app/BoxTitleRoom.h"
 #include "fs/NativePath.h"
 
 #include <QClipboard>
@@ -76,6 +77,7 @@ BoxAnswer QtPrompts::messageBox(const QString& title, const QString& text, BoxIc
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
+    MakeRoomForTitle(box);
     const int chosen = box.exec();
     if (buttons == BoxButtons::Ok)
         return BoxAnswer::Ok;

@@ -1,5 +1,6 @@
 #include "app/QtPrompts.h"
 #include "app/BoxTextWrap.h"
+#include "app/BoxTitleRoom.h"
 
 #include <QAbstractButton>
 #include <QAbstractTextDocumentLayout>
@@ -25,6 +26,18 @@ namespace {
 const QString kContactPage = QStringLiteral("https://www.marlquist.example/contact");
 const QString kHelpText =
     QStringLiteral("Questions? Please contact Team Marlquist at ") + kContactPage;
+
+// The size a box of Qt's own making takes for this title and text, shown as QtPrompts
+// would show it but without its room for the title.
+QSize StockBoxSize(const QString& title, const QString& text, QMessageBox::Icon icon) {
+    QMessageBox box(icon, title, QString(), QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(BoxText(text, box));
+    box.show();
+    if (!QTest::qWaitForWindowExposed(&box))
+        return {};
+    return box.size();
+}
 
 // The lines a label of this width and font shows for the text, as Qt lays them out.
 QStringList LaidOutLines(const QLabel& label) {
@@ -109,6 +122,53 @@ private slots:
                      lines.last().endsWith(QLatin1Char(' ') + kContactPage),
                  qPrintable(lines.join(" | ")));
         QCOMPARE(lines.join(QLatin1Char(' ')), kHelpText);
+    }
+
+    // A short message's box is still wide enough for the window manager to show its
+    // title whole beside the title bar's buttons; only its width changes for that.
+    void shortBoxesMakeRoomForTheirTitle_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("icon");
+        QTest::addRow("done") << "Tabrivel"
+                              << "Done." << int(BoxIcon::None);
+        QTest::addRow("no files") << "Tabrivel"
+                                  << "No files added." << int(BoxIcon::None);
+        QTest::addRow("short error") << "Application Error"
+                                     << "x" << int(BoxIcon::Warning);
+    }
+    void shortBoxesMakeRoomForTheirTitle() {
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        QFETCH(int, icon);
+        QtPrompts prompts;
+        QSize shown;
+        QFont font;
+        WhenTheBoxIsUp([&](QMessageBox& box) {
+            shown = box.size();
+            font = box.font();
+        });
+        prompts.messageBox(title, text, BoxIcon(icon), BoxButtons::Ok);
+        const QSize stock = StockBoxSize(
+            title, text, icon == int(BoxIcon::None) ? QMessageBox::NoIcon : QMessageBox::Warning);
+        const int needed = TitleBarWidth(title, font);
+        QVERIFY2(stock.width() < needed, "Qt's own box is already wide enough here");
+        QVERIFY2(shown.width() >= needed, qPrintable(QString::number(shown.width())));
+        QFont bold = font;
+        bold.setBold(true);
+        // The title bar's buttons take room of their own, beside the title.
+        QVERIFY(shown.width() >= QFontMetrics(bold).horizontalAdvance(title) + 100);
+        QCOMPARE(shown.height(), stock.height());
+    }
+
+    void wideBoxesKeepTheirSize() {
+        QtPrompts prompts;
+        QSize shown;
+        WhenTheBoxIsUp([&](QMessageBox& box) { shown = box.size(); });
+        const QString text = kHelpText + QStringLiteral("\r\nin Tabrivel2021/08/31.Form1."
+                                                        "PushButton2_Click at line 150");
+        prompts.messageBox(QStringLiteral("Tabrivel"), text, BoxIcon::Warning, BoxButtons::Ok);
+        QCOMPARE(shown, StockBoxSize(QStringLiteral("Tabrivel"), text, QMessageBox::Warning));
     }
 
     // During a long command the program shows the busy pointer everywhere, but a box
