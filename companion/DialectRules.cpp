@@ -8,7 +8,7 @@ namespace tabrivel {
 namespace {
 
 constexpr DialectRules kWindow{"'", "'", "BEGIN", "text", false, false};
-constexpr DialectRules kSqlite{"\"", "\"", "BEGIN", "text", false, false, "'||char(13)||'"};
+constexpr DialectRules kSqlite{"\"", "\"", "BEGIN", "text", false, false, true};
 constexpr DialectRules kPostgreSql{
     "\"", "\"", "BEGIN", "text", false, false, {}, "SET client_encoding TO 'UTF8'", 63, true};
 constexpr DialectRules kMySql{"`",   "`", "START TRANSACTION", "longtext", true,

@@ -17,9 +17,10 @@ struct DialectRules {
     std::string_view untypedColumn; // the column type without --types
     bool backslashEscapes = false;  // a backslash inside '...' escapes the next character
     bool unicodeLiterals = false;   // text literals need N'...' to keep every character
-    // A carriage return inside a literal, where the database's shell would drop a raw
-    // one before a line feed; empty: written as it is.
-    std::string_view carriageReturn = {};
+    // A text holding a carriage return is written as the hexadecimal digits of its UTF-8
+    // bytes, cast to text: the database's shell would drop a raw one before a line feed,
+    // and an expression per carriage return grows past the depth its parser takes.
+    bool carriageReturnsAsHex = false;
     // The statement a script begins with (without the semicolon): it tells the database
     // that the script is UTF-8, whatever its client would otherwise take it for; empty:
     // none.

@@ -7,26 +7,19 @@ namespace tabrivel {
 namespace {
 
 // The sqlite3 shell reads a script line by line and drops the CR of every CR LF, also
-// inside a literal: each CR is written as an expression the shell leaves alone.
-void AppendWithCarriageReturns(std::string& out, std::string_view text,
-                               std::string_view carriageReturn) {
-    std::size_t start = 0;
-    for (std::size_t at = text.find('\r'); at != std::string_view::npos;
-         at = text.find('\r', start)) {
-        AppendEscapedText(out, text.substr(start, at - start));
-        out += carriageReturn;
-        start = at + 1;
-    }
-    AppendEscapedText(out, text.substr(start));
+// inside a literal; a text with a CR is written as its bytes in hexadecimal, cast back to
+// text, one expression however many CRs it holds. A memo in pieces is not scanned first:
+// it always takes that form.
+bool TextAsHex(const Cell& cell, const LoadOptions& load) {
+    return cell.kind == Cell::Kind::Text && !load.copy && !load.backQuoteValues &&
+           RulesOf(load.dialect).carriageReturnsAsHex &&
+           (cell.pieces || cell.text.find('\r') != std::string_view::npos);
 }
 
 void AppendTextBody(std::string& out, std::string_view text, const LoadOptions& load,
                     MySqlTextWriter& mysql) {
-    const DialectRules& rules = RulesOf(load.dialect);
-    if (rules.backslashEscapes || load.backQuoteValues)
+    if (RulesOf(load.dialect).backslashEscapes || load.backQuoteValues)
         mysql.append(out, text);
-    else if (!rules.carriageReturn.empty() && text.find('\r') != std::string_view::npos)
-        AppendWithCarriageReturns(out, text, rules.carriageReturn);
     else
         AppendEscapedText(out, text);
 }
@@ -34,6 +27,8 @@ void AppendTextBody(std::string& out, std::string_view text, const LoadOptions& 
 LiteralFrame SqlFrame(const Cell& cell, const LoadOptions& load) {
     if (cell.kind == Cell::Kind::Binary)
         return load.types ? BinaryLiteralFrame(load.dialect) : LiteralFrame{"'", "'"};
+    if (TextAsHex(cell, load))
+        return {"CAST(X'", "' AS TEXT)"};
     // Views of fixed length: this runs for every value, and a choice between two
     // C strings would be measured with strlen each time.
     using namespace std::string_view_literals;
@@ -137,7 +132,7 @@ LiteralFrame CellFrame(const Cell& cell, const LoadOptions& load) {
 
 void AppendCellBody(std::string& out, const Cell& cell, std::string_view piece,
                     const LoadOptions& load, MySqlTextWriter& mysql) {
-    if (cell.kind == Cell::Kind::Binary)
+    if (cell.kind == Cell::Kind::Binary || TextAsHex(cell, load))
         AppendHex(out, piece);
     else if (load.copy)
         AppendCopyText(out, piece);
