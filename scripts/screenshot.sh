@@ -1,7 +1,10 @@
 #!/bin/sh
 # Starts the real program under a virtual X server and writes a PNG of its window.
 #   scripts/screenshot.sh [program] [output.png]
+#   TABRIVEL_SCREENSHOT_THEME=dark scripts/screenshot.sh [program] [output.png]
 # The program's settings go to a throw-away home folder, so the user's own are untouched.
+# The dark picture shows the window under qt6ct's "darker" colour scheme, a common dark
+# desktop setting (Debian package qt6ct), configured in that throw-away home as well.
 set -eu
 
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -47,7 +50,26 @@ wait "$pid" 2>/dev/null || true
 INNER
 chmod +x "$WORK/capture.sh"
 
-mkdir -p "$WORK/home" "$(dirname "$OUTPUT")"
+mkdir -p "$WORK/home/.config" "$(dirname "$OUTPUT")"
+case "${TABRIVEL_SCREENSHOT_THEME:-light}" in
+light)
+    ;;
+dark)
+    SCHEME=/usr/share/qt6ct/colors/darker.conf
+    if [ ! -f "$SCHEME" ]; then
+        echo "The dark picture needs qt6ct (apt-get install qt6ct)." >&2
+        exit 1
+    fi
+    mkdir -p "$WORK/home/.config/qt6ct"
+    printf '[Appearance]\ncolor_scheme_path=%s\ncustom_palette=true\nstyle=Fusion\n' \
+        "$SCHEME" >"$WORK/home/.config/qt6ct/qt6ct.conf"
+    export QT_QPA_PLATFORMTHEME=qt6ct
+    ;;
+*)
+    echo "TABRIVEL_SCREENSHOT_THEME is light or dark." >&2
+    exit 1
+    ;;
+esac
 HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" PROGRAM="$PROGRAM" OUTPUT="$OUTPUT" \
     xvfb-run --auto-servernum --server-args="-screen 0 1280x800x24" "$WORK/capture.sh"
 echo "Wrote $OUTPUT"
