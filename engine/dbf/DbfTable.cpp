@@ -37,9 +37,8 @@ DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& op
                    const MemoOpener& openMemo)
     : file_(path), layout_(ReadTableLayout(file_)), available_(CompleteRecords(file_, layout_)),
       memo_(openMemo(path, layout_)),
-      text_(makeDecoder(path, options)), context_{layout_.family, *text_,    *memo_,
-                                                  memoBytes_,     warnings_, file_.name(),
-                                                  lastMemo_},
+      text_(makeDecoder(path, options)), context_{*text_,    *memo_,       memoBytes_,
+                                                  warnings_, file_.name(), lastMemo_},
       records_(file_, layout_.headerLength, layout_.recordLength, available_),
       buffers_(layout_.fields.size()), pieces_(layout_.fields.size()),
       values_(layout_.fields.size()), descriptions_(DescribeFields(layout_, *text_)),

@@ -38,7 +38,6 @@ struct LastMemo {
 
 // What a decoder needs beyond the field's bytes.
 struct DecodeContext {
-    TableFamily family;
     TextDecoder& text;
     MemoFile& memo;
     std::string& memoBytes; // scratch for a memo's raw bytes, reused between records

@@ -328,13 +328,10 @@ TableLayout ReadTableLayout(BinaryFile& file) {
     return layout;
 }
 
-bool IsMemoField(const FieldInfo& field, TableFamily family) {
-    return FieldTypeOf(field, family).isMemo();
-}
-
 bool TableLayout::needsMemoFile() const {
-    return std::any_of(fields.begin(), fields.end(),
-                       [this](const FieldInfo& field) { return IsMemoField(field, family); });
+    return std::any_of(fields.begin(), fields.end(), [this](const FieldInfo& field) {
+        return FieldTypeOf(field, family).isMemo();
+    });
 }
 
 } // namespace tabrivel::dbf

@@ -82,7 +82,4 @@ struct TableLayout {
     bool needsMemoFile() const;
 };
 
-// Whether the field holds a pointer into the memo file rather than its value.
-bool IsMemoField(const FieldInfo& field, TableFamily family);
-
 } // namespace tabrivel::dbf
