@@ -10,8 +10,11 @@ postgresql libpq-dev mariadb-server mariadb-client help2man"
 PACKAGES="$PACKAGES clang-format clang-tidy"
 
 # The packages and their checks: dpkg-deb and dpkg-shlibdeps for the Debian package, the
-# validators of the menu entry and of the software centre description.
-PACKAGES="$PACKAGES appstream desktop-file-utils dpkg-dev file"
+# validators of the menu entry and of the software centre description, Debian's checker,
+# fc-match for the font the package must bring.
+PACKAGES="$PACKAGES appstream desktop-file-utils dpkg-dev file lintian fontconfig"
+# The Windows syntax check: the sources compiled by the MinGW-w64 cross compiler.
+PACKAGES="$PACKAGES g++-mingw-w64-x86-64"
 # The check of the include graph between the source folders.
 PACKAGES="$PACKAGES python3"
 # The loading benchmark compares with ogr2ogr; nothing else needs it.
