@@ -2,6 +2,7 @@
 
 #include "InputIdentity.h"
 #include "OutputFile.h"
+#include "PostgresTarget.h"
 #include "ScriptTarget.h"
 #include "SqliteTarget.h"
 #include "TableJobs.h"
@@ -65,6 +66,12 @@ void ReportTableError(const ReportWriter& errors, const std::string& table,
 void ReportWarning(const ReportWriter& errors, const std::string& table,
                    const TableWarning& warning, const std::string& kind) {
     ReportAbout(errors, table, warning.file, warning.message(), kind);
+}
+
+std::string VerifiedText(const Verification& outcome) {
+    if (outcome.difference.empty())
+        return "verified " + std::to_string(outcome.rows) + " rows";
+    return "verification failed: " + outcome.difference;
 }
 
 bool ShowsProgress(ProgressMode mode, std::FILE* errors) {
@@ -132,9 +139,13 @@ private:
                            std::string(text) + "\" is no " + column.type +
                            " value; written as NULL");
             },
-            [&](const std::string& text) {
-                Report(errors, table, "warning: " + text);
-            }};
+            [&](const std::string& text) { Report(errors, table, "warning: " + text); },
+            arguments_.verify
+                ? std::function<void(const Verification&)>([&](const Verification& outcome) {
+                      clean = clean && outcome.difference.empty();
+                      Report(errors, table, VerifiedText(outcome));
+                  })
+                : nullptr};
         try {
             if (refusedAsLossy(table, errors))
                 return false;
@@ -168,12 +179,20 @@ private:
     ProgressLine progress_;
 };
 
-int LoadIntoSqlite(const CompanionArguments& arguments, Run& run, std::FILE* errors) {
+// Straight into a database, one table after another; a database that cannot be reached
+// is reported under its own name.
+int LoadIntoDatabase(const CompanionArguments& arguments, Run& run, std::FILE* errors) {
+    const bool sqlite = !arguments.sqliteFile.empty();
     try {
-        SqliteTarget target(arguments.sqliteFile, arguments.load, arguments.busyTimeoutMs);
-        return run.loadAll(target) ? 0 : 1;
+        std::unique_ptr<TableTarget> target;
+        if (sqlite)
+            target = std::make_unique<SqliteTarget>(arguments.sqliteFile, arguments.load,
+                                                    arguments.busyTimeoutMs);
+        else
+            target = std::make_unique<PostgresTarget>(arguments.postgresql, arguments.load);
+        return run.loadAll(*target) ? 0 : 1;
     } catch (const TargetError& error) {
-        Report(errors, arguments.sqliteFile, error.what());
+        Report(errors, sqlite ? arguments.sqliteFile : std::string("PostgreSQL"), error.what());
         return 1;
     }
 }
@@ -232,8 +251,8 @@ int RunCompanion(const CompanionArguments& arguments, const ValueFormat& localeF
         }
     }
     Run run(arguments, localeFormat, errors);
-    if (!arguments.sqliteFile.empty())
-        return LoadIntoSqlite(arguments, run, errors);
+    if (arguments.toDatabase())
+        return LoadIntoDatabase(arguments, run, errors);
     return WriteScript(arguments, run, out, errors);
 }
 

@@ -62,8 +62,34 @@ const OptionEntry kOptions[] = {
     {{"trim"}, "Remove trailing blanks of character values.", nullptr},
     {{"iso"}, "Numbers and dates as 1234.5 and 2024-03-05, whatever the locale.", nullptr},
     {{"copy"}, "PostgreSQL's COPY ... FROM stdin form (implies --dialect postgresql).", nullptr},
+    {{"to"},
+     "The whole loading form for this database (sqlite, postgresql, mysql or sqlserver): its "
+     "dialect, --names, --types, --null, --trim, one transaction per table, and its fastest "
+     "form (COPY for postgresql, INSERTs of 500 rows elsewhere; --batch N for INSERTs).",
+     "NAME"},
+    {{"keep-case"},
+     "Keep the names' case (with --names, PostgreSQL otherwise gets them in lower case, as it "
+     "folds names a query does not quote).",
+     nullptr},
+    {{"no-trim"}, "Keep trailing blanks of character values (under --to).", nullptr},
+    {{"table"}, "Name the table NAME (one table only).", "NAME"},
+    {{"schema"}, "Put every table into schema S (created if missing where the database can).", "S"},
+    {{"replace"}, "Drop a table of the same name and create it again.", nullptr},
+    {{"append"}, "Load into the existing table: no CREATE TABLE.", nullptr},
+    {{"schema-only"}, "Only the CREATE TABLE statements, no rows.", nullptr},
     {{"sqlite"}, "Write the tables straight into the SQLite database FILE.", "FILE"},
-    {{"replace"}, "With --sqlite: replace a table of the same name.", nullptr},
+    {{"busy-timeout"},
+     "With --sqlite: wait up to MS milliseconds for a database another program holds "
+     "(default 5000).",
+     "MS"},
+    {{"postgresql"},
+     "Load the tables straight into PostgreSQL (a libpq connection string or URI), in the "
+     "--to postgresql form, through COPY.",
+     "CONNINFO"},
+    {{"verify"},
+     "With --sqlite or --postgresql: read every loaded row back and compare each cell with "
+     "the table.",
+     nullptr},
     {{"j", "jobs"},
      "Convert N tables at once (default: one per core, at most 64); the script is the same "
      "as with --jobs 1. --sqlite loads one table at a time.",
@@ -111,6 +137,60 @@ std::string FileName(const QString& text) {
     return EncodeNativeName(text).toStdString();
 }
 
+// --to: the loading form of one database; the finer options may still be given beside it.
+std::string TakeLoadingForm(const QCommandLineParser& parser, LoadOptions& load) {
+    const bool direct = parser.isSet("postgresql");
+    if (!parser.isSet("to") && !direct)
+        return {};
+    LoadOptions form;
+    if (direct)
+        form.dialect = Dialect::PostgreSql;
+    if (parser.isSet("to") && !TakeDialect(parser.value("to"), form))
+        return "unknown database " + Text(parser.value("to")) +
+               " for --to (sqlite, postgresql, mysql or sqlserver)";
+    if (direct && form.dialect != Dialect::PostgreSql)
+        return "--postgresql loads PostgreSQL: no other --to with it";
+    if (parser.isSet("dialect")) {
+        LoadOptions named;
+        TakeDialect(parser.value("dialect"), named);
+        if (named.dialect != form.dialect)
+            return "--to and --dialect name different databases";
+    }
+    load.dialect = form.dialect;
+    load.names = load.types = load.nulls = load.transaction = load.stopOnError = true;
+    load.trim = !parser.isSet("no-trim");
+    if (parser.isSet("batch"))
+        return {};
+    if (load.dialect == Dialect::PostgreSql)
+        load.copy = true;
+    else
+        load.batch = 500;
+    return {};
+}
+
+// What a load does about tables that exist, and how names are shaped.
+std::string TakeTableChoices(const QCommandLineParser& parser, LoadOptions& load) {
+    if (parser.isSet("append") && (parser.isSet("replace") || parser.isSet("schema-only")))
+        return "--append loads rows into the table as it is: no --replace or --schema-only "
+               "with it";
+    if (parser.isSet("replace"))
+        load.existing = ExistingTable::Replace;
+    if (parser.isSet("append"))
+        load.existing = ExistingTable::Append;
+    load.rows = !parser.isSet("schema-only");
+    load.table = Text(parser.value("table"));
+    load.schema = Text(parser.value("schema"));
+    if (parser.isSet("table") && load.table.empty())
+        return "--table needs a name";
+    if (parser.isSet("schema") && load.schema.empty())
+        return "--schema needs a name";
+    if (!load.schema.empty() && load.dialect == Dialect::Sqlite)
+        return "SQLite has no schemas to create tables in: no --schema with it";
+    load.tableNameGiven = parser.isSet("table-name");
+    load.foldCase = load.names && load.dialect == Dialect::PostgreSql && !parser.isSet("keep-case");
+    return {};
+}
+
 // The options that shape the script; an error text, empty when they fit together.
 std::string TakeLoadOptions(const QCommandLineParser& parser, LoadOptions& load) {
     if (parser.isSet("dialect") && !TakeDialect(parser.value("dialect"), load))
@@ -124,6 +204,8 @@ std::string TakeLoadOptions(const QCommandLineParser& parser, LoadOptions& load)
     load.trim = parser.isSet("trim");
     load.iso = parser.isSet("iso");
     load.copy = parser.isSet("copy");
+    if (std::string error = TakeLoadingForm(parser, load); !error.empty())
+        return error;
     if (load.copy) {
         if (parser.isSet("dialect") && load.dialect != Dialect::PostgreSql)
             return "--copy is PostgreSQL's form: it needs --dialect postgresql";
@@ -139,6 +221,37 @@ std::string TakeLoadOptions(const QCommandLineParser& parser, LoadOptions& load)
         if (load.dialect == Dialect::SqlServer && load.batch > 1000)
             return "SQL Server takes at most 1000 rows in one INSERT: --batch 1000 or less";
     }
+    return TakeTableChoices(parser, load);
+}
+
+// Where the tables go: a script, an SQLite database or a PostgreSQL one.
+std::string TakeDatabase(const QCommandLineParser& parser, CompanionArguments& out) {
+    out.postgresql = Text(parser.value("postgresql"));
+    out.verify = parser.isSet("verify");
+    if (parser.isSet("busy-timeout")) {
+        bool number = false;
+        out.busyTimeoutMs = parser.value("busy-timeout").toInt(&number);
+        if (!number || out.busyTimeoutMs < 0)
+            return "--busy-timeout needs a whole number of milliseconds";
+        if (out.sqliteFile.empty())
+            return "--busy-timeout only applies to --sqlite";
+    }
+    if (out.verify && !out.toDatabase())
+        return "--verify reads the tables back from a database: it needs --sqlite or "
+               "--postgresql";
+    if (parser.isSet("postgresql")) {
+        if (out.postgresql.empty())
+            return "--postgresql needs a connection string (for example dbname=mydb)";
+        if (!out.outputFile.empty() || parser.isSet("copy") || !out.options.createTable)
+            return "--postgresql creates the tables in a database: no --copy, --output or "
+                   "--insert-only with it";
+        out.load.copy = false; // the rows go through libpq's COPY, not a script's
+        out.load.batch = 1;
+    }
+    if (out.load.existing == ExistingTable::Append)
+        out.options.createTable = false;
+    if (!out.load.table.empty() && out.tables.size() > 1)
+        return "--table names one table; " + std::to_string(out.tables.size()) + " were given";
     return {};
 }
 
@@ -155,7 +268,6 @@ std::string TakeArguments(const QCommandLineParser& parser, CompanionArguments& 
     out.options.open.encoding = Text(parser.value("encoding"));
     out.outputFile = FileName(parser.value("output"));
     out.sqliteFile = FileName(parser.value("sqlite"));
-    out.replace = parser.isSet("replace");
     if (parser.isSet("progress"))
         out.progress = ProgressMode::Always;
     if (parser.isSet("no-progress"))
@@ -173,19 +285,19 @@ std::string TakeArguments(const QCommandLineParser& parser, CompanionArguments& 
         if (!number || out.jobs < 1)
             return "--jobs needs a whole number of at least 1";
     }
+    if (!out.sqliteFile.empty() && parser.isSet("postgresql"))
+        return "--sqlite and --postgresql: one database at a time";
     if (!out.sqliteFile.empty()) {
         if (out.load.copy || !out.outputFile.empty() || !out.options.createTable)
             return "--sqlite creates the tables in a database: no --copy, --output or "
                    "--insert-only with it";
-        if (parser.isSet("dialect") && out.load.dialect != Dialect::Sqlite)
-            return "--sqlite writes for SQLite: no other --dialect with it";
+        if ((parser.isSet("dialect") || parser.isSet("to")) && out.load.dialect != Dialect::Sqlite)
+            return "--sqlite writes for SQLite: no other --dialect or --to with it";
         out.load.dialect = Dialect::Sqlite;
     }
-    if (out.replace && out.sqliteFile.empty())
-        return "--replace only applies to --sqlite";
     if (out.tables.empty())
         return "no table given";
-    return {};
+    return TakeDatabase(parser, out);
 }
 
 } // namespace

@@ -14,9 +14,11 @@ enum class ProgressMode : std::uint8_t { WhenTerminal, Always, Never };
 struct CompanionArguments {
     ConversionOptions options;
     LoadOptions load;
-    std::string outputFile; // empty or "-": standard output
-    std::string sqliteFile; // tables go straight into this SQLite database
-    bool replace = false;   // an existing table of the same name is dropped first
+    std::string outputFile;   // empty or "-": standard output
+    std::string sqliteFile;   // tables go straight into this SQLite database
+    std::string postgresql;   // tables go straight into this PostgreSQL database (conninfo)
+    bool verify = false;      // every loaded table read back and compared
+    int busyTimeoutMs = 5000; // how long --sqlite waits for a database another holds
     ProgressMode progress = ProgressMode::WhenTerminal;
     std::vector<std::string> tables;
     bool help = false;
@@ -25,6 +27,8 @@ struct CompanionArguments {
     int jobs = 1;        // tables converted at once into a script
 
     bool toStandardOutput() const { return outputFile.empty() || outputFile == "-"; }
+    // The tables go into a database, not into a script.
+    bool toDatabase() const { return !sqliteFile.empty() || !postgresql.empty(); }
 };
 
 struct ParsedArguments {

@@ -7,14 +7,37 @@
 namespace tabrivel {
 namespace {
 
-constexpr DialectRules kWindow{"'", "'", "BEGIN", "text", false, false};
-constexpr DialectRules kSqlite{"\"", "\"", "BEGIN", "text", false, false, true};
-constexpr DialectRules kPostgreSql{
-    "\"", "\"", "BEGIN", "text", false, false, {}, "SET client_encoding TO 'UTF8'", 63, true};
-constexpr DialectRules kMySql{"`",   "`", "START TRANSACTION", "longtext", true,
-                              false, {},  "SET NAMES utf8mb4", 64,         false};
-constexpr DialectRules kSqlServer{
-    "[", "]", "BEGIN TRANSACTION", "nvarchar(max)", false, true, {}, {}, 128, false};
+constexpr DialectRules kWindow{
+    .opening = "'", .closing = "'", .begin = "BEGIN", .untypedColumn = "text"};
+constexpr DialectRules kSqlite{.opening = "\"",
+                               .closing = "\"",
+                               .begin = "BEGIN",
+                               .untypedColumn = "text",
+                               .carriageReturnsAsHex = true,
+                               .stopOnError = ".bail on"};
+constexpr DialectRules kPostgreSql{.opening = "\"",
+                                   .closing = "\"",
+                                   .begin = "BEGIN",
+                                   .untypedColumn = "text",
+                                   .preamble = "SET client_encoding TO 'UTF8'",
+                                   .stopOnError = "\\set ON_ERROR_STOP on",
+                                   .createSchema = "CREATE SCHEMA IF NOT EXISTS ",
+                                   .nameLimit = 63,
+                                   .nameLimitInBytes = true};
+constexpr DialectRules kMySql{.opening = "`",
+                              .closing = "`",
+                              .begin = "START TRANSACTION",
+                              .untypedColumn = "longtext",
+                              .backslashEscapes = true,
+                              .preamble = "SET NAMES utf8mb4",
+                              .createSchema = "CREATE DATABASE IF NOT EXISTS ",
+                              .nameLimit = 64};
+constexpr DialectRules kSqlServer{.opening = "[",
+                                  .closing = "]",
+                                  .begin = "BEGIN TRANSACTION",
+                                  .untypedColumn = "nvarchar(max)",
+                                  .unicodeLiterals = true,
+                                  .nameLimit = 128};
 
 // The names of one dialect's types, indexed by what a field holds.
 struct TypeNames {

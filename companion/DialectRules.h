@@ -25,6 +25,12 @@ struct DialectRules {
     // that the script is UTF-8, whatever its client would otherwise take it for; empty:
     // none.
     std::string_view preamble = {};
+    // The line that tells the database's shell to stop at the first error (psql and the
+    // sqlite3 shell go on by default; mysql stops); empty: none.
+    std::string_view stopOnError = {};
+    // Creates a schema unless it exists, before its quoted name; empty: the database has no
+    // such statement, and the schema must exist.
+    std::string_view createSchema = {};
     // The longest name the database takes, in bytes or in characters; 0: no limit.
     int nameLimit = 0;
     bool nameLimitInBytes = false;

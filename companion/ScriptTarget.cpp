@@ -27,6 +27,11 @@ void ScriptTarget::writeStatement(std::string_view text) {
 }
 
 void ScriptTarget::beginScript() {
+    // psql reads the rows of a COPY that failed (a table that exists already) as
+    // statements, one error each: it stops at the first error instead.
+    if (const std::string_view stop = RulesOf(load_.dialect).stopOnError;
+        !stop.empty() && (load_.stopOnError || load_.copy))
+        sink_.buffer().append(stop).append(kLineEnd);
     if (const std::string_view preamble = RulesOf(load_.dialect).preamble; !preamble.empty())
         writeStatement(preamble);
 }
@@ -40,12 +45,19 @@ ScriptSink* ScriptTarget::beginWindowTable() {
 
 void ScriptTarget::beginTable(const TablePlan& plan) {
     ++tablesBegun_;
+    const DialectRules& rules = RulesOf(load_.dialect);
+    // Before the table's transaction: MySQL commits a transaction at CREATE DATABASE.
+    if (!plan.schema.empty() && !rules.createSchema.empty())
+        writeStatement(std::string(rules.createSchema) + plan.schema);
     if (load_.transaction)
-        writeStatement(RulesOf(load_.dialect).begin);
+        writeStatement(rules.begin);
+    if (load_.existing == ExistingTable::Replace)
+        writeStatement("DROP TABLE IF EXISTS " + plan.name);
     if (options_.createTable)
         writeStatement(CreateTableText(plan));
     if (load_.copy) {
-        writeStatement("COPY " + plan.name + " FROM stdin");
+        if (load_.rows)
+            writeStatement("COPY " + plan.name + " FROM stdin");
     } else {
         insertPrefix_ = "INSERT INTO " + plan.name + " VALUES ";
     }
@@ -110,7 +122,7 @@ void ScriptTarget::flushRows() {
 }
 
 void ScriptTarget::endTable() {
-    if (load_.copy)
+    if (load_.copy && load_.rows)
         sink_.buffer().append("\\.").append(kLineEnd);
     flushRows();
     if (load_.transaction)

@@ -35,13 +35,14 @@ void SqliteTarget::Closer::operator()(sqlite3_stmt* statement) const {
     sqlite3_finalize(statement);
 }
 
-SqliteTarget::SqliteTarget(const std::string& path, const LoadOptions& load, bool replace)
-    : load_(load), replace_(replace) {
+SqliteTarget::SqliteTarget(const std::string& path, const LoadOptions& load, int busyTimeoutMs)
+    : load_(load) {
     sqlite3* db = nullptr;
     const int status = sqlite3_open(path.c_str(), &db);
     db_.reset(db);
     if (status != SQLITE_OK)
         throw TargetError(db ? sqlite3_errmsg(db) : "cannot open the database");
+    sqlite3_busy_timeout(db, busyTimeoutMs);
     // A file that is no database shows here, not half way through the first table.
     execute("PRAGMA schema_version");
 }
@@ -67,6 +68,17 @@ void SqliteTarget::execute(const std::string& sql) {
         fail(sql.substr(0, sql.find(' ')));
 }
 
+std::uint64_t SqliteTarget::rowCount(const std::string& table) {
+    sqlite3_stmt* raw = nullptr;
+    const std::string query = "SELECT count(*) FROM " + table;
+    if (sqlite3_prepare_v2(db_.get(), query.c_str(), Size(query), &raw, nullptr) != SQLITE_OK)
+        fail("counting the rows");
+    std::unique_ptr<sqlite3_stmt, Closer> statement(raw);
+    if (sqlite3_step(raw) != SQLITE_ROW)
+        fail("counting the rows");
+    return static_cast<std::uint64_t>(sqlite3_column_int64(raw, 0));
+}
+
 bool SqliteTarget::tableExists(const std::string& name) {
     sqlite3_stmt* raw = nullptr;
     const char* query = "SELECT 1 FROM sqlite_master WHERE name = ?1 COLLATE NOCASE";
@@ -79,13 +91,17 @@ bool SqliteTarget::tableExists(const std::string& name) {
 
 void SqliteTarget::beginTable(const TablePlan& plan) {
     const bool exists = tableExists(plan.plainName);
-    if (exists && !replace_)
+    if (exists && load_.existing == ExistingTable::Fail)
         throw TargetError("the database already has a table " + plan.plainName +
-                          " (--replace replaces it)");
+                          " (--replace replaces it, --append adds to it)");
+    if (!exists && load_.existing == ExistingTable::Append)
+        throw TargetError("the database has no table " + plan.plainName + " to append to");
+    rowsBefore_ = exists && load_.existing == ExistingTable::Append ? rowCount(plan.name) : 0;
     execute("BEGIN");
-    if (exists)
+    if (exists && load_.existing == ExistingTable::Replace)
         execute("DROP TABLE " + plan.name);
-    execute(CreateTableText(plan));
+    if (load_.existing != ExistingTable::Append)
+        execute(CreateTableText(plan));
     sqlite3_stmt* raw = nullptr;
     const std::string sql = InsertText(plan);
     if (sqlite3_prepare_v2(db_.get(), sql.c_str(), Size(sql), &raw, nullptr) != SQLITE_OK)
@@ -160,5 +176,69 @@ void SqliteTarget::endTable() {
 }
 
 void SqliteTarget::finish() {}
+
+} // namespace tabrivel
+
+namespace tabrivel {
+namespace {
+
+class SqliteRows final : public StoredRows {
+public:
+    // The rows after the first `skipped`: those a load appended.
+    SqliteRows(sqlite3* db, const std::string& table, std::uint64_t skipped) {
+        const std::string query =
+            "SELECT * FROM " + table + " ORDER BY rowid LIMIT -1 OFFSET " + std::to_string(skipped);
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(db, query.c_str(), Size(query), &raw, nullptr) != SQLITE_OK)
+            throw TargetError(std::string("reading back: ") + sqlite3_errmsg(db));
+        statement_.reset(raw);
+    }
+
+    bool next(std::vector<std::optional<std::string>>& row) override {
+        sqlite3_stmt* statement = statement_.get();
+        const int status = sqlite3_step(statement);
+        if (status == SQLITE_DONE)
+            return false;
+        if (status != SQLITE_ROW)
+            throw TargetError(std::string("reading back: ") +
+                              sqlite3_errmsg(sqlite3_db_handle(statement)));
+        const int columns = sqlite3_column_count(statement);
+        row.assign(static_cast<std::size_t>(columns), std::nullopt);
+        for (int k = 0; k < columns; ++k)
+            row[static_cast<std::size_t>(k)] = Column(statement, k);
+        return true;
+    }
+
+private:
+    static std::optional<std::string> Column(sqlite3_stmt* statement, int k) {
+        switch (sqlite3_column_type(statement, k)) {
+        case SQLITE_NULL:
+            return std::nullopt;
+        case SQLITE_BLOB: {
+            const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, k));
+            std::string hex;
+            AppendHex(hex, std::string_view(
+                               bytes ? bytes : "",
+                               static_cast<std::size_t>(sqlite3_column_bytes(statement, k))));
+            for (char& c : hex)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            return "\\x" + hex;
+        }
+        default: {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, k));
+            return std::string(text ? text : "",
+                               static_cast<std::size_t>(sqlite3_column_bytes(statement, k)));
+        }
+        }
+    }
+
+    std::unique_ptr<sqlite3_stmt, SqliteTarget::Closer> statement_;
+};
+
+} // namespace
+
+std::unique_ptr<StoredRows> SqliteTarget::storedRows(const TablePlan& plan) {
+    return std::make_unique<SqliteRows>(db_.get(), plan.name, rowsBefore_);
+}
 
 } // namespace tabrivel

@@ -3,6 +3,7 @@
 #include "LoadOptions.h"
 #include "TableTarget.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,30 +17,34 @@ namespace tabrivel {
 // one prepared INSERT, values bound as the script would have written them.
 class SqliteTarget final : public TableTarget {
 public:
-    // Throws TargetError when the database cannot be opened.
-    SqliteTarget(const std::string& path, const LoadOptions& load, bool replace);
+    // Throws TargetError when the database cannot be opened. A database that another
+    // connection holds is waited for up to `busyTimeoutMs`.
+    SqliteTarget(const std::string& path, const LoadOptions& load, int busyTimeoutMs);
     ~SqliteTarget() override;
 
     void beginTable(const TablePlan& plan) override;
     void addRow(std::span<const Cell> cells) override;
     void endTable() override;
     void finish() override;
-
-private:
-    void execute(const std::string& sql);
-    bool tableExists(const std::string& name);
-    void bind(int index, const Cell& cell);
-    void rollBack();
-    [[noreturn]] void fail(const std::string& doing);
+    std::unique_ptr<StoredRows> storedRows(const TablePlan& plan) override;
 
     struct Closer {
         void operator()(sqlite3* db) const;
         void operator()(sqlite3_stmt* statement) const;
     };
+
+private:
+    void execute(const std::string& sql);
+    bool tableExists(const std::string& name);
+    std::uint64_t rowCount(const std::string& table);
+    void bind(int index, const Cell& cell);
+    void rollBack();
+    [[noreturn]] void fail(const std::string& doing);
+
     std::unique_ptr<sqlite3, Closer> db_;
     std::unique_ptr<sqlite3_stmt, Closer> insert_;
     LoadOptions load_;
-    bool replace_;
+    std::uint64_t rowsBefore_ = 0; // in the table an append loads into
     static Cell Whole(const Cell& cell, std::string& into);
 
     std::string scratch_;

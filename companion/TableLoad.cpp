@@ -6,6 +6,7 @@
 #include "engine/TableError.h"
 
 #include <new>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -66,13 +67,23 @@ void WriteWindowStatements(TableConversion& conversion, ScriptSink& sink,
 }
 
 // Cell by cell, for every form beyond the window's own.
-void LoadCells(TableSource& table, std::string_view baseName, const TableLoadContext& context) {
-    const TablePlan plan = PlanTable(baseName, table.fields(), context.options, context.load);
+void LoadCells(TableSource& table, const TablePlan& plan, const TableLoadContext& context) {
     if (context.notice)
         for (const std::string& shortened : plan.shortenedNames)
             context.notice(shortened);
     context.target.beginTable(plan);
-    LoadRecords(table, plan, context);
+    if (context.load.rows)
+        LoadRecords(table, plan, context);
+}
+
+// The table read a second time beside what the database gives back.
+void Verify(const std::filesystem::path& path, const TablePlan& plan,
+            const TableLoadContext& context) {
+    std::unique_ptr<StoredRows> stored = context.target.storedRows(plan);
+    if (!stored)
+        return;
+    const std::unique_ptr<TableSource> again = OpenTable(path, context.options.open);
+    context.verified(VerifyTable(*again, plan, *stored, context.cells, context.load.types));
 }
 
 } // namespace
@@ -84,11 +95,14 @@ std::vector<TableWarning> LoadTable(const std::filesystem::path& path, std::stri
     TableConversion conversion(std::move(opened), std::string(baseName));
     if (context.progress)
         context.progress->startTable(path.filename().string(), table.recordCount());
+    std::optional<TablePlan> plan;
     try {
-        if (ScriptSink* sink = context.target.beginWindowTable())
+        if (ScriptSink* sink = context.target.beginWindowTable()) {
             WriteWindowStatements(conversion, *sink, context);
-        else
-            LoadCells(table, baseName, context);
+        } else {
+            plan = PlanTable(baseName, table.fields(), context.options, context.load);
+            LoadCells(table, *plan, context);
+        }
     } catch (const TableError&) {
         context.target.endTable();
         if (context.progress)
@@ -98,6 +112,8 @@ std::vector<TableWarning> LoadTable(const std::filesystem::path& path, std::stri
     context.target.endTable();
     if (context.progress)
         context.progress->endTable();
+    if (context.verified && plan && context.load.rows)
+        Verify(path, *plan, context);
     const auto warnings = table.warnings();
     return {warnings.begin(), warnings.end()};
 }

@@ -3,6 +3,7 @@
 #include "CellValue.h"
 #include "ProgressLine.h"
 #include "TableTarget.h"
+#include "TableVerify.h"
 #include "engine/Conversion.h"
 
 #include <cstdint>
@@ -28,6 +29,9 @@ struct TableLoadContext {
     MismatchReport mismatch;
     // Something the user should know that loses nothing, such as a name cut to fit.
     std::function<void(const std::string& text)> notice = {};
+    // Given: each table loaded into a database is read back, compared with the table, and
+    // the outcome handed here.
+    std::function<void(const Verification& outcome)> verified = {};
 };
 
 // Reads one table into the target and returns what the table lost on the way. A

@@ -72,26 +72,46 @@ void FitInto(std::string& plain, std::string& written, const Quotes& quotes,
     written = fitted.written;
 }
 
+// The table's name before it is quoted: the one given, the table's own (with the
+// table-name option in front when that was given too), or the window's T_base.
+std::string PlainTableName(std::string_view baseName, const ConversionOptions& options,
+                           const LoadOptions& load) {
+    if (!load.table.empty())
+        return load.table;
+    if (load.names && !load.tableNameGiven)
+        return std::string(baseName);
+    return options.tableName + "_" + std::string(baseName);
+}
+
+// PostgreSQL folds the names a query does not quote to lower case: names stored so can be
+// queried without quotes. Only ASCII letters fold, as they do there.
+std::string Folded(std::string name, const LoadOptions& load) {
+    if (load.foldCase)
+        for (char& c : name)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+    return name;
+}
+
 } // namespace
 
 TablePlan PlanTable(std::string_view baseName, std::span<const FieldDescription> fields,
                     const ConversionOptions& options, const LoadOptions& load) {
     const Quotes quotes = QuotesFor(options, load);
     TablePlan plan;
-    if (load.names) {
-        plan.plainName = std::string(baseName);
-        plan.name = QuotedName(quotes.opening, quotes.closing, baseName);
-    } else {
-        plan.plainName = options.tableName + "_" + std::string(baseName);
-        plan.name = QualifiedTableName(quotes.opening, quotes.closing, options.tableName, baseName);
-    }
+    plan.plainName = Folded(PlainTableName(baseName, options, load), load);
+    plan.name = QuotedName(quotes.opening, quotes.closing, plan.plainName);
     if (load.dialect != Dialect::Window)
         FitInto(plan.plainName, plan.name, quotes, load, plan.shortenedNames);
+    if (!load.schema.empty()) {
+        plan.schema = QuotedName(quotes.opening, quotes.closing, Folded(load.schema, load));
+        plan.name = plan.schema + "." + plan.name;
+    }
     const std::vector<std::string> names = UniqueNames(fields);
     const std::string_view untyped = RulesOf(load.dialect).untypedColumn;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         PlannedColumn column;
-        column.plainName = load.names ? names[i] : "fld" + std::to_string(i + 1);
+        column.plainName = load.names ? Folded(names[i], load) : "fld" + std::to_string(i + 1);
         // Generated names hold nothing to escape: the window writes them as they are.
         column.name = load.names ? QuotedName(quotes.opening, quotes.closing, column.plainName)
                                  : quotes.opening + column.plainName + quotes.closing;

@@ -20,8 +20,9 @@ struct PlannedColumn {
 
 // The names and types one table's statements use.
 struct TablePlan {
-    std::string name;      // as written in the statements, quoted
+    std::string name;      // as written in the statements, quoted (and qualified)
     std::string plainName; // unquoted, for looking the table up
+    std::string schema;    // quoted; empty: none
     std::vector<PlannedColumn> columns;
     // Names cut to what the database takes, each as a message for the user.
     std::vector<std::string> shortenedNames;

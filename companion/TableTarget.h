@@ -3,8 +3,12 @@
 #include "CellValue.h"
 #include "TablePlan.h"
 
+#include <memory>
+#include <optional>
 #include <span>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace tabrivel {
 
@@ -15,6 +19,15 @@ class ScriptSink;
 class TargetError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// The rows of a loaded table as its database gives them back, in the order they were
+// loaded: each cell as text (bytes as \x and lower-case hexadecimal), nullopt for NULL.
+class StoredRows {
+public:
+    virtual ~StoredRows() = default;
+    // The next row; false after the last. Throws TargetError when the database fails.
+    virtual bool next(std::vector<std::optional<std::string>>& row) = 0;
 };
 
 // Takes the converted tables one after another: a script's statements, or a database.
@@ -34,6 +47,9 @@ public:
     virtual void endTable() = 0;
     // Everything is written: a file takes its place.
     virtual void finish() = 0;
+    // The rows of a table loaded and ended, read back; nullptr for a target that keeps
+    // nothing to read (a script).
+    virtual std::unique_ptr<StoredRows> storedRows(const TablePlan& /*plan*/) { return nullptr; }
 };
 
 } // namespace tabrivel

@@ -85,8 +85,35 @@ private slots:
         const ParsedArguments parsed = Parse({"--sqlite", "my.db", "--replace", "t.dbf"});
         QVERIFY2(parsed.error.empty(), parsed.error.c_str());
         QCOMPARE(parsed.arguments.sqliteFile, std::string("my.db"));
-        QVERIFY(parsed.arguments.replace);
+        QVERIFY(parsed.arguments.load.existing == ExistingTable::Replace);
         QVERIFY(parsed.arguments.load.dialect == Dialect::Sqlite);
+    }
+
+    // One option gives a database's whole loading form; the finer ones still shape it.
+    void toGivesTheLoadingForm() {
+        const ParsedArguments pg = Parse({"--to", "postgresql", "t.dbf"});
+        QVERIFY2(pg.error.empty(), pg.error.c_str());
+        const LoadOptions& load = pg.arguments.load;
+        QVERIFY(load.dialect == Dialect::PostgreSql);
+        QVERIFY(load.names && load.types && load.nulls && load.trim && load.transaction);
+        QVERIFY(load.copy);
+        QVERIFY(load.foldCase);
+        const ParsedArguments mysql = Parse({"--to", "mysql", "t.dbf"});
+        QVERIFY(!mysql.arguments.load.copy && mysql.arguments.load.batch == 500);
+        QVERIFY(!mysql.arguments.load.foldCase);
+        const ParsedArguments finer =
+            Parse({"--to", "postgresql", "--batch", "20", "--no-trim", "--keep-case", "t.dbf"});
+        QVERIFY2(finer.error.empty(), finer.error.c_str());
+        QVERIFY(!finer.arguments.load.copy && finer.arguments.load.batch == 20);
+        QVERIFY(!finer.arguments.load.trim && !finer.arguments.load.foldCase);
+        const ParsedArguments direct = Parse({"--postgresql", "dbname=x", "--verify", "t.dbf"});
+        QVERIFY2(direct.error.empty(), direct.error.c_str());
+        QVERIFY(direct.arguments.load.names && !direct.arguments.load.copy);
+        QVERIFY(direct.arguments.verify);
+        const ParsedArguments append = Parse({"--append", "--to", "sqlite", "t.dbf"});
+        QVERIFY(append.arguments.load.existing == ExistingTable::Append);
+        QVERIFY(!append.arguments.options.createTable);
+        QVERIFY(!Parse({"--schema-only", "t.dbf"}).arguments.load.rows);
     }
 
     void tablesAfterDoubleDashMayStartWithADash() {
@@ -147,8 +174,24 @@ private slots:
             << QStringList{"--dialect", "mysql", "--copy", "a.dbf"} << "--copy";
         QTest::addRow("batch with copy")
             << QStringList{"--copy", "--batch", "5", "a.dbf"} << "--batch";
-        QTest::addRow("replace without a database")
-            << QStringList{"--replace", "a.dbf"} << "--replace";
+        QTest::addRow("replace and append")
+            << QStringList{"--replace", "--append", "a.dbf"} << "--append";
+        QTest::addRow("unknown database for --to")
+            << QStringList{"--to", "oracle", "a.dbf"} << "oracle";
+        QTest::addRow("--to and --dialect disagree")
+            << QStringList{"--to", "mysql", "--dialect", "sqlite", "a.dbf"} << "--dialect";
+        QTest::addRow("one table name for two tables")
+            << QStringList{"--table", "t", "a.dbf", "b.dbf"} << "--table";
+        QTest::addRow("schema in SQLite")
+            << QStringList{"--to", "sqlite", "--schema", "s", "a.dbf"} << "--schema";
+        QTest::addRow("verify a script") << QStringList{"--verify", "a.dbf"} << "--verify";
+        QTest::addRow("busy timeout without SQLite")
+            << QStringList{"--busy-timeout", "10", "a.dbf"} << "--busy-timeout";
+        QTest::addRow("two databases")
+            << QStringList{"--sqlite", "x.db", "--postgresql", "dbname=x", "a.dbf"}
+            << "--postgresql";
+        QTest::addRow("direct route to another database")
+            << QStringList{"--postgresql", "dbname=x", "--to", "mysql", "a.dbf"} << "--postgresql";
         QTest::addRow("database and script file")
             << QStringList{"--sqlite", "x.db", "-o", "x.sql", "a.dbf"} << "--sqlite";
         QTest::addRow("database for another dialect")

@@ -22,7 +22,10 @@ CompanionResult RunCompanionInto(const QString& folder, std::vector<std::string>
     const std::string outPath = QDir(folder).filePath("out.sql").toStdString();
     const std::string errorsPath = QDir(folder).filePath("errors.txt").toStdString();
     // A database target takes no script file.
-    if (std::find(arguments.begin(), arguments.end(), "--sqlite") == arguments.end())
+    const auto named = [&arguments](const char* option) {
+        return std::find(arguments.begin(), arguments.end(), option) != arguments.end();
+    };
+    if (!named("--sqlite") && !named("--postgresql"))
         arguments.insert(arguments.begin(), {"-o", outPath});
     const ParsedArguments parsed = ParseCompanionArguments(arguments);
     if (!parsed.error.empty())

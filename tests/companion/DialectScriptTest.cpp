@@ -105,15 +105,15 @@ private slots:
         QTest::addRow("PostgreSQL types")
             << QStringList{"--dialect", "postgresql", "--types", "--names", "--transaction"}
             << Lines({"SET client_encoding TO 'UTF8';", "BEGIN;",
-                      "CREATE TABLE \"t\" (\"NAME\" varchar(6),\"name_2\" varchar(2),\"AMOUNT\" "
-                      "numeric(6,2),\"DAY\" date,\"OK\" boolean);",
+                      "CREATE TABLE \"t\" (\"name\" varchar(6),\"name_2\" varchar(2),\"amount\" "
+                      "numeric(6,2),\"day\" date,\"ok\" boolean);",
                       "INSERT INTO \"t\" VALUES ('O''B\\  ','x ','12.5','2024-03-05','true');",
                       "INSERT INTO \"t\" VALUES ('      ','  ',NULL,NULL,NULL);", "COMMIT;"});
         QTest::addRow("COPY escapes backslashes and writes \\N")
             << QStringList{"--copy", "--names", "--null"}
-            << Lines({"SET client_encoding TO 'UTF8';",
-                      "CREATE TABLE \"t\" (\"NAME\" text,\"name_2\" text,\"AMOUNT\" text,\"DAY\" "
-                      "text,\"OK\" text);",
+            << Lines({"\\set ON_ERROR_STOP on", "SET client_encoding TO 'UTF8';",
+                      "CREATE TABLE \"t\" (\"name\" text,\"name_2\" text,\"amount\" text,\"day\" "
+                      "text,\"ok\" text);",
                       "COPY \"t\" FROM stdin;", "O'B\\\\  \tx \t12.5\t2024-03-05\tTrue",
                       "      \t  \t\\N\t\\N\t\\N", "\\."});
     }

@@ -1,0 +1,231 @@
+#include "PostgresTarget.h"
+
+#include "DialectRules.h"
+#include "ScriptLiterals.h"
+#include "engine/ValuePieces.h"
+
+#include <libpq-fe.h>
+
+namespace tabrivel {
+namespace {
+
+// Rows go to the server in pieces of about this size: large enough that a call costs
+// nothing per row, small enough that a memo in pieces is never held whole.
+constexpr std::size_t kSendAt = 1 << 20;
+
+using Result = std::unique_ptr<PGresult, decltype(&PQclear)>;
+
+std::string LastLine(const char* message) {
+    std::string text = message ? message : "";
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+} // namespace
+
+void PostgresTarget::Closer::operator()(pg_conn* connection) const {
+    PQfinish(connection);
+}
+
+PostgresTarget::PostgresTarget(const std::string& conninfo, const LoadOptions& load)
+    : connection_(PQconnectdb(conninfo.c_str())), load_(load) {
+    load_.copy = true;
+    if (!connection_)
+        throw TargetError("cannot connect to PostgreSQL: out of memory");
+    if (PQstatus(connection_.get()) != CONNECTION_OK)
+        throw TargetError("cannot connect to PostgreSQL: " +
+                          LastLine(PQerrorMessage(connection_.get())));
+    // The server's notices ("schema already exists, skipping") are no news to the user.
+    PQsetNoticeProcessor(
+        connection_.get(), [](void*, const char*) {}, nullptr);
+    if (PQsetClientEncoding(connection_.get(), "UTF8") != 0)
+        fail("setting the client encoding to UTF8");
+    // Dates read back in the form they were written, whatever the server's default.
+    execute("SET DateStyle TO ISO, YMD");
+}
+
+PostgresTarget::~PostgresTarget() {
+    rollBack();
+}
+
+void PostgresTarget::rollBack() {
+    if (!connection_)
+        return;
+    if (copying_) {
+        PQputCopyEnd(connection_.get(), "abandoned");
+        while (PGresult* result = PQgetResult(connection_.get()))
+            PQclear(result);
+        copying_ = false;
+    }
+    if (PQtransactionStatus(connection_.get()) != PQTRANS_IDLE)
+        Result(PQexec(connection_.get(), "ROLLBACK"), PQclear);
+    rows_.clear();
+}
+
+void PostgresTarget::fail(const std::string& doing) {
+    const std::string message = doing + ": " + LastLine(PQerrorMessage(connection_.get()));
+    rollBack();
+    throw TargetError(message);
+}
+
+void PostgresTarget::execute(const std::string& sql) {
+    const Result result(PQexec(connection_.get(), sql.c_str()), PQclear);
+    const ExecStatusType status = PQresultStatus(result.get());
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        fail(sql.substr(0, sql.find(' ')));
+}
+
+std::uint64_t PostgresTarget::rowCount(const std::string& table) {
+    const std::string sql = "SELECT count(*) FROM " + table;
+    const Result result(PQexec(connection_.get(), sql.c_str()), PQclear);
+    if (PQresultStatus(result.get()) != PGRES_TUPLES_OK)
+        fail("counting the rows");
+    return std::stoull(PQgetvalue(result.get(), 0, 0));
+}
+
+bool PostgresTarget::tableExists(const std::string& name) {
+    const char* values[] = {name.c_str()};
+    const Result result(PQexecParams(connection_.get(), "SELECT to_regclass($1) IS NOT NULL", 1,
+                                     nullptr, values, nullptr, nullptr, 0),
+                        PQclear);
+    if (PQresultStatus(result.get()) != PGRES_TUPLES_OK)
+        fail("looking the table up");
+    return PQgetvalue(result.get(), 0, 0)[0] == 't';
+}
+
+void PostgresTarget::beginTable(const TablePlan& plan) {
+    const DialectRules& rules = RulesOf(Dialect::PostgreSql);
+    if (!plan.schema.empty())
+        execute(std::string(rules.createSchema) + plan.schema);
+    const bool exists = tableExists(plan.name);
+    if (exists && load_.existing == ExistingTable::Fail)
+        throw TargetError("the database already has a table " + plan.plainName +
+                          " (--replace replaces it, --append adds to it)");
+    if (!exists && load_.existing == ExistingTable::Append)
+        throw TargetError("the database has no table " + plan.plainName + " to append to");
+    rowsBefore_ = exists && load_.existing == ExistingTable::Append ? rowCount(plan.name) : 0;
+    execute("BEGIN");
+    if (load_.existing == ExistingTable::Replace)
+        execute("DROP TABLE IF EXISTS " + plan.name);
+    if (load_.existing != ExistingTable::Append)
+        execute(CreateTableText(plan));
+    if (!load_.rows)
+        return;
+    const std::string copy = "COPY " + plan.name + " FROM STDIN";
+    const Result result(PQexec(connection_.get(), copy.c_str()), PQclear);
+    if (PQresultStatus(result.get()) != PGRES_COPY_IN)
+        fail("COPY");
+    copying_ = true;
+}
+
+void PostgresTarget::appendCell(const Cell& cell) {
+    if (!cell.pieces) {
+        AppendCopyField(rows_, cell, load_);
+        return;
+    }
+    const LiteralFrame frame = CellFrame(cell, load_);
+    rows_ += frame.open;
+    MySqlTextWriter unused;
+    cell.pieces->forEach([&](std::string_view piece) {
+        AppendCellBody(rows_, cell, piece, load_, unused);
+        if (rows_.size() >= kSendAt)
+            sendRows();
+    });
+    rows_ += frame.close;
+}
+
+void PostgresTarget::addRow(std::span<const Cell> cells) {
+    for (const Cell& cell : cells) {
+        appendCell(cell);
+        rows_.push_back('\t');
+    }
+    if (!cells.empty())
+        rows_.pop_back();
+    rows_.push_back('\n');
+    if (rows_.size() >= kSendAt)
+        sendRows();
+}
+
+void PostgresTarget::sendRows() {
+    if (rows_.empty())
+        return;
+    if (PQputCopyData(connection_.get(), rows_.data(), static_cast<int>(rows_.size())) != 1)
+        fail("COPY");
+    rows_.clear();
+}
+
+void PostgresTarget::endCopy() {
+    sendRows();
+    copying_ = false;
+    if (PQputCopyEnd(connection_.get(), nullptr) != 1)
+        fail("COPY");
+    const Result result(PQgetResult(connection_.get()), PQclear);
+    const bool copied = PQresultStatus(result.get()) == PGRES_COMMAND_OK;
+    while (PGresult* more = PQgetResult(connection_.get()))
+        PQclear(more);
+    if (!copied)
+        fail("COPY");
+}
+
+void PostgresTarget::endTable() {
+    if (copying_)
+        endCopy();
+    if (PQtransactionStatus(connection_.get()) == PQTRANS_INTRANS)
+        execute("COMMIT");
+}
+
+void PostgresTarget::finish() {}
+
+} // namespace tabrivel
+
+namespace tabrivel {
+namespace {
+
+// The rows of one table, streamed a row at a time so that a large table is never held.
+class PostgresRows final : public StoredRows {
+public:
+    // The rows after the first `skipped`: those a load appended.
+    PostgresRows(pg_conn* connection, const std::string& table, std::uint64_t skipped)
+        : connection_(connection) {
+        const std::string query =
+            "SELECT * FROM " + table + " ORDER BY ctid OFFSET " + std::to_string(skipped);
+        if (PQsendQuery(connection_, query.c_str()) != 1 || PQsetSingleRowMode(connection_) != 1)
+            throw TargetError("reading back: " + LastLine(PQerrorMessage(connection_)));
+    }
+    ~PostgresRows() override {
+        while (PGresult* result = PQgetResult(connection_))
+            PQclear(result);
+    }
+    PostgresRows(const PostgresRows&) = delete;
+    PostgresRows& operator=(const PostgresRows&) = delete;
+
+    bool next(std::vector<std::optional<std::string>>& row) override {
+        const Result result(PQgetResult(connection_), PQclear);
+        if (!result)
+            return false;
+        const ExecStatusType status = PQresultStatus(result.get());
+        if (status == PGRES_TUPLES_OK)
+            return false;
+        if (status != PGRES_SINGLE_TUPLE)
+            throw TargetError("reading back: " + LastLine(PQresultErrorMessage(result.get())));
+        row.assign(static_cast<std::size_t>(PQnfields(result.get())), std::nullopt);
+        for (int k = 0; k < PQnfields(result.get()); ++k)
+            if (!PQgetisnull(result.get(), 0, k))
+                row[static_cast<std::size_t>(k)] =
+                    std::string(PQgetvalue(result.get(), 0, k),
+                                static_cast<std::size_t>(PQgetlength(result.get(), 0, k)));
+        return true;
+    }
+
+private:
+    pg_conn* connection_;
+};
+
+} // namespace
+
+std::unique_ptr<StoredRows> PostgresTarget::storedRows(const TablePlan& plan) {
+    return std::make_unique<PostgresRows>(connection_.get(), plan.name, rowsBefore_);
+}
+
+} // namespace tabrivel

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "LoadOptions.h"
+#include "TableTarget.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct pg_conn;
+
+namespace tabrivel {
+
+// Loads each table straight into PostgreSQL through libpq: one transaction per table, the
+// rows through COPY in its text form, so that no psql is needed and nothing is parsed
+// twice.
+class PostgresTarget final : public TableTarget {
+public:
+    // Connects with a libpq connection string or URI; throws TargetError when it cannot.
+    PostgresTarget(const std::string& conninfo, const LoadOptions& load);
+    ~PostgresTarget() override;
+
+    void beginTable(const TablePlan& plan) override;
+    void addRow(std::span<const Cell> cells) override;
+    void endTable() override;
+    void finish() override;
+    std::unique_ptr<StoredRows> storedRows(const TablePlan& plan) override;
+
+private:
+    void execute(const std::string& sql);
+    bool tableExists(const std::string& name);
+    std::uint64_t rowCount(const std::string& table);
+    void appendCell(const Cell& cell);
+    void sendRows();
+    void endCopy();
+    void rollBack();
+    [[noreturn]] void fail(const std::string& doing);
+
+    struct Closer {
+        void operator()(pg_conn* connection) const;
+    };
+    std::unique_ptr<pg_conn, Closer> connection_;
+    LoadOptions load_; // as COPY's text form writes the cells
+    bool copying_ = false;
+    std::string rows_;             // rows not yet sent
+    std::uint64_t rowsBefore_ = 0; // in the table an append loads into
+};
+
+} // namespace tabrivel
