@@ -45,7 +45,7 @@ endif()
 
 file(REMOVE_RECURSE "${WORK_DIR}")
 run_checked(ignored cpack --config "${BUILD_DIR}/CPackConfig.cmake" -B "${WORK_DIR}")
-set(deb "${WORK_DIR}/tabrivel_${VERSION}_${ARCH}.deb")
+set(deb "${WORK_DIR}/tabrivel_${VERSION}-${REVISION}_${ARCH}.deb")
 set(tgz "${WORK_DIR}/tabrivel-${VERSION}-Linux.tar.gz")
 require("EXISTS \"${deb}\"" "no Debian package at ${deb}")
 require("EXISTS \"${tgz}\"" "no archive at ${tgz}")
@@ -57,12 +57,49 @@ foreach(library libqt6core6 libqt6gui6 libqt6widgets6 libicu libstdc++6 libc6)
     require("at GREATER -1" "the package does not depend on ${library}: ${depends}")
 endforeach()
 
+# The font the window asks for comes with the package: the families the window's code
+# names, each as this system's fontconfig resolves it, belong to a package the Debian
+# package depends on. Without it the fallback font is wider and labels are cut off.
+find_program(fc_match fc-match)
+find_program(dpkg_query dpkg-query)
+require("fc_match AND dpkg_query" "fc-match (fontconfig) and dpkg-query are needed")
+file(GLOB window_sources "${SOURCE_DIR}/app/*.cpp")
+set(families "")
+foreach(source IN LISTS window_sources)
+    file(READ "${source}" text)
+    string(REGEX MATCHALL "QFont[ \t]*[a-zA-Z_]*[ \t]*[({][ \t]*QStringLiteral[ \t]*\\([ \t]*\"[^\"]+\""
+           named "${text}")
+    string(REGEX MATCHALL "setFamil[a-z]*[ \t]*\\([ \t]*(QStringLiteral[ \t]*\\()?[ \t]*\"[^\"]+\""
+           set_named "${text}")
+    foreach(call IN LISTS named set_named)
+        string(REGEX REPLACE ".*\"([^\"]+)\"$" "\\1" family "${call}")
+        list(APPEND families "${family}")
+    endforeach()
+endforeach()
+list(REMOVE_DUPLICATES families)
+require("NOT families STREQUAL \"\"" "no font family found in ${SOURCE_DIR}/app/*.cpp")
+foreach(family IN LISTS families)
+    run_checked(font_file ${fc_match} --format=%{file} "${family}")
+    execute_process(COMMAND ${dpkg_query} --search "${font_file}" RESULT_VARIABLE result
+                    OUTPUT_VARIABLE owner OUTPUT_STRIP_TRAILING_WHITESPACE)
+    require("result EQUAL 0" "the window's font ${family} is drawn with ${font_file}, which no package owns")
+    string(REGEX REPLACE ":.*" "" font_package "${owner}")
+    string(REGEX REPLACE ",.*" "" font_package "${font_package}")
+    string(FIND ", ${depends}," ", ${font_package}," at_plain)
+    string(FIND ", ${depends}" ", ${font_package} " at_versioned)
+    require("at_plain GREATER -1 OR at_versioned GREATER -1"
+            "the window asks for ${family}, drawn here with ${font_file} of ${font_package}, but the package does not depend on ${font_package}: ${depends}")
+    message(STATUS "the window's font ${family} comes from ${font_package}, a dependency")
+endforeach()
+
 run_checked(contents ${dpkg_deb} --contents "${deb}")
 foreach(file ./usr/bin/tabrivel ./usr/bin/tabrivel-convert ./usr/lib/tabrivel/tabrivel
         ./usr/lib/tabrivel/HAND-M.CUR ./usr/share/applications/tabrivel.desktop
         ./usr/share/icons/hicolor/256x256/apps/tabrivel.png
         ./usr/share/icons/hicolor/scalable/apps/tabrivel.svg
-        ./usr/share/metainfo/com.marlquist.Tabrivel.metainfo.xml)
+        ./usr/share/metainfo/com.marlquist.Tabrivel.metainfo.xml
+        ./usr/share/doc/tabrivel/copyright ./usr/share/doc/tabrivel/changelog.Debian.gz
+        ./usr/share/man/man1/tabrivel.1.gz)
     string(FIND "${contents}" " ${file}" at)
     require("at GREATER -1" "${file} is not in the package")
 endforeach()

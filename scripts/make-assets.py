@@ -2,7 +2,8 @@
 """Writes the program's own pictures: the hand pointer HAND-M.CUR and the window icon
 tabrivel.ico, 32 x 32 with an alpha channel, into app/assets/; and the menu icon for
 the desktop's icon theme into packaging/icons/hicolor/: the same drawing as a scalable
-SVG and as PNGs of every size the theme asks for, drawn from the one shape list.
+SVG and as PNGs of every size the theme asks for; and the macOS bundle's icon
+packaging/macos/tabrivel.icns: all drawn from the one shape list.
 
 Run it again after changing a picture; the outputs are committed so that a build needs
 no Python. Only the standard library is used.
@@ -192,6 +193,23 @@ def png_file(pixels):
             chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
+# The macOS bundle's icon: each size as a PNG, under the type codes Finder reads (the
+# second group is the Retina form of the size half as large).
+ICNS_TYPES = [(b"icp4", 16), (b"icp5", 32), (b"icp6", 64), (b"ic07", 128), (b"ic08", 256),
+              (b"ic09", 512), (b"ic11", 32), (b"ic12", 64), (b"ic13", 256), (b"ic14", 512)]
+
+
+def icns_file():
+    """An Apple icon family (.icns) of the drawing, as a bundle's Resources hold it."""
+    pngs = {}
+    entries = b""
+    for kind, size in ICNS_TYPES:
+        if size not in pngs:
+            pngs[size] = png_file(rendered_icon(size, 2 if size > 128 else 4))
+        entries += kind + struct.pack(">I", 8 + len(pngs[size])) + pngs[size]
+    return b"icns" + struct.pack(">I", 8 + len(entries)) + entries
+
+
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     out = os.path.join(root, "app", "assets")
@@ -211,6 +229,10 @@ def main():
         os.makedirs(folder, exist_ok=True)
         with open(os.path.join(folder, "tabrivel.png"), "wb") as f:
             f.write(png_file(rendered_icon(size)))
+    bundle = os.path.join(root, "packaging", "macos")
+    os.makedirs(bundle, exist_ok=True)
+    with open(os.path.join(bundle, "tabrivel.icns"), "wb") as f:
+        f.write(icns_file())
     return 0
 
 
