@@ -198,8 +198,8 @@ std::unique_ptr<MappedFile> MappedFile::Map(const std::filesystem::path& path) {
     // Windows refuses to cut short a file while a view of it exists, so a view never
     // loses its pages.
     const Handle file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER length{};
     if (!file.valid() || ::GetFileType(file.get()) != FILE_TYPE_DISK ||
         ::GetFileSizeEx(file.get(), &length) == 0 ||
