@@ -18,6 +18,15 @@ std::string FromHex(const QString& hex) {
     return QByteArray::fromHex(hex.toLatin1()).toStdString();
 }
 
+QString HexOf(const std::string& bytes) {
+    return QString::fromLatin1(QByteArray::fromStdString(bytes).toHex().toUpper());
+}
+
+// A name between backticks, whatever it holds.
+QString QuotedName(const std::string& name) {
+    return "`" + QString::fromUtf8(name).replace("`", "``") + "`";
+}
+
 } // namespace
 
 MariaDbServer::MariaDbServer() : folder_(dir_.path()) {
@@ -87,14 +96,17 @@ QString MariaDbServer::client(const QStringList& arguments, const QString& input
     process.setProcessChannelMode(QProcess::SeparateChannels);
     if (!inputFile.isEmpty())
         process.setStandardInputFile(inputFile);
-    process.start("mariadb", QStringList{"--no-defaults", "--socket=" + dir_.filePath("socket"),
-                                         "-u", "root", "--default-character-set=utf8mb4"} +
-                                 arguments);
+    process.start("mariadb", connectionArguments() + arguments);
     ok = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
          process.exitCode() == 0;
     const QString errors = QString::fromUtf8(process.readAllStandardError());
     const QString output = QString::fromUtf8(process.readAllStandardOutput());
     return ok ? output : "mariadb failed: " + errors + output;
+}
+
+QStringList MariaDbServer::connectionArguments() const {
+    return {"--no-defaults", "--socket=" + dir_.filePath("socket"), "-u", "root",
+            "--default-character-set=utf8mb4"};
 }
 
 QString MariaDbServer::runScript(const QString& scriptFile) const {
@@ -109,40 +121,80 @@ QString MariaDbServer::execute(const QString& sql) const {
     return ok ? QString() : output;
 }
 
+MariaDbServer::Rows MariaDbServer::tableRows(const std::string& table) const {
+    return tableRows(kDatabase, table);
+}
+
+ClientRun MariaDbServer::pipeScript(const QString& database, const QString& scriptFile,
+                                    const QString& workingFolder,
+                                    const QStringList& clientOptions) const {
+    return PipeScriptInto("mariadb", connectionArguments() + clientOptions + QStringList{database},
+                          scriptFile, workingFolder);
+}
+
+std::vector<QStringList> MariaDbServer::hexLines(const QString& database, const QString& sql,
+                                                 std::string& error) const {
+    bool ok = false;
+    QStringList arguments{"--batch", "--skip-column-names", "-e", sql};
+    if (!database.isEmpty())
+        arguments.prepend(database);
+    const QString answer = client(arguments, {}, ok);
+    std::vector<QStringList> lines;
+    if (!ok) {
+        error = answer.toStdString();
+        return lines;
+    }
+    for (const QString& line : answer.split('\n', Qt::SkipEmptyParts))
+        lines.push_back(line.split('\t'));
+    return lines;
+}
+
+std::vector<std::string> MariaDbServer::tableNames(const std::string& database,
+                                                   std::string& error) const {
+    std::vector<std::string> names;
+    const auto lines = hexLines({},
+                                QString("SELECT HEX(TABLE_NAME) FROM information_schema.TABLES "
+                                        "WHERE HEX(TABLE_SCHEMA) = '%1' ORDER BY TABLE_NAME")
+                                    .arg(HexOf(database)),
+                                error);
+    for (const QStringList& line : lines)
+        names.push_back(FromHex(line.value(0)));
+    return names;
+}
+
+std::vector<QStringList> MariaDbServer::columnLines(const std::string& database,
+                                                    const std::string& table,
+                                                    std::string& error) const {
+    return hexLines({},
+                    QString("SELECT HEX(COLUMN_NAME), DATA_TYPE FROM information_schema.COLUMNS "
+                            "WHERE HEX(TABLE_SCHEMA) = '%1' AND HEX(TABLE_NAME) = '%2' "
+                            "ORDER BY ORDINAL_POSITION")
+                        .arg(HexOf(database), HexOf(table)),
+                    error);
+}
+
 // Each value through HEX(), so that no tab, line break or backslash in it can be taken
 // for the client's own separators; blobs stay in hexadecimal.
-MariaDbServer::Rows MariaDbServer::tableRows(const std::string& table) const {
+MariaDbServer::Rows MariaDbServer::tableRows(const std::string& database,
+                                             const std::string& table) const {
     Rows result;
-    bool ok = false;
-    const QString columns =
-        client({"--batch", "--skip-column-names", "-e",
-                QString("SELECT COLUMN_NAME, DATA_TYPE FROM information_schema.COLUMNS WHERE "
-                        "TABLE_SCHEMA = '%1' AND TABLE_NAME = '%2' ORDER BY ORDINAL_POSITION")
-                    .arg(kDatabase, QString::fromStdString(table))},
-               {}, ok);
     QStringList select;
     QList<bool> binary;
-    for (const QString& line : columns.split('\n', Qt::SkipEmptyParts)) {
-        const QStringList parts = line.split('\t');
-        binary << IsBinaryType(parts.value(1));
-        select << (binary.back() ? QString("HEX(`%1`)") : QString("HEX(CAST(`%1` AS CHAR))"))
-                      .arg(parts.value(0));
+    for (const QStringList& column : columnLines(database, table, result.error)) {
+        binary << IsBinaryType(column.value(1));
+        result.columns.push_back(FromHex(column.value(0)));
+        const QString name = QuotedName(result.columns.back());
+        select << (binary.back() ? QString("HEX(%1)") : QString("HEX(CAST(%1 AS CHAR))")).arg(name);
     }
-    if (!ok || select.isEmpty()) {
-        result.error = ("no table " + QString::fromStdString(table) + ": " + columns).toStdString();
+    if (!result.error.empty() || select.isEmpty()) {
+        result.error = "no table " + table + ": " + result.error;
         return result;
     }
-    const QString rows =
-        client({"--batch", "--skip-column-names", kDatabase, "-e",
-                "SELECT " + select.join(',') + " FROM `" + QString::fromStdString(table) + "`"},
-               {}, ok);
-    if (!ok) {
-        result.error = rows.toStdString();
-        return result;
-    }
-    for (const QString& line : rows.split('\n', Qt::SkipEmptyParts)) {
+    const auto lines =
+        hexLines(QString::fromStdString(database),
+                 "SELECT " + select.join(',') + " FROM " + QuotedName(table), result.error);
+    for (const QStringList& cells : lines) {
         result.rows.emplace_back();
-        const QStringList cells = line.split('\t');
         for (qsizetype i = 0; i < cells.size(); ++i) {
             if (cells[i] == "NULL")
                 result.rows.back().push_back(std::nullopt);

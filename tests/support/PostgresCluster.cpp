@@ -97,14 +97,36 @@ QString PostgresCluster::runScript(const QString& scriptFile) const {
     return {};
 }
 
+ClientRun PostgresCluster::pipeScript(const QString& database, const QString& scriptFile,
+                                      const QString& workingFolder,
+                                      const QStringList& clientOptions) const {
+    return PipeScriptInto(tool("psql"),
+                          QStringList{"-X"} + clientOptions +
+                              QStringList{"-h", dir_.path(), "-U", kUser, "-d", database},
+                          scriptFile, workingFolder);
+}
+
 std::string PostgresCluster::execute(const std::string& sql) const {
     return query(sql).error;
 }
 
+PostgresCluster::Result PostgresCluster::query(const std::string& database,
+                                               const std::string& sql) const {
+    const std::string info =
+        "host=" + dir_.path().toStdString() + " user=" + kUser + " dbname=" + database;
+    const std::unique_ptr<pg_conn, void (*)(pg_conn*)> connection(PQconnectdb(info.c_str()), Close);
+    if (PQstatus(connection.get()) != CONNECTION_OK)
+        return {PQerrorMessage(connection.get()), {}};
+    return Ask(connection.get(), sql);
+}
+
 PostgresCluster::Result PostgresCluster::query(const std::string& sql) const {
+    return Ask(connection_.get(), sql);
+}
+
+PostgresCluster::Result PostgresCluster::Ask(pg_conn* connection, const std::string& sql) {
     Result result;
-    std::unique_ptr<PGresult, void (*)(PGresult*)> answer(PQexec(connection_.get(), sql.c_str()),
-                                                          PQclear);
+    std::unique_ptr<PGresult, void (*)(PGresult*)> answer(PQexec(connection, sql.c_str()), PQclear);
     const ExecStatusType status = PQresultStatus(answer.get());
     if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
         result.error = PQresultErrorMessage(answer.get());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClientRun.h"
 #include "ServerFolder.h"
 
 #include <QString>
@@ -32,6 +33,11 @@ public:
     // when every statement ran.
     QString runScript(const QString& scriptFile) const;
 
+    // Pipes a script into psql connected to `database`, from `workingFolder`;
+    // `clientOptions` (-v ON_ERROR_STOP=1, ...) come before the connection's own.
+    ClientRun pipeScript(const QString& database, const QString& scriptFile,
+                         const QString& workingFolder, const QStringList& clientOptions) const;
+
     // psql's options that reach the cluster: its socket folder, user and database.
     QStringList clientArguments() const;
     // One of the server's programs (psql, pg_ctl, ...).
@@ -46,8 +52,11 @@ public:
         std::vector<std::vector<std::optional<std::string>>> rows;
     };
     Result query(const std::string& sql) const;
+    // The same in another database of the cluster, over a connection of its own.
+    Result query(const std::string& database, const std::string& sql) const;
 
 private:
+    static Result Ask(pg_conn* connection, const std::string& sql);
     bool run(const QString& program, const QStringList& arguments);
 
     QTemporaryDir dir_;
