@@ -46,19 +46,57 @@ Quotes QuotesFor(const ConversionOptions& options, const LoadOptions& load) {
     return {std::string(rules.opening), std::string(rules.closing)};
 }
 
-// MySQL keeps a row's varchar columns within 65,535 bytes, at four bytes a character: a
-// table too wide for that keeps its character fields in longtext columns instead.
+bool IsVarchar(const PlannedColumn& column) {
+    return column.type.starts_with("varchar(");
+}
+
+// What a column takes inside an InnoDB row at most. A variable-length value that may pass
+// 255 bytes, and any text or blob, can leave the page for a 40-byte reference; a shorter
+// varchar counts whole, at four bytes a character.
+long InlineBytes(const PlannedColumn& column) {
+    constexpr long kReference = 40;
+    if (IsVarchar(column)) {
+        const long bytes = 4L * column.field.length + 2;
+        return bytes > 255 ? kReference : bytes;
+    }
+    if (column.type.starts_with("numeric") || column.type.starts_with("decimal"))
+        return 33; // 65 digits, nine to four bytes
+    if (column.field.kind == FieldKind::Character || column.field.kind == FieldKind::Memo ||
+        column.field.kind == FieldKind::Binary)
+        return kReference;
+    return 8;
+}
+
+// MySQL refuses a table whose varchar columns could need more than 65,535 bytes, and
+// InnoDB one whose row could not fit half a page (8,126 bytes): such a table keeps its
+// widest character fields in longtext columns, which leave the row, until it fits.
 void FitMySqlRow(std::vector<PlannedColumn>& columns) {
     constexpr long kRowLimit = 65'535 - 1'024; // room for the other columns
-    long bytes = 0;
+    constexpr long kInlineLimit = 8'126 - 126; // room for the row's own headers
+    long varcharBytes = 0;
     for (const PlannedColumn& column : columns)
-        if (column.field.kind == FieldKind::Character)
-            bytes += 4L * column.field.length + 2;
-    if (bytes <= kRowLimit)
+        if (IsVarchar(column))
+            varcharBytes += 4L * column.field.length + 2;
+    if (varcharBytes > kRowLimit) {
+        for (PlannedColumn& column : columns)
+            if (IsVarchar(column))
+                column.type = "longtext";
         return;
-    for (PlannedColumn& column : columns)
-        if (column.field.kind == FieldKind::Character)
-            column.type = "longtext";
+    }
+    long inline_ = 0;
+    for (const PlannedColumn& column : columns)
+        inline_ += InlineBytes(column);
+    while (inline_ > kInlineLimit) {
+        PlannedColumn* widest = nullptr;
+        for (PlannedColumn& column : columns)
+            if (IsVarchar(column) && InlineBytes(column) > 40 &&
+                (!widest || column.field.length > widest->field.length))
+                widest = &column;
+        if (!widest)
+            return;
+        inline_ -= InlineBytes(*widest) - 40;
+        widest->type = "longtext";
+    }
 }
 
 // Under a dialect, a name is cut to what its database takes, and the user is told.

@@ -94,7 +94,7 @@ private slots:
             << QStringList{"--dialect", "sqlserver", "--transaction", "--batch", "3", "--types"}
             << Lines({"BEGIN TRANSACTION;",
                       "CREATE TABLE [Table1_t] ([fld1] nvarchar(6),[fld2] nvarchar(2),[fld3] "
-                      "numeric(6,2),[fld4] date,[fld5] bit);",
+                      "numeric(38,5),[fld4] date,[fld5] bit);",
                       "INSERT INTO [Table1_t] VALUES (N'O''B\\  ',N'x ','12.5','2024-03-05',1),"
                       "(N'      ',N'  ',NULL,NULL,NULL);",
                       "COMMIT;"});
@@ -106,7 +106,7 @@ private slots:
             << QStringList{"--dialect", "postgresql", "--types", "--names", "--transaction"}
             << Lines({"SET client_encoding TO 'UTF8';", "BEGIN;",
                       "CREATE TABLE \"t\" (\"name\" varchar(6),\"name_2\" varchar(2),\"amount\" "
-                      "numeric(6,2),\"day\" date,\"ok\" boolean);",
+                      "numeric,\"day\" date,\"ok\" boolean);",
                       "INSERT INTO \"t\" VALUES ('O''B\\  ','x ','12.5','2024-03-05','true');",
                       "INSERT INTO \"t\" VALUES ('      ','  ',NULL,NULL,NULL);", "COMMIT;"});
         QTest::addRow("COPY escapes backslashes and writes \\N")
@@ -144,6 +144,29 @@ private slots:
             QCOMPARE(script.count("varchar(254)"), fields == 2 ? 2 : 0);
             QCOMPARE(script.count("longtext"), fields == 2 ? 0 : fields);
         }
+    }
+
+    // InnoDB keeps a row within half a page: 100 fields of 60 characters would need
+    // 24,200 bytes inline, so the widest go to longtext until the rest fit, and the
+    // others keep their varchar.
+    void manyMidWidthFieldsFitInnoDbsRow() {
+        QTemporaryDir dir;
+        DbfWriter w(0x03, 0x03);
+        for (int k = 1; k <= 99; ++k)
+            w.addField("F" + std::to_string(k), 'C', 60);
+        w.addField("WIDE", 'C', 62);
+        w.addRecord(std::vector<std::string>(100, "x"));
+        w.write(dir.filePath("mid.dbf").toStdString());
+        const CompanionResult result = RunCompanionInto(
+            dir.path(), {"--to", "mysql", dir.filePath("mid.dbf").toStdString()});
+        QCOMPARE(result.status, 0);
+        const QString script = QString::fromStdString(result.script);
+        const qsizetype kept = script.count("varchar(60)");
+        const qsizetype moved = script.count("longtext");
+        QCOMPARE(kept + moved + script.count("varchar(62)"), 100);
+        QVERIFY(script.contains("`WIDE` longtext"));
+        QVERIFY(kept > 0);
+        QVERIFY2(kept * 242 + moved * 40 <= 8126, qPrintable(QString::number(kept)));
     }
 
     // The user's locale shapes numbers and dates unless --iso or --types says otherwise.
