@@ -1,6 +1,7 @@
 #include "engine/dbf/DbfTable.h"
 
 #include "engine/TableError.h"
+#include "engine/dbf/CodePageGuess.h"
 #include "engine/dbf/CodePages.h"
 #include "engine/dbf/FieldKinds.h"
 #include "engine/dbf/TableHeader.h"
@@ -48,22 +49,14 @@ DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& op
 }
 
 // One decoding for the whole table. Where nothing names a usable code page, the table's
-// own text chooses between UTF-8 and the fallback before any record is delivered, so one
-// column never mixes two decodings.
+// own text chooses it before any record is delivered, so one column never mixes two
+// decodings: UTF-8 when all of it is, else the code page its text looks written in, a
+// guess the user is told about.
 std::unique_ptr<TextDecoder> DbfTable::makeDecoder(const std::filesystem::path& path,
                                                    const TableOpenOptions& options) {
     auto codePage = ChooseCodePage(path, layout_.languageDriver, options.encoding);
-    if (codePage.origin != CodePageChoice::Origin::Named) {
-        const auto text = ScanStoredText(file_, layout_, *memo_, available_);
-        if (text == StoredText::Utf8)
-            codePage.name = "UTF-8";
-        else if (text == StoredText::Other &&
-                 codePage.origin == CodePageChoice::Origin::Unavailable)
-            warnings_.note(TableErrorCode::UnknownEncoding, file_.name(),
-                           file_.name() + ": " + codePage.why + "; its text was read as " +
-                               codePage.name,
-                           {}, 0, 0);
-    }
+    if (codePage.origin != CodePageChoice::Origin::Named)
+        guessCodePage(codePage);
     if (IsKnownCodePage(codePage.name) && !IsTableCodePage(codePage.name))
         throw TableError(TableErrorCode::UnknownEncoding, file_.name(), 0,
                          file_.name() + ": \"" + codePage.name +
@@ -79,6 +72,26 @@ std::unique_ptr<TextDecoder> DbfTable::makeDecoder(const std::filesystem::path& 
     if (codePage.ownUpperHalf)
         decoder->replaceUpperHalf(*codePage.ownUpperHalf);
     return decoder;
+}
+
+void DbfTable::guessCodePage(CodePageChoice& codePage) {
+    std::string sample;
+    const auto text = ScanStoredText(file_, layout_, *memo_, available_, &sample);
+    if (text == StoredText::Ascii)
+        return;
+    if (text == StoredText::Utf8) {
+        codePage.name = "UTF-8";
+        return;
+    }
+    if (std::string guessed = GuessCodePage(sample); !guessed.empty())
+        codePage.name = std::move(guessed);
+    const std::string why = codePage.origin == CodePageChoice::Origin::Unavailable
+                                ? codePage.why
+                                : "the table declares no code page";
+    warnings_.note(TableErrorCode::UnknownEncoding, file_.name(),
+                   file_.name() + ": " + why + "; its text was read as " + codePage.name +
+                       ", a guess: --encoding overrides",
+                   {}, 0, 0);
 }
 
 bool DbfTable::next() {

@@ -2,6 +2,7 @@
 
 #include "engine/TableSource.h"
 #include "engine/dbf/BinaryFile.h"
+#include "engine/dbf/CodePages.h"
 #include "engine/dbf/FieldDecoders.h"
 #include "engine/dbf/RecordStream.h"
 
@@ -46,6 +47,7 @@ private:
 
     std::unique_ptr<TextDecoder> makeDecoder(const std::filesystem::path& path,
                                              const TableOpenOptions& options);
+    void guessCodePage(CodePageChoice& codePage);
 
     BinaryFile file_;
     TableLayout layout_;

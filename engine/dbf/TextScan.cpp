@@ -46,7 +46,8 @@ StoredText KindOf(std::string_view bytes) {
 
 class Scan {
 public:
-    Scan(const TableLayout& layout, MemoFile& memo) : memo_(memo) {
+    Scan(const TableLayout& layout, MemoFile& memo, std::string* sample)
+        : memo_(memo), sample_(sample) {
         for (const auto& field : layout.fields)
             if (const FieldTypeRow& type = FieldTypeOf(field, layout.family); type.storedText)
                 texts_.push_back({field.offset, field.length, type.isMemo()});
@@ -60,7 +61,7 @@ public:
                 addMemo(bytes);
             else
                 add(bytes);
-            if (kind_ == StoredText::Other)
+            if (settled())
                 return false;
         }
         return true;
@@ -69,8 +70,16 @@ public:
     StoredText kind() const { return kind_; }
 
 private:
+    bool settled() const {
+        return kind_ == StoredText::Other && (!sample_ || sample_->size() >= kSampleLength);
+    }
+
     void add(std::string_view bytes) {
-        kind_ = std::max(kind_, KindOf(bytes.substr(0, bytes.find('\0'))));
+        bytes = bytes.substr(0, bytes.find('\0'));
+        const StoredText kind = KindOf(bytes);
+        kind_ = std::max(kind_, kind);
+        if (sample_ && kind != StoredText::Ascii && sample_->size() < kSampleLength)
+            sample_->append(bytes.substr(0, kSampleLength - sample_->size())).push_back('\n');
     }
 
     void addMemo(std::string_view pointer) {
@@ -103,6 +112,7 @@ private:
     };
     std::vector<TextField> texts_;
     MemoFile& memo_;
+    std::string* sample_;
     StoredText kind_ = StoredText::Ascii;
     std::string bytes_;
     bool scanned_ = false;
@@ -112,9 +122,9 @@ private:
 } // namespace
 
 StoredText ScanStoredText(BinaryFile& file, const TableLayout& layout, MemoFile& memo,
-                          std::uint64_t records) {
+                          std::uint64_t records, std::string* sample) {
     RecordStream stream(file, layout.headerLength, layout.recordLength, records);
-    Scan scan(layout, memo);
+    Scan scan(layout, memo, sample);
     while (const char* record = stream.next())
         if (record[0] != kDeleted && !scan.record(record))
             break;

@@ -159,14 +159,15 @@ void DbfEncodingTest::oneDecodingPerTable_data() {
     QTest::addColumn<bool>("warned");
 
     const QByteArray utf8("\xD0\x9C\xD0\xB8\xD1\x80"), ansi("caf\xE9"), ascii("plain");
+    // Text that is not UTF-8 is read in a guessed code page, and the user is told.
     QTest::addRow("UTF-8 then ANSI: all ANSI")
-        << 0x00 << utf8 << ansi << ascii << u"ÐœÐ¸Ñ€"_qs << u"café"_qs << false;
+        << 0x00 << utf8 << ansi << ascii << u"ÐœÐ¸Ñ€"_qs << u"café"_qs << true;
     QTest::addRow("ANSI then UTF-8: all ANSI")
-        << 0x00 << ansi << utf8 << ascii << u"café"_qs << u"ÐœÐ¸Ñ€"_qs << false;
+        << 0x00 << ansi << utf8 << ascii << u"café"_qs << u"ÐœÐ¸Ñ€"_qs << true;
     QTest::addRow("all UTF-8") << 0x00 << utf8 << QByteArray("\xC3\xA9") << QByteArray("\xC3\xA9")
                                << u"Мир"_qs << u"é"_qs << false;
     QTest::addRow("a memo in ANSI decides")
-        << 0x00 << utf8 << ascii << QByteArray("\xE9") << u"ÐœÐ¸Ñ€"_qs << u"plain"_qs << false;
+        << 0x00 << utf8 << ascii << QByteArray("\xE9") << u"ÐœÐ¸Ñ€"_qs << u"plain"_qs << true;
     QTest::addRow("unknown byte, ANSI text: reported")
         << 0xF0 << ansi << ascii << ascii << u"café"_qs << u"plain"_qs << true;
     QTest::addRow("unknown byte, UTF-8 text")
@@ -198,8 +199,10 @@ void DbfEncodingTest::oneDecodingPerTable() {
     QCOMPARE(QString::fromStdString(reading.records.at(1).at(0).text).trimmed(), expectedSecond);
     QCOMPARE(reading.warnings.size(), warned ? 1u : 0u);
     if (warned) {
+        const std::string message = reading.warnings[0].message();
         QCOMPARE(reading.warnings[0].code, TableErrorCode::UnknownEncoding);
-        QVERIFY(reading.warnings[0].message().find("0xF0") != std::string::npos);
+        QVERIFY2(message.find("windows-1252, a guess") != std::string::npos, message.c_str());
+        QCOMPARE(message.find("0xF0") != std::string::npos, languageDriver == 0xF0);
     }
 }
 
