@@ -59,6 +59,20 @@ ScriptSink::ScriptSink(std::FILE* stream) : stream_(stream) {
     buffer_.reserve(kFlushAt + 65536);
 }
 
+namespace {
+
+// Qt names some failures "Unknown error" (a full disk met part way through a write);
+// the system's own reason is then still in errno.
+std::string SaveFileError(const QSaveFile& file) {
+    const int cause = errno;
+    const std::string text = file.errorString().toStdString();
+    if (cause != 0 && (text.empty() || text == "Unknown error"))
+        return std::strerror(cause);
+    return text;
+}
+
+} // namespace
+
 ScriptSink::ScriptSink(const std::string& path) {
     // A device or a pipe (/dev/stdout, a FIFO) has no earlier content to keep and no
     // folder to put a temporary file in: it is written directly.
@@ -102,8 +116,9 @@ void ScriptSink::flush() {
         outlet_->take(buffer_);
     } else if (file_) {
         const auto size = static_cast<qint64>(buffer_.size());
+        errno = 0;
         if (file_->write(buffer_.data(), size) != size)
-            throw WriteFailed(file_->errorString().toStdString());
+            throw WriteFailed(SaveFileError(*file_));
         written_ += buffer_.size();
         startWriteBack();
     } else if (std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size()) {
@@ -173,8 +188,9 @@ void ScriptSink::commit() {
     if (outlet_)
         return;
     if (file_) {
+        errno = 0;
         if (!file_->commit())
-            throw WriteFailed(file_->errorString().toStdString());
+            throw WriteFailed(SaveFileError(*file_));
     } else if (std::fflush(stream_) != 0) {
         throw WriteFailed(std::strerror(errno));
     }

@@ -1,6 +1,7 @@
 // -o FILE never costs the user data: the output may not be an input, and an earlier FILE
 // is replaced only by a complete script. Runs the real program, so that a real write
 // failure (a file size limit) meets the real error handling.
+#include "SmallDisk.h"
 #include "samples/DbfWriter.h"
 
 #include <QDir>
@@ -9,7 +10,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -18,6 +21,7 @@
 #include <unistd.h>
 
 using namespace tabrivel;
+using tabrivel::testing::SmallDisk;
 
 namespace {
 
@@ -195,6 +199,19 @@ private slots:
         QVERIFY2(result.errors.startsWith("tabrivel-convert: " + QFile::encodeName(output) + ": "),
                  result.errors.constData());
         QCOMPARE(result.errors.count('\n'), 1);
+    }
+
+    // A full disk is named as the system names it; Qt's own text for it is "Unknown
+    // error", which tells the user nothing.
+    void aFullDiskSaysSo() {
+        QTemporaryDir dir, diskFolder;
+        const SmallDisk disk(diskFolder.path(), 64);
+        QVERIFY2(disk.mounted(), "no right to mount a small file system");
+        const QString table = WriteTable(dir, "t.dbf", 4000);
+        const Result result = Convert({"-o", diskFolder.filePath("out.sql"), table});
+        QCOMPARE(result.status, 1);
+        QVERIFY2(result.errors.contains(std::strerror(ENOSPC)), result.errors.constData());
+        QVERIFY(!QFile::exists(diskFolder.filePath("out.sql")));
     }
 
     // The same limit on the unlimited run shows that the failure above came from the
