@@ -12,14 +12,18 @@ std::string TableWarning::message() const {
     return text + ")";
 }
 
-void TableWarnings::note(TableErrorCode code, const std::string& file, const std::string& cause,
-                         const std::string& lost, std::uint64_t count, std::uint64_t record) {
-    for (auto& warning : warnings_)
+std::size_t TableWarnings::note(TableErrorCode code, const std::string& file,
+                                const std::string& cause, const std::string& lost,
+                                std::uint64_t count, std::uint64_t record) {
+    for (std::size_t place = 0; place < warnings_.size(); ++place) {
+        auto& warning = warnings_[place];
         if (warning.code == code && warning.file == file && warning.lost == lost) {
             warning.count += count;
-            return;
+            return place;
         }
+    }
     warnings_.push_back({code, file, cause, lost, count, record});
+    return warnings_.size() - 1;
 }
 
 } // namespace tabrivel

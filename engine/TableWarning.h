@@ -28,8 +28,10 @@ struct TableWarning {
 // the same kind only counts up, so a table with a thousand lost memos reports once.
 class TableWarnings {
 public:
-    void note(TableErrorCode code, const std::string& file, const std::string& cause,
-              const std::string& lost, std::uint64_t count, std::uint64_t record);
+    // Gives the warning's place, for counting further losses of the kind with countAt.
+    std::size_t note(TableErrorCode code, const std::string& file, const std::string& cause,
+                     const std::string& lost, std::uint64_t count, std::uint64_t record);
+    void countAt(std::size_t place, std::uint64_t count) { warnings_[place].count += count; }
 
     std::span<const TableWarning> all() const { return warnings_; }
     bool empty() const { return warnings_.empty(); }

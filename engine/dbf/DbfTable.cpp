@@ -43,7 +43,9 @@ DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& op
       records_(file_, layout_.headerLength, layout_.recordLength, available_),
       buffers_(layout_.fields.size()), pieces_(layout_.fields.size()),
       values_(layout_.fields.size()), descriptions_(DescribeFields(layout_, *text_)),
-      plan_(PlanFields(layout_)) {
+      plan_(PlanFields(layout_)), losses_(layout_.fields.size()) {
+    context_.fields = descriptions_;
+    context_.losses = losses_;
     for (const LayoutNote& note : layout_.notes)
         warnings_.note(note.code, file_.name(), file_.name() + ": " + note.cause, {}, 0, 0);
 }
@@ -133,7 +135,7 @@ void DbfTable::decodeRecord(const char* record) {
         auto& out = buffers_[i];
         out.clear();
         context_.pieces = &pieces_[i];
-        context_.field = &descriptions_[i].name;
+        context_.field = i;
         if (!planned.flagged) {
             values_[i] = DecodeField(planned.decoding,
                                      std::string_view(record + planned.offset, planned.length), out,

@@ -65,6 +65,7 @@ private:
     std::vector<Value> values_;
     std::vector<FieldDescription> descriptions_;
     std::vector<PlannedField> plan_;
+    std::vector<LossPlaces> losses_;
 };
 
 } // namespace tabrivel::dbf

@@ -21,11 +21,17 @@ Value Text(std::string_view text) {
 }
 
 // One more value of the current field lost something; the warnings count them per field.
-void NoteLoss(DecodeContext& context, TableErrorCode code, const std::string& what,
-              const std::string& values) {
-    const std::string& field = *context.field;
-    context.warnings.note(code, context.table, context.table + ": field " + field + ": " + what,
-                          values + " of " + field, 1, context.record);
+void NoteLoss(DecodeContext& context, Loss loss, TableErrorCode code, const char* what,
+              const char* values) {
+    std::uint32_t& place = context.losses[context.field][static_cast<std::size_t>(loss)];
+    if (place != 0) {
+        context.warnings.countAt(place - 1, 1);
+        return;
+    }
+    const std::string& field = context.fields[context.field].name;
+    place = 1 + static_cast<std::uint32_t>(context.warnings.note(
+                    code, context.table, context.table + ": field " + field + ": " + what,
+                    std::string(values) + " of " + field, 1, context.record));
 }
 
 constexpr const char* kInvalidUtf8 =
@@ -34,7 +40,8 @@ constexpr const char* kWithReplacement = "values with U+FFFD";
 
 void NoteInvalidUtf8(std::string_view raw, DecodeContext& context) {
     if (context.text.replacesInvalidUtf8(raw))
-        NoteLoss(context, TableErrorCode::UncarriedText, kInvalidUtf8, kWithReplacement);
+        NoteLoss(context, Loss::InvalidUtf8, TableErrorCode::UncarriedText, kInvalidUtf8,
+                 kWithReplacement);
 }
 
 Value DecodedText(std::string_view raw, std::string& out, DecodeContext& context) {
@@ -53,7 +60,7 @@ Value RawText(std::string_view raw, std::string& out, DecodeContext& context) {
 // real text that the value no longer carries.
 void NoteCutAtNul(std::string_view raw, std::size_t nul, DecodeContext& context) {
     if (raw.find_first_not_of(std::string_view(" \0", 2), nul) != std::string_view::npos)
-        NoteLoss(context, TableErrorCode::UncarriedText,
+        NoteLoss(context, Loss::CutAtNul, TableErrorCode::UncarriedText,
                  "a NUL byte ends the value before other bytes, which were left out",
                  "values cut at a NUL");
 }
@@ -180,7 +187,7 @@ Value decodeLogical(std::string_view raw, DecodeContext& context) {
     case '?':
         return Value::null(); // unknown, as the writer said; blank alike
     default:
-        NoteLoss(context, TableErrorCode::UnreadableValue,
+        NoteLoss(context, Loss::UnknownLogical, TableErrorCode::UnreadableValue,
                  "a logical value is neither true, false nor unknown; it was read as null",
                  "logical values read as null");
         return Value::null();
@@ -225,11 +232,12 @@ void NoteCutShort(DecodeContext& context) {
 // as text; the SQL text forms cannot carry a NUL. NULs at its end are block padding.
 void NoteTextLosses(const TextLosses& losses, DecodeContext& context) {
     if (losses.nul)
-        NoteLoss(context, TableErrorCode::UncarriedText,
+        NoteLoss(context, Loss::NulInMemo, TableErrorCode::UncarriedText,
                  "a text memo holds NUL bytes, which SQL text cannot carry; they were left out",
                  "memo values with NUL bytes");
     if (losses.invalidUtf8)
-        NoteLoss(context, TableErrorCode::UncarriedText, kInvalidUtf8, kWithReplacement);
+        NoteLoss(context, Loss::InvalidUtf8, TableErrorCode::UncarriedText, kInvalidUtf8,
+                 kWithReplacement);
 }
 
 TextLosses FindTextLosses(std::string_view stored, std::string_view text,

@@ -8,6 +8,8 @@
 #include "engine/dbf/TableLayout.h"
 #include "engine/dbf/TextDecoder.h"
 
+#include <array>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -36,6 +38,14 @@ struct LastMemo {
     }
 };
 
+// What a value can lose on its way to a statement, counted per field.
+enum class Loss : std::uint8_t { CutAtNul, NulInMemo, InvalidUtf8, UnknownLogical };
+inline constexpr std::size_t kLossKinds = 4;
+
+// Where each of a field's losses stands among the warnings once it was noted (its place
+// plus 1; 0: not yet), so that a loss in every record only counts up.
+using LossPlaces = std::array<std::uint32_t, kLossKinds>;
+
 // What a decoder needs beyond the field's bytes.
 struct DecodeContext {
     TextDecoder& text;
@@ -44,9 +54,11 @@ struct DecodeContext {
     TableWarnings& warnings;
     const std::string& table; // the table's file name, for warnings
     LastMemo& lastMemo;
-    MemoPieces* pieces = nullptr;       // the field's own, for a memo too long to hold whole
-    std::uint64_t record = 0;           // the record being decoded, counted from 1 as stored
-    const std::string* field = nullptr; // the name of the field being decoded, for warnings
+    MemoPieces* pieces = nullptr; // the field's own, for a memo too long to hold whole
+    std::uint64_t record = 0;     // the record being decoded, counted from 1 as stored
+    std::size_t field = 0;        // the field being decoded
+    std::span<const FieldDescription> fields = {}; // their names, for warnings
+    std::span<LossPlaces> losses = {};             // one per field
 };
 
 // Decodes one field as `decoding` (its row of the field types) says. `raw` holds the field's
