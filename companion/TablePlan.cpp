@@ -19,12 +19,15 @@ std::string Lower(std::string text) {
 
 // Field names made unique without regard to case (most databases ignore it): a second
 // NAME becomes NAME_2, a third NAME_3, skipping any that the table already uses.
-std::vector<std::string> UniqueNames(std::span<const FieldDescription> fields) {
+// Names are compared as they will be written: two that differ only in what cannot stand
+// in a name (A<tab>B, A<newline>B) are one name there.
+std::vector<std::string> UniqueNames(std::span<const FieldDescription> fields,
+                                     std::string_view opening) {
     std::vector<std::string> names;
     std::set<std::string> taken;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        const std::string wanted =
-            fields[i].name.empty() ? "fld" + std::to_string(i + 1) : fields[i].name;
+        const std::string wanted = fields[i].name.empty() ? "fld" + std::to_string(i + 1)
+                                                          : CleanNamePart(fields[i].name, opening);
         std::string name = wanted;
         for (int suffix = 2; taken.contains(Lower(name)); ++suffix)
             name = wanted + "_" + std::to_string(suffix);
@@ -145,7 +148,7 @@ TablePlan PlanTable(std::string_view baseName, std::span<const FieldDescription>
         plan.schema = QuotedName(quotes.opening, quotes.closing, Folded(load.schema, load));
         plan.name = plan.schema + "." + plan.name;
     }
-    const std::vector<std::string> names = UniqueNames(fields);
+    const std::vector<std::string> names = UniqueNames(fields, quotes.opening);
     const std::string_view untyped = RulesOf(load.dialect).untypedColumn;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         PlannedColumn column;

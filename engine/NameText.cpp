@@ -63,8 +63,11 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-bool IsControl(char32_t c) {
-    return c < 32 || c == 127;
+// Never part of a name in any form: a control character, and the backslash, with which
+// psql and mysql start a command of their own wherever they do not take the delimiters
+// for quotes (psql reads `...` and [...] as plain text).
+bool NeverInAName(char32_t c) {
+    return c < 32 || c == 127 || c == '\\';
 }
 
 bool IsWordCharacter(char32_t c) {
@@ -92,19 +95,17 @@ bool EnclosesNames(std::string_view opening) {
 
 void AppendNamePart(std::string& out, std::string_view part, std::string_view opening,
                     std::string_view closing) {
-    const bool enclosed = EnclosesNames(opening);
-    while (!part.empty()) {
-        const CodePoint c = DecodeAt(part);
-        const std::string_view bytes = part.substr(0, c.length);
-        part.remove_prefix(c.length);
-        if (IsControl(c.value) || (!enclosed && !IsWordCharacter(c.value))) {
-            out.push_back('_');
-        } else if (enclosed && bytes == closing) {
+    const std::string clean = CleanNamePart(part, opening);
+    if (!EnclosesNames(opening)) {
+        out += clean;
+        return;
+    }
+    // The identifier quotes are one ASCII character each: a byte of the clean name that
+    // equals one is that character.
+    for (const char c : clean) {
+        if (closing.size() == 1 && c == closing[0])
             AppendQuote(out, closing);
-            out += closing;
-        } else {
-            AppendUtf8(out, c.value);
-        }
+        out.push_back(c);
     }
 }
 
@@ -116,6 +117,20 @@ void AppendNameEnd(std::string& out, std::string_view closing) {
     for (const char c : closing)
         if (c != '\0') // a delimiter read from damaged settings
             out.push_back(c);
+}
+
+std::string CleanNamePart(std::string_view part, std::string_view opening) {
+    std::string clean;
+    const bool enclosed = EnclosesNames(opening);
+    while (!part.empty()) {
+        const CodePoint c = DecodeAt(part);
+        part.remove_prefix(c.length);
+        if (NeverInAName(c.value) || (!enclosed && !IsWordCharacter(c.value)))
+            clean.push_back('_');
+        else
+            AppendUtf8(clean, c.value);
+    }
+    return clean;
 }
 
 std::string ValidUtf8(std::string_view text) {

@@ -14,11 +14,15 @@ namespace tabrivel {
 bool EnclosesNames(std::string_view opening);
 
 // Appends one part of a name. The part is read as UTF-8, an undecodable byte as U+FFFD;
-// a control character (below 32, or 127) becomes "_". Enclosed, a closing delimiter of
+// a control character (below 32, or 127) and a backslash become "_". Enclosed, a closing delimiter of
 // one character is doubled; bare, every character that is not a letter, a digit or "_"
 // becomes "_".
 void AppendNamePart(std::string& out, std::string_view part, std::string_view opening,
                     std::string_view closing);
+
+// The name a part stands for once written: what AppendNamePart writes, without the
+// doubled closing delimiters. Names that must differ are told apart in this form.
+std::string CleanNamePart(std::string_view part, std::string_view opening);
 
 // Ends a name: the closing delimiter, after anything the delimiter needs before it.
 void AppendNameEnd(std::string& out, std::string_view closing);

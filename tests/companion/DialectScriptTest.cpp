@@ -146,6 +146,27 @@ private slots:
         }
     }
 
+    // Field names that differ only in what no name may hold are one name once written:
+    // the second is told apart, or the database would refuse the table.
+    void fieldNamesStayApartOnceCleaned() {
+        QTemporaryDir dir;
+        DbfWriter w(0x03, 0x03);
+        w.addField("A\x01"
+                   "B",
+                   'C', 1)
+            .addField("A\nB", 'C', 1)
+            .addField("a\\b", 'C', 1);
+        w.addRecord({"x", "y", "z"});
+        w.write(dir.filePath("names.dbf").toStdString());
+        const CompanionResult result =
+            RunCompanionInto(dir.path(), {"--to", "sqlite", "--schema-only",
+                                          dir.filePath("names.dbf").toStdString()});
+        QCOMPARE(result.status, 0);
+        QVERIFY2(QString::fromStdString(result.script)
+                     .contains("(\"A_B\" varchar(1),\"A_B_2\" varchar(1),\"a_b_3\" varchar(1))"),
+                 result.script.c_str());
+    }
+
     // InnoDB keeps a row within half a page: 100 fields of 60 characters would need
     // 24,200 bytes inline, so the widest go to longtext until the rest fit, and the
     // others keep their varchar.
@@ -157,8 +178,8 @@ private slots:
         w.addField("WIDE", 'C', 62);
         w.addRecord(std::vector<std::string>(100, "x"));
         w.write(dir.filePath("mid.dbf").toStdString());
-        const CompanionResult result = RunCompanionInto(
-            dir.path(), {"--to", "mysql", dir.filePath("mid.dbf").toStdString()});
+        const CompanionResult result =
+            RunCompanionInto(dir.path(), {"--to", "mysql", dir.filePath("mid.dbf").toStdString()});
         QCOMPARE(result.status, 0);
         const QString script = QString::fromStdString(result.script);
         const qsizetype kept = script.count("varchar(60)");

@@ -116,6 +116,12 @@ private slots:
         QTest::addRow("accented letter before other quotes unchanged")
             << "\""
             << "Table1" << QString::fromUtf8("café") << QString::fromUtf8("\"Table1_café\"");
+        // psql takes a backslash outside what it reads as quotes (`...`, [...]) as the start
+        // of a command of its own, \! a shell command.
+        QTest::addRow("backslash never enclosed") << "`"
+                                                  << "Table1"
+                                                  << "\\! touch PWNED #"
+                                                  << "`Table1__! touch PWNED #`";
         QTest::addRow("control characters never enclosed") << "\""
                                                            << "T\tab"
                                                            << "a\nb\x7f"
