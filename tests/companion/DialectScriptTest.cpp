@@ -214,6 +214,8 @@ private slots:
         QTest::addColumn<QStringList>("options");
         QTest::addRow("postgresql copy") << QStringList{"--copy", "--names"};
         QTest::addRow("mysql batches") << QStringList{"--dialect", "mysql", "--batch", "2"};
+        // Not scanned ahead for carriage returns, a memo in pieces goes to SQLite as its
+        // bytes in hexadecimal.
         QTest::addRow("sqlite typed") << QStringList{"--dialect", "sqlite", "--types", "--null"};
         QTest::addRow("window text") << QStringList{};
         QTest::addRow("trimmed, so joined first") << QStringList{"--trim", "--dialect", "mysql"};
@@ -235,7 +237,10 @@ private slots:
         arguments.push_back(path.toStdString());
         const CompanionResult result = RunCompanionInto(dir.path(), arguments);
         QCOMPARE(result.status, 0);
-        QVERIFY(result.script.find(memo) != std::string::npos);
+        const bool asHex = options.contains("sqlite");
+        QVERIFY(result.script.find(
+                    asHex ? QByteArray::fromStdString(memo).toHex().toUpper().toStdString()
+                          : memo) != std::string::npos);
     }
 
     // PostgreSQL cuts a long name silently, so two tables whose names share their first
