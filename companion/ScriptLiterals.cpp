@@ -16,6 +16,18 @@ bool TextAsHex(const Cell& cell, const LoadOptions& load) {
            (cell.pieces || cell.text.find('\r') != std::string_view::npos);
 }
 
+// The text's bytes without its NULs, which no other form of a text carries either (the
+// reader reports them).
+void AppendTextAsHex(std::string& out, std::string_view text) {
+    std::size_t start = 0;
+    for (std::size_t nul = text.find('\0'); nul != std::string_view::npos;
+         nul = text.find('\0', start)) {
+        AppendHex(out, text.substr(start, nul - start));
+        start = nul + 1;
+    }
+    AppendHex(out, text.substr(start));
+}
+
 void AppendTextBody(std::string& out, std::string_view text, const LoadOptions& load,
                     MySqlTextWriter& mysql) {
     if (RulesOf(load.dialect).backslashEscapes || load.backQuoteValues)
@@ -132,8 +144,10 @@ LiteralFrame CellFrame(const Cell& cell, const LoadOptions& load) {
 
 void AppendCellBody(std::string& out, const Cell& cell, std::string_view piece,
                     const LoadOptions& load, MySqlTextWriter& mysql) {
-    if (cell.kind == Cell::Kind::Binary || TextAsHex(cell, load))
+    if (cell.kind == Cell::Kind::Binary)
         AppendHex(out, piece);
+    else if (TextAsHex(cell, load))
+        AppendTextAsHex(out, piece);
     else if (load.copy)
         AppendCopyText(out, piece);
     else
