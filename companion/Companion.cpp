@@ -190,7 +190,9 @@ int LoadIntoDatabase(const CompanionArguments& arguments, Run& run, std::FILE* e
                                                     arguments.busyTimeoutMs);
         else
             target = std::make_unique<PostgresTarget>(arguments.postgresql, arguments.load);
-        return run.loadAll(*target) ? 0 : 1;
+        const bool allLoaded = run.loadAll(*target);
+        target->finish();
+        return allLoaded ? 0 : 1;
     } catch (const TargetError& error) {
         Report(errors, sqlite ? arguments.sqliteFile : std::string("PostgreSQL"), error.what());
         return 1;

@@ -6,6 +6,8 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+
 namespace tabrivel {
 namespace {
 
@@ -49,12 +51,37 @@ SqliteTarget::SqliteTarget(const std::string& path, const LoadOptions& load, int
 
 SqliteTarget::~SqliteTarget() {
     rollBack();
+    if (db_ && sqlite3_get_autocommit(db_.get()) == 0)
+        sqlite3_exec(db_.get(), "COMMIT", nullptr, nullptr, nullptr);
 }
 
+// Only the table in hand goes: the tables loaded before it in the same transaction stay.
 void SqliteTarget::rollBack() {
     insert_.reset();
-    if (db_ && sqlite3_get_autocommit(db_.get()) == 0)
-        sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    if (db_ && tableOpen_) {
+        sqlite3_exec(db_.get(), "ROLLBACK TO tabrivel_table", nullptr, nullptr, nullptr);
+        sqlite3_exec(db_.get(), "RELEASE tabrivel_table", nullptr, nullptr, nullptr);
+    }
+    tableOpen_ = false;
+}
+
+// Each table is a savepoint inside a transaction that is committed about once a second:
+// a commit waits for the disk, and ten thousand small tables would wait ten thousand
+// times.
+void SqliteTarget::beginTableTransaction() {
+    if (sqlite3_get_autocommit(db_.get()) != 0) {
+        execute("BEGIN");
+        transactionBegun_ = std::chrono::steady_clock::now();
+    }
+    execute("SAVEPOINT tabrivel_table");
+    tableOpen_ = true;
+}
+
+void SqliteTarget::commitWhenDue(bool now) {
+    if (sqlite3_get_autocommit(db_.get()) != 0)
+        return;
+    if (now || std::chrono::steady_clock::now() - transactionBegun_ >= std::chrono::seconds(1))
+        execute("COMMIT");
 }
 
 void SqliteTarget::fail(const std::string& doing) {
@@ -97,7 +124,7 @@ void SqliteTarget::beginTable(const TablePlan& plan) {
     if (!exists && load_.existing == ExistingTable::Append)
         throw TargetError("the database has no table " + plan.plainName + " to append to");
     rowsBefore_ = exists && load_.existing == ExistingTable::Append ? rowCount(plan.name) : 0;
-    execute("BEGIN");
+    beginTableTransaction();
     if (exists && load_.existing == ExistingTable::Replace)
         execute("DROP TABLE " + plan.name);
     if (load_.existing != ExistingTable::Append)
@@ -171,11 +198,17 @@ void SqliteTarget::addRow(std::span<const Cell> cells) {
 
 void SqliteTarget::endTable() {
     insert_.reset();
-    if (sqlite3_get_autocommit(db_.get()) == 0)
-        execute("COMMIT");
+    if (tableOpen_) {
+        tableOpen_ = false;
+        execute("RELEASE tabrivel_table");
+    }
+    commitWhenDue(false);
 }
 
-void SqliteTarget::finish() {}
+void SqliteTarget::finish() {
+    rollBack();
+    commitWhenDue(true);
+}
 
 } // namespace tabrivel
 
