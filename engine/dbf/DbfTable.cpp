@@ -48,6 +48,20 @@ DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& op
     context_.losses = losses_;
     for (const LayoutNote& note : layout_.notes)
         warnings_.note(note.code, file_.name(), file_.name() + ": " + note.cause, {}, 0, 0);
+    noteEmptyFields();
+}
+
+// A field of width 0 holds nothing: its values are delivered empty, and the user told.
+void DbfTable::noteEmptyFields() {
+    std::string names;
+    for (std::size_t i = 0; i < layout_.fields.size(); ++i)
+        if (layout_.fields[i].length == 0)
+            names += (names.empty() ? "" : ", ") + descriptions_[i].name;
+    if (!names.empty())
+        warnings_.note(TableErrorCode::EmptyField, file_.name(),
+                       file_.name() +
+                           ": fields of width 0 hold nothing and were delivered empty: " + names,
+                       {}, 0, 0);
 }
 
 // One decoding for the whole table. Where nothing names a usable code page, the table's

@@ -44,6 +44,7 @@ private:
     std::string_view fieldBytes(const FieldInfo& field, const char* record) const;
     bool nullFlagSet(const char* record, int bit) const;
     void noteTruncation();
+    void noteEmptyFields();
 
     std::unique_ptr<TextDecoder> makeDecoder(const std::filesystem::path& path,
                                              const TableOpenOptions& options);

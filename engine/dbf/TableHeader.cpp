@@ -175,17 +175,9 @@ void CheckFieldWidths(const BinaryFile& file, const TableLayout& layout,
                  " bytes but a record has only " + std::to_string(layout.recordLength));
 }
 
-// What the fields leave unsaid is reported, not guessed at: a field of width 0 holds
-// nothing, and bytes of a record beyond the last field belong to none.
-void NoteOddWidths(TableLayout& layout, const std::vector<FieldInfo>& fields) {
-    std::string empty;
-    for (const auto& field : fields)
-        if (field.length == 0)
-            empty += (empty.empty() ? "" : ", ") + field.name;
-    if (!empty.empty())
-        layout.notes.push_back(
-            {TableErrorCode::EmptyField,
-             "fields of width 0 hold nothing and were delivered empty: " + empty});
+// Bytes of a record beyond the last field belong to no field: what they hold is
+// reported, not guessed at.
+void NoteBytesBeyondTheFields(TableLayout& layout, const std::vector<FieldInfo>& fields) {
     const std::uint64_t width = TotalWidth(fields);
     if (width < layout.recordLength)
         layout.notes.push_back({TableErrorCode::RecordLength,
@@ -321,7 +313,7 @@ TableLayout ReadTableLayout(BinaryFile& file) {
     WidenLongCharacterFields(fields, layout.recordLength);
     ReconcileRecordLength(file, layout, fields);
     CheckFieldWidths(file, layout, fields);
-    NoteOddWidths(layout, fields);
+    NoteBytesBeyondTheFields(layout, fields);
     if (layout.family == TableFamily::VisualFoxPro && terminatorAt > 0)
         ReconcileHeaderLength(file, layout, terminatorAt + 1);
     PlaceFields(layout, std::move(fields));
