@@ -1,6 +1,7 @@
 // Times getting the large tables into a database end to end, ours against the peers:
 // into SQLite (--sqlite; the script through sqlite3) against ogr2ogr, and into a
-// throw-away PostgreSQL cluster (--copy | psql; INSERT batches | psql) against
+// throw-away PostgreSQL cluster (--postgresql through libpq; --to postgresql | psql;
+// INSERT batches | psql) against
 // pgdbf | psql. Every run starts from an empty database. Ours runs with --names --types
 // --null --trim: named, typed columns with trimmed text, which is what the peers load.
 //   tabrivel-load-bench [--records N] [--runs R] [--dir FOLDER]
@@ -93,9 +94,18 @@ void IntoPostgres(const Table& table, const fs::path& convert, const PostgresClu
     const std::string ours = Quoted(convert.string()) +
                              " --dialect postgresql --names --types --null --trim --no-progress ";
     const std::string memo = table.memo.empty() ? "" : "-m " + Quoted(table.memo.string()) + " ";
+    const QStringList client = cluster.clientArguments();
+    const std::string conninfo = "host=" + client[1].toStdString() +
+                                 " user=" + client[3].toStdString() +
+                                 " dbname=" + client[5].toStdString();
+    const std::string direct = Quoted(convert.string()) + " --no-progress --postgresql " +
+                               Quoted(conninfo) + " " + table.dbf.string();
     Compare(
         "Into PostgreSQL: " + table.title,
-        {{"tabrivel-convert --copy | psql", ours + "--copy " + table.dbf.string() + " | " + psql},
+        {{"tabrivel-convert --postgresql", direct},
+         {"tabrivel-convert --to postgresql | psql", Quoted(convert.string()) +
+                                                         " --no-progress --to postgresql " +
+                                                         table.dbf.string() + " | " + psql},
          {"tabrivel-convert --batch 500 | psql",
           ours + "--transaction --batch 500 " + table.dbf.string() + " | " + psql},
          {"pgdbf -s cp1252 | psql", "pgdbf -s cp1252 " + memo + table.dbf.string() + " | " + psql}},
