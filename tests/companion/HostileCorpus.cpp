@@ -202,22 +202,23 @@ std::vector<HostileTable> WriteHostileCorpus(const std::filesystem::path& folder
     std::vector<HostileTable> tables;
     ValueTable(0x03, kAsciiAttacks, kAsciiFull, kAsciiMemos)
         .write(folder / "ascii_values.dbf", ".fpt");
-    tables.push_back({"ASCII values", "ascii_values.dbf", true, false, false});
+    tables.push_back({"ASCII values", "ascii_values.dbf", true, false, false, true});
     ValueTable(0x00, kUnicodeAttacks, kUnicodeFull, kUnicodeMemos)
         .write(folder / "unicode_values.dbf", ".fpt");
     WriteText(folder / "unicode_values.cpg", "UTF-8");
-    tables.push_back({"Unicode values", "unicode_values.dbf", true, false, false});
+    tables.push_back({"Unicode values", "unicode_values.dbf", true, false, false, true});
     NulTable().write(folder / "nul_values.dbf", ".fpt");
     WriteText(folder / "nul_values.cpg", "UTF-8");
-    tables.push_back({"NUL values", "nul_values.dbf", true, false, true});
+    tables.push_back({"NUL values", "nul_values.dbf", true, false, true, true});
     WriteOneColumnTable(folder / "one_column.dbf", kOneColumnAttacks);
-    tables.push_back({"one-column attacks", "one_column.dbf", true, false, false});
+    tables.push_back({"one-column attacks", "one_column.dbf", true, false, false, true});
     FieldNameTable().write(folder / "field_names.dbf");
-    tables.push_back({"field names", "field_names.dbf", true, false, false});
+    tables.push_back({"field names", "field_names.dbf", true, false, false, false});
     for (const HostileName& name : HostileNames()) {
         const std::string fileName = name.base + ".dbf";
         WriteOneValueTable(folder / fileName, "it's");
-        tables.push_back({name.label, fileName, IsAscii(fileName), name.base.size() > 63, false});
+        tables.push_back(
+            {name.label, fileName, IsAscii(fileName), name.base.size() > 63, false, false});
     }
     return tables;
 }

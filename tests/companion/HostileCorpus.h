@@ -15,6 +15,7 @@ struct HostileTable {
     bool asciiName;       // its file name is plain ASCII
     bool longName;        // its name is longer than PostgreSQL and MySQL take
     bool holdsNul;        // its text holds NUL characters
+    bool hostileValues;   // its values attack (not only its names)
 };
 
 // Writes every table of the corpus (with memo and .cpg files) into `folder`.

@@ -202,9 +202,10 @@ private slots:
             for (std::size_t f = 0; f < forms_.size(); ++f)
                 for (const auto& clients : {forms_[f].meantFor, forms_[f].alsoPipedTo})
                     for (Client client : clients)
-                        QTest::addRow("%s | %s | %s", tables_[t].label.c_str(),
-                                      forms_[f].label.c_str(), ClientLabel(client))
-                            << int(t) << int(f) << client;
+                        if (triedOn(tables_[t], forms_[f], client))
+                            QTest::addRow("%s | %s | %s", tables_[t].label.c_str(),
+                                          forms_[f].label.c_str(), ClientLabel(client))
+                                << int(t) << int(f) << client;
     }
     void loadsSafelyAndExactly() {
         QFETCH(int, table);
@@ -331,8 +332,19 @@ private slots:
 
 private:
     // Whether the form promises the client the table's names and cells exactly.
+    // Standard literals are not MySQL's: hostile values in them go only to the clients
+    // they are written for, while hostile names go through every form into every client.
+    static bool triedOn(const HostileTable& table, const ScriptForm& form, Client client) {
+        return form.isMeantFor(client) || !table.hostileValues || form.writesMySqlLiterals() ||
+               DatabaseOf(client) != Database::MariaDb;
+    }
+
     static bool meantFor(const HostileTable& table, const ScriptForm& form, Client client) {
         if (!form.isMeantFor(client))
+            return false;
+        // SQLite takes [...] names but not SQL Server's ]] for a ] inside one.
+        if (client == Client::Sqlite3 && form.opening == "[" &&
+            table.fileName.find(']') != std::string::npos)
             return false;
         // The window's text names no character set: its values say theirs, but a GBK
         // client reads a name's UTF-8 as GBK. It must still end every name where it should.

@@ -93,6 +93,9 @@ std::string Show(const QString& name) {
 // Why `landed` is not `wanted` as the form writes it and the database keeps it.
 std::string WrongName(const QString& landed, QString wanted, const ScriptForm& form,
                       Database database) {
+    // A backslash never reaches a name: psql and mysql start commands of their own with
+    // it wherever they do not read the delimiters as quotes.
+    wanted.replace(QChar('\\'), QChar('_'));
     if (!form.enclosesNames())
         wanted = Unenclosed(wanted);
     // --names for PostgreSQL stores names as it folds unquoted ones (unless --keep-case),
