@@ -182,6 +182,23 @@ std::vector<Seed> SalvageSeeds() {
          tabrivel::fuzz::JoinInput(noBackLink, fox.memoBytes(), ".fpt")},
         {"repair-short-record-cut", tabrivel::fuzz::JoinInput(cut.tableBytes() + "half", {}, {})},
     };
+    // What is delivered with a loss reported: a field of width 0, bytes no field covers,
+    // fields marked binary, a logical byte of no meaning, NULs inside a text memo, and
+    // text in a DOS code page that no header names.
+    DbfWriter losses(0x30, 0x00);
+    losses.setMemoFormat(MemoFormat::FoxPro, 64);
+    losses.addField("GONE", 'C', 0).addField("RAW", 'C', 4, 0, 0x04).addField("OK", 'L', 1);
+    losses.addField("NOTE", 'M', 4).addField("RAWNOTE", 'M', 4, 0, 0x04).addField("STAMP", '@', 8);
+    losses.addField("PAD", 'C', 3);
+    losses.addRecord({"", std::string("\xE9\0ab", 4), "x",
+                      MemoPointer(losses.addMemo(std::string("\xFF\xD8\0JFIF\0", 9)), 4),
+                      MemoPointer(losses.addMemo(std::string("\0\1", 2)), 4),
+                      "\x42\xCB\x40\x62\xAA\x88\x00\x00", "\x8E\xA0\xE1"});
+    std::string widerRecords = losses.tableBytes();
+    widerRecords[32 + 6 * 32] = '\x0D'; // the last descriptor's bytes stay in each record
+    seeds.push_back(FromWriter("losses-reported", losses, ".fpt"));
+    seeds.push_back({"losses-bytes-beyond-fields",
+                     tabrivel::fuzz::JoinInput(widerRecords, losses.memoBytes(), ".fpt")});
     for (const std::uint8_t driver : {0x00, 0x68, 0x69, 0xF0}) {
         DbfWriter text(0x83, driver);
         text.addField("TEXT", 'C', 8).addField("NOTE", 'M', 10);
