@@ -21,17 +21,22 @@ Value Text(std::string_view text) {
 }
 
 // One more value of the current field lost something; the warnings count them per field.
-void NoteLoss(DecodeContext& context, Loss loss, TableErrorCode code, const char* what,
-              const char* values) {
-    std::uint32_t& place = context.losses[context.field][static_cast<std::size_t>(loss)];
+void NoteLossAt(DecodeContext& context, std::size_t index, std::uint64_t record, Loss loss,
+                TableErrorCode code, const char* what, const char* values) {
+    std::uint32_t& place = context.losses[index][static_cast<std::size_t>(loss)];
     if (place != 0) {
         context.warnings.countAt(place - 1, 1);
         return;
     }
-    const std::string& field = context.fields[context.field].name;
+    const std::string& field = context.fields[index].name;
     place = 1 + static_cast<std::uint32_t>(context.warnings.note(
                     code, context.table, context.table + ": field " + field + ": " + what,
-                    std::string(values) + " of " + field, 1, context.record));
+                    std::string(values) + " of " + field, 1, record));
+}
+
+void NoteLoss(DecodeContext& context, Loss loss, TableErrorCode code, const char* what,
+              const char* values) {
+    NoteLossAt(context, context.field, context.record, loss, code, what, values);
 }
 
 constexpr const char* kInvalidUtf8 =
@@ -230,11 +235,14 @@ void NoteCutShort(DecodeContext& context) {
 
 // A text memo holding NUL bytes before other bytes is often a picture or a document kept
 // as text; the SQL text forms cannot carry a NUL. NULs at its end are block padding.
+constexpr const char* kNulInMemo =
+    "a text memo holds NUL bytes, which SQL text cannot carry; they were left out";
+constexpr const char* kMemosWithNul = "memo values with NUL bytes";
+
 void NoteTextLosses(const TextLosses& losses, DecodeContext& context) {
     if (losses.nul)
-        NoteLoss(context, Loss::NulInMemo, TableErrorCode::UncarriedText,
-                 "a text memo holds NUL bytes, which SQL text cannot carry; they were left out",
-                 "memo values with NUL bytes");
+        NoteLoss(context, Loss::NulInMemo, TableErrorCode::UncarriedText, kNulInMemo,
+                 kMemosWithNul);
     if (losses.invalidUtf8)
         NoteLoss(context, Loss::InvalidUtf8, TableErrorCode::UncarriedText, kInvalidUtf8,
                  kWithReplacement);
@@ -300,7 +308,15 @@ Value decodeMemo(bool binary, std::string_view raw, std::string& out, DecodeCont
         NoteCutShort(context);
     last.valid = extent.length <= kWholeMemoLength;
     if (!last.valid) {
-        context.pieces->point(context.memo, extent, binary ? nullptr : &context.text);
+        // A memo in pieces is decoded when its statement is written, still within its record.
+        auto nulInside = [&context, field = context.field, record = context.record] {
+            NoteLossAt(context, field, record, Loss::NulInMemo, TableErrorCode::UncarriedText,
+                       kNulInMemo, kMemosWithNul);
+        };
+        if (binary)
+            context.pieces->point(context.memo, extent, nullptr);
+        else
+            context.pieces->point(context.memo, extent, &context.text, nulInside);
         return Value::inPieces(binary ? ValueType::Binary : ValueType::Text, *context.pieces);
     }
     if (binary) {

@@ -33,6 +33,7 @@ private slots:
     void unknownLogicalByteIsCounted();
     void nulCuttingAValueIsCounted();
     void nulsInsideAMemoAreCounted();
+    void nulsInsideALongMemoAreCounted();
     void invalidUtf8InAUtf8TableIsCounted();
     void cleanTableWarnsOfNothing();
 
@@ -135,6 +136,30 @@ void DbfLossTest::nulsInsideAMemoAreCounted() {
     QCOMPARE(reading.warnings[0].count, 2u);
     QCOMPARE(reading.warnings[0].firstRecord, 2u);
     QVERIFY(Mentions(reading.warnings[0], "field NOTE"));
+}
+
+void DbfLossTest::nulsInsideALongMemoAreCounted() {
+    // Memos longer than a piece reach their statement piece by piece: a NUL at the end of
+    // the first piece with text after it in the second is a loss, padding at the end none.
+    const std::size_t piece = 1024 * 1024;
+    std::string inside(piece - 1, 'a');
+    inside += std::string(1, '\0') + "after";
+    std::string padded(piece + 10, 'b');
+    padded += std::string(600, '\0');
+    DbfWriter writer(0x03);
+    writer.addField("NOTE", 'M', 10);
+    writer.addRecord({MemoPointer(writer.addMemo(padded), 10)});
+    writer.addRecord({MemoPointer(writer.addMemo(inside), 10)});
+    const auto path = PathIn(dir_, "longnul.dbf");
+    writer.write(path, ".dbt");
+
+    const auto reading = ReadTable(path);
+    QCOMPARE(reading.records.size(), 2u);
+    QCOMPARE(reading.records[1][0].text.size(), inside.size());
+    QCOMPARE(reading.warnings.size(), 1u);
+    QCOMPARE(reading.warnings[0].code, TableErrorCode::UncarriedText);
+    QCOMPARE(reading.warnings[0].count, 1u);
+    QCOMPARE(reading.warnings[0].firstRecord, 2u);
 }
 
 void DbfLossTest::invalidUtf8InAUtf8TableIsCounted() {
