@@ -7,6 +7,7 @@
 #include "SqliteTarget.h"
 #include "TableJobs.h"
 #include "TableLoad.h"
+#include "engine/SqlText.h"
 #include "engine/TableError.h"
 #include "fs/NativePath.h"
 #include "fs/PathText.h"
@@ -150,7 +151,7 @@ private:
             if (refusedAsLossy(table, errors))
                 return false;
             const auto warnings =
-                LoadTable(std::filesystem::path(table), TableBaseName(table), context);
+                WhatIsLost(LoadTable(std::filesystem::path(table), TableBaseName(table), context));
             for (const TableWarning& warning : warnings)
                 ReportWarning(errors, table, warning, "warning");
             return clean && warnings.empty();
@@ -167,10 +168,28 @@ private:
     bool refusedAsLossy(const std::string& table, const ReportWriter& errors) const {
         if (!arguments_.strict)
             return false;
-        const auto warnings = CheckTable(std::filesystem::path(table), arguments_.options.open);
+        const auto warnings =
+            WhatIsLost(CheckTable(std::filesystem::path(table), arguments_.options.open));
         for (const TableWarning& warning : warnings)
             ReportWarning(errors, table, warning, "refused");
         return !warnings.empty();
+    }
+
+    // MySQL's literals carry a NUL inside a text as an escape, and SQLite takes such a
+    // text as its bytes: there it is no loss.
+    std::vector<TableWarning> WhatIsLost(std::vector<TableWarning> warnings) const {
+        const LoadOptions& load = arguments_.load;
+        const bool carriesNul =
+            !arguments_.sqliteFile.empty() ||
+            (arguments_.postgresql.empty() &&
+             (load.dialect == Dialect::MySql ||
+              (load.dialect == Dialect::Window &&
+               LiteralRulesFor(arguments_.options.delimiter) == LiteralRules::MySql)));
+        if (carriesNul)
+            std::erase_if(warnings, [](const TableWarning& warning) {
+                return warning.code == TableErrorCode::NulInText;
+            });
+        return warnings;
     }
 
     const CompanionArguments& arguments_;

@@ -156,12 +156,9 @@ void SqliteTarget::bind(int index, const Cell& cell) {
         return;
     case Cell::Kind::Text:
         if (cell.text.find('\0') != std::string_view::npos) {
-            // A script cannot carry NUL, so the database gets the same text without it.
-            scratch_.clear();
-            for (char c : cell.text)
-                if (c != '\0')
-                    scratch_.push_back(c);
-            BindText(statement, index, scratch_, SQLITE_TRANSIENT);
+            // SQLite's text stops at a NUL, and such a memo is often a picture or a
+            // document kept as text: it is stored as the bytes it holds.
+            sqlite3_bind_blob(statement, index, cell.text.data(), Size(cell.text), SQLITE_STATIC);
             return;
         }
         [[fallthrough]];

@@ -22,10 +22,10 @@ struct PlannedColumn {
 struct TablePlan {
     std::string name;      // as written in the statements, quoted (and qualified)
     std::string plainName; // unquoted, for looking the table up
-    std::string schema;    // quoted; empty: none
     std::vector<PlannedColumn> columns;
     // Names cut to what the database takes, each as a message for the user.
     std::vector<std::string> shortenedNames;
+    std::string schema; // quoted; empty: none
 };
 
 TablePlan PlanTable(std::string_view baseName, std::span<const FieldDescription> fields,

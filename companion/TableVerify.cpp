@@ -85,8 +85,15 @@ bool Matches(const Cell& cell, const StoredCell& stored, bool nullIsNull, bool t
     case Cell::Kind::Null:
     case Cell::Kind::Mismatch:
         return nullIsNull ? !stored : stored && stored->empty();
-    case Cell::Kind::Text:
-        return stored && *stored == WithoutNul(Whole(cell));
+    case Cell::Kind::Text: {
+        const std::string whole = Whole(cell);
+        if (stored && whole.find('\0') != std::string::npos && stored->starts_with("\\x")) {
+            std::string hex; // a text holding NUL, stored as its bytes
+            AppendHex(hex, whole);
+            return *stored == "\\x" + Lower(hex);
+        }
+        return stored && *stored == WithoutNul(whole);
+    }
     case Cell::Kind::Formed:
         return stored && (*stored == cell.text || SameNumber(cell.text, *stored));
     case Cell::Kind::Logical:

@@ -23,7 +23,8 @@ enum class TableErrorCode {
     EmptyField,         // a field of width 0: its values are empty
     RecordLength,       // the record length is not what the fields add up to
     UnreadableValue,    // bytes the field's type does not define: read as null
-    UncarriedText,      // text bytes no SQL text carries (NUL, bytes that are no UTF-8)
+    UncarriedText,      // text bytes no SQL text carries (a NUL that cut a value, no UTF-8)
+    NulInText,          // NUL bytes kept inside a text: only MySQL's escapes carry them
     ReadFailed,         // an I/O error while reading
     OutOfMemory,        // a record needed more memory than the system would give
 };

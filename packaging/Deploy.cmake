@@ -1,6 +1,6 @@
 # Windows and macOS: the programs' icons, and the libraries they need copied beside them
 # when installing, so that the installed folder (and the .zip, the installer and the
-# disk image made from it) runs on a machine without Qt, ICU or SQLite.
+# disk image made from it) runs on a machine without Qt, ICU, SQLite, libpq or uchardet.
 #
 # Not run on the Linux machines this project is built and tested on: the MinGW syntax
 # check (scripts/check-windows-syntax.py) compiles the sources for Windows, nothing here.
@@ -9,9 +9,8 @@
 # libraries CMake found for them (their DLLs sit in the bin folder beside lib, as vcpkg
 # and the official builds lay them out). Qt's own are windeployqt's.
 find_package(SQLite3 REQUIRED)
-set(TABRIVEL_RUNTIME_LIBRARIES ${ICU_LIBRARIES} ${SQLite3_LIBRARIES})
-# A library the companion comes to link is one more line here, e.g. for libpq:
-#   list(APPEND TABRIVEL_RUNTIME_LIBRARIES ${PostgreSQL_LIBRARIES})
+find_package(PostgreSQL REQUIRED)
+set(TABRIVEL_RUNTIME_LIBRARIES ${ICU_LIBRARIES} ${SQLite3_LIBRARIES} ${PostgreSQL_LIBRARIES})
 
 # Qt's tools sit beside qmake; windeployqt and macdeployqt among them.
 set(qt_bin "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}")

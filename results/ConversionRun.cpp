@@ -182,9 +182,14 @@ void ConversionRun::reportWarnings(Pass& pass) {
     const auto warnings = pass.table->warnings();
     if (warnings.empty() || pass.warningStatements.empty())
         return;
+    // The back-quote form writes a NUL inside a text as MySQL's escape: nothing is lost.
+    const bool carriesNul = LiteralRulesFor(pass.opening) == LiteralRules::MySql;
     QStringList losses;
     for (const auto& warning : warnings)
-        losses << QString::fromStdString(warning.message());
+        if (!carriesNul || warning.code != TableErrorCode::NulInText)
+            losses << QString::fromStdString(warning.message());
+    if (losses.isEmpty())
+        return;
     ReportApplicationError(window_.prompts(), pass.trap.location(), pass.warningStatements.front(),
                            losses.join(QLatin1Char('\n')));
 }

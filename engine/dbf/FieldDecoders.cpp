@@ -241,7 +241,7 @@ constexpr const char* kMemosWithNul = "memo values with NUL bytes";
 
 void NoteTextLosses(const TextLosses& losses, DecodeContext& context) {
     if (losses.nul)
-        NoteLoss(context, Loss::NulInMemo, TableErrorCode::UncarriedText, kNulInMemo,
+        NoteLoss(context, Loss::NulInMemo, TableErrorCode::NulInText, kNulInMemo,
                  kMemosWithNul);
     if (losses.invalidUtf8)
         NoteLoss(context, Loss::InvalidUtf8, TableErrorCode::UncarriedText, kInvalidUtf8,
@@ -310,7 +310,7 @@ Value decodeMemo(bool binary, std::string_view raw, std::string& out, DecodeCont
     if (!last.valid) {
         // A memo in pieces is decoded when its statement is written, still within its record.
         auto nulInside = [&context, field = context.field, record = context.record] {
-            NoteLossAt(context, field, record, Loss::NulInMemo, TableErrorCode::UncarriedText,
+            NoteLossAt(context, field, record, Loss::NulInMemo, TableErrorCode::NulInText,
                        kNulInMemo, kMemosWithNul);
         };
         if (binary)

@@ -185,7 +185,10 @@ private slots:
                 ConvertTable(table, TableBaseName(table), parsed.arguments.options, german,
                              [&](std::string_view sql) { (window += sql) += "\r\n"; });
             const CompanionRun run = Run(dir, options + tables, german);
-            QCOMPARE(run.status, 0);
+            // The fixtures hold values that a NUL cuts short: reported, so status 1.
+            QCOMPARE(run.status, 1);
+            QVERIFY2(QString::fromStdString(run.errors).contains("a NUL byte ends the value"),
+                     run.errors.c_str());
             QCOMPARE(QByteArray::fromStdString(run.out), QByteArray::fromStdString(window));
         }
     }

@@ -165,8 +165,14 @@ std::string WrongColumnNames(const std::vector<std::string>& landed,
             return "column " + std::to_string(i + 1) + " landed as bytes that are not UTF-8";
         const QString wanted = form.load.names ? QString::fromStdString(fieldNames[i])
                                                : "fld" + QString::number(i + 1);
-        const std::string wrong = WrongName(QString::fromUtf8(landed[i]), wanted, form, database);
-        if (!wrong.empty())
+        const QString name = QString::fromUtf8(landed[i]);
+        const std::string wrong = WrongName(name, wanted, form, database);
+        // Names that differ only in what no name may hold become one once written: a later
+        // one is told apart by a suffix _2, _3 ...
+        static const QRegularExpression kSuffix(QStringLiteral("^(.*)_([2-9]|[1-9][0-9]+)$"));
+        const QRegularExpressionMatch told = kSuffix.match(name);
+        if (!wrong.empty() &&
+            !(told.hasMatch() && WrongName(told.captured(1), wanted, form, database).empty()))
             return "column " + std::to_string(i + 1) + ": " + wrong;
     }
     return {};

@@ -11,10 +11,11 @@ bool HoldsText(FieldKind kind) {
     return kind == FieldKind::Character || kind == FieldKind::Memo;
 }
 
-std::string TextWithout(const std::string& text, bool trim) {
+// Standard literals cannot carry a NUL; MySQL's escapes can.
+std::string TextAsLoaded(const std::string& text, bool trim, bool keepsNul) {
     std::string out;
     for (char c : text)
-        if (c != '\0')
+        if (c != '\0' || keepsNul)
             out.push_back(c);
     if (trim)
         out.erase(out.find_last_not_of(' ') + 1);
@@ -32,9 +33,12 @@ ExpectedCell Expect(const OwnedValue& value, const FieldDescription& field,
     switch (value.type) {
     case ValueType::Null:
         break;
-    case ValueType::Text:
-        return {Kind::Exact,
-                TextWithout(value.text, load.trim && field.kind == FieldKind::Character)};
+    case ValueType::Text: {
+        const bool trim = load.trim && field.kind == FieldKind::Character;
+        const bool holdsNul = value.text.find('\0') != std::string::npos;
+        return {Kind::Exact, TextAsLoaded(value.text, trim, load.dialect == Dialect::MySql),
+                holdsNul ? TextAsLoaded(value.text, trim, true) : std::string()};
+    }
     case ValueType::Number:
         return {load.types ? Kind::Number : Kind::Exact, value.text};
     case ValueType::Date:
@@ -83,7 +87,8 @@ bool Matches(const ExpectedCell& expected, const std::optional<std::string>& sto
     case Kind::Null:
         break;
     case Kind::Exact:
-        return *stored == expected.text;
+        return *stored == expected.text ||
+               (!expected.bytes.empty() && Lower(*stored) == LowerHex(expected.bytes));
     case Kind::Number:
         return SameNumber(*stored, expected.text);
     case Kind::Logical: {

@@ -23,6 +23,8 @@ struct ExpectedCell {
     };
     Kind kind = Kind::Null;
     std::string text;
+    // A text holding NUL bytes, as SQLite stores it when loaded directly: its bytes.
+    std::string bytes = {};
 };
 
 using StoredRow = std::vector<std::optional<std::string>>;

@@ -207,6 +207,26 @@ private slots:
         QCOMPARE(SqliteValue(database, "SELECT count(*) FROM Table1_Amounts"), std::string("3"));
     }
 
+    // A memo holding NUL bytes (a picture kept as text) goes into SQLite as its bytes:
+    // nothing is lost, so nothing is reported, and the verification agrees.
+    void sqliteKeepsAMemoWithNulBytes() {
+        QTemporaryDir dir;
+        const std::string picture("GIF89a\x01\0\x01\0;text", 15);
+        DbfWriter w(0x83);
+        w.addField("NOTE", 'M', 10);
+        w.addRecord({MemoPointer(w.addMemo(picture), 10)});
+        w.write(dir.filePath("Amounts.dbf").toStdString(), ".dbt");
+        const QString database = dir.filePath("memo.db");
+        const CompanionResult result =
+            Convert(dir, {"--to", "sqlite", "--sqlite", database.toStdString(), "--verify"}).result;
+        QVERIFY2(result.status == 0, result.errors.c_str());
+        QVERIFY2(QString::fromStdString(result.errors).contains("verified 1 rows"),
+                 result.errors.c_str());
+        const std::string stored = SqliteValue(database, "SELECT hex(note) FROM amounts");
+        QVERIFY2(stored == QByteArray::fromStdString(picture).toHex().toUpper().toStdString(),
+                 stored.c_str());
+    }
+
 private:
     ClientRun psql(const Run& run) const {
         if (run.result.status != 0)

@@ -29,8 +29,11 @@ void CheckServerLoad(const ServerUnderTest& server, const LoadOptions& load,
             QDir(tableFolder).filePath(QString::fromStdString(table.fileName)).toStdString());
     QTemporaryDir work;
     const CompanionResult result = RunCompanionInto(work.path(), arguments);
-    // Under --types the fixtures' undecodable numbers and dates are reported.
-    QCOMPARE(result.status, load.types ? 1 : 0);
+    // The fixtures' values that a NUL cuts short are reported, and under --types their
+    // undecodable numbers and dates.
+    QCOMPARE(result.status, 1);
+    QVERIFY2(QString::fromStdString(result.errors).contains("a NUL byte ends the value"),
+             result.errors.c_str());
     QCOMPARE(QString::fromStdString(result.errors).count("written as NULL"), load.types ? 4 : 0);
 
     const QString ran = server.run(work.filePath("out.sql"));

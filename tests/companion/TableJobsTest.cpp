@@ -20,7 +20,7 @@ namespace {
 
 TablePlan PlanOf(std::size_t index) {
     const std::string name = "t" + std::to_string(index);
-    return {"'" + name + "'", name, {PlannedColumn{"'c'", "c", "text", {}}}};
+    return {"'" + name + "'", name, {PlannedColumn{"'c'", "c", "text", {}}}, {}, {}};
 }
 
 // A table of `rows` rows of `row` each.

@@ -1,8 +1,8 @@
 // The typed forms take every value the reader reads: numbers with more digits than their
 // field declares or in exponent form land in every dialect's numeric column, and the
 // sqlite3 shell loads a text with any number of carriage returns exactly.
-#include "CellValue.h"
-#include "DialectRules.h"
+#include "companion/CellValue.h"
+#include "companion/DialectRules.h"
 #include "engine/dbf/NumberText.h"
 #include "samples/DbfWriter.h"
 

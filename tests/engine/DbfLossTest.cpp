@@ -132,7 +132,7 @@ void DbfLossTest::nulsInsideAMemoAreCounted() {
     const auto reading = ReadTable(path);
     QCOMPARE(reading.records.size(), 3u);
     QCOMPARE(reading.warnings.size(), 1u);
-    QCOMPARE(reading.warnings[0].code, TableErrorCode::UncarriedText);
+    QCOMPARE(reading.warnings[0].code, TableErrorCode::NulInText);
     QCOMPARE(reading.warnings[0].count, 2u);
     QCOMPARE(reading.warnings[0].firstRecord, 2u);
     QVERIFY(Mentions(reading.warnings[0], "field NOTE"));
@@ -157,7 +157,7 @@ void DbfLossTest::nulsInsideALongMemoAreCounted() {
     QCOMPARE(reading.records.size(), 2u);
     QCOMPARE(reading.records[1][0].text.size(), inside.size());
     QCOMPARE(reading.warnings.size(), 1u);
-    QCOMPARE(reading.warnings[0].code, TableErrorCode::UncarriedText);
+    QCOMPARE(reading.warnings[0].code, TableErrorCode::NulInText);
     QCOMPARE(reading.warnings[0].count, 1u);
     QCOMPARE(reading.warnings[0].firstRecord, 2u);
 }

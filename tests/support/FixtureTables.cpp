@@ -96,7 +96,8 @@ DbfWriter DBase7() {
     DbfWriter w(0x04, 0x03);
     w.addField("CUSTOMER_NUMBER", 'I', 4).addField("customer_number", 'C', 6);
     w.addField("LAST_SEEN", '@', 8).addField("SCORE", 'O', 8).addField("ACTIVE", 'L', 1);
-    constexpr double kNoonOf2000 = 2451545.0 * 86'400'000.0 + 43'200'000.0;
+    // Milliseconds, counting 1 January of year 1 as day 1.
+    constexpr double kNoonOf2000 = 730120.0 * 86'400'000.0 + 43'200'000.0;
     w.addRecord({Big32(0x80000005), "abc", Base7Double(kNoonOf2000), Base7Double(2.75), "T"});
     w.addRecord({Big32(0x7FFFFFFF), "", std::string(8, '\0'), Base7Double(-0.5), "?"});
     return w;
