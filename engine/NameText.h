@@ -14,9 +14,9 @@ namespace tabrivel {
 bool EnclosesNames(std::string_view opening);
 
 // Appends one part of a name. The part is read as UTF-8, an undecodable byte as U+FFFD;
-// a control character (below 32, or 127) and a backslash become "_". Enclosed, a closing delimiter of
-// one character is doubled; bare, every character that is not a letter, a digit or "_"
-// becomes "_".
+// a control character (below 32, or 127) and a backslash become "_". Enclosed, a closing delimiter
+// of one character is doubled; bare, every character that is not a letter, a digit or "_" becomes
+// "_".
 void AppendNamePart(std::string& out, std::string_view part, std::string_view opening,
                     std::string_view closing);
 

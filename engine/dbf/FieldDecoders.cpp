@@ -241,8 +241,7 @@ constexpr const char* kMemosWithNul = "memo values with NUL bytes";
 
 void NoteTextLosses(const TextLosses& losses, DecodeContext& context) {
     if (losses.nul)
-        NoteLoss(context, Loss::NulInMemo, TableErrorCode::NulInText, kNulInMemo,
-                 kMemosWithNul);
+        NoteLoss(context, Loss::NulInMemo, TableErrorCode::NulInText, kNulInMemo, kMemosWithNul);
     if (losses.invalidUtf8)
         NoteLoss(context, Loss::InvalidUtf8, TableErrorCode::UncarriedText, kInvalidUtf8,
                  kWithReplacement);
