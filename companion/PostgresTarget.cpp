@@ -6,6 +6,8 @@
 
 #include <libpq-fe.h>
 
+#include <utility>
+
 namespace tabrivel {
 namespace {
 
@@ -28,8 +30,8 @@ void PostgresTarget::Closer::operator()(pg_conn* connection) const {
     PQfinish(connection);
 }
 
-PostgresTarget::PostgresTarget(const std::string& conninfo, const LoadOptions& load)
-    : connection_(PQconnectdb(conninfo.c_str())), load_(load) {
+PostgresTarget::PostgresTarget(const std::string& conninfo, LoadOptions load)
+    : connection_(PQconnectdb(conninfo.c_str())), load_(std::move(load)) {
     load_.copy = true;
     if (!connection_)
         throw TargetError("cannot connect to PostgreSQL: out of memory");

@@ -17,7 +17,7 @@ namespace tabrivel {
 class PostgresTarget final : public TableTarget {
 public:
     // Connects with a libpq connection string or URI; throws TargetError when it cannot.
-    PostgresTarget(const std::string& conninfo, const LoadOptions& load);
+    PostgresTarget(const std::string& conninfo, LoadOptions load);
     ~PostgresTarget() override;
 
     void beginTable(const TablePlan& plan) override;

@@ -65,7 +65,7 @@ namespace {
 // the system's own reason is then still in errno.
 std::string SaveFileError(const QSaveFile& file) {
     const int cause = errno;
-    const std::string text = file.errorString().toStdString();
+    std::string text = file.errorString().toStdString();
     if (cause != 0 && (text.empty() || text == "Unknown error"))
         return std::strerror(cause);
     return text;

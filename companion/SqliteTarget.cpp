@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <utility>
 
 namespace tabrivel {
 namespace {
@@ -37,8 +38,8 @@ void SqliteTarget::Closer::operator()(sqlite3_stmt* statement) const {
     sqlite3_finalize(statement);
 }
 
-SqliteTarget::SqliteTarget(const std::string& path, const LoadOptions& load, int busyTimeoutMs)
-    : load_(load) {
+SqliteTarget::SqliteTarget(const std::string& path, LoadOptions load, int busyTimeoutMs)
+    : load_(std::move(load)) {
     sqlite3* db = nullptr;
     const int status = sqlite3_open(path.c_str(), &db);
     db_.reset(db);

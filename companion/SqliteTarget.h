@@ -21,7 +21,7 @@ class SqliteTarget final : public TableTarget {
 public:
     // Throws TargetError when the database cannot be opened. A database that another
     // connection holds is waited for up to `busyTimeoutMs`.
-    SqliteTarget(const std::string& path, const LoadOptions& load, int busyTimeoutMs);
+    SqliteTarget(const std::string& path, LoadOptions load, int busyTimeoutMs);
     ~SqliteTarget() override;
 
     void beginTable(const TablePlan& plan) override;
