@@ -101,11 +101,7 @@ void PostgresTarget::beginTable(const TablePlan& plan) {
     if (!plan.schema.empty())
         execute(std::string(rules.createSchema) + plan.schema);
     const bool exists = tableExists(plan.name);
-    if (exists && load_.existing == ExistingTable::Fail)
-        throw TargetError("the database already has a table " + plan.plainName +
-                          " (--replace replaces it, --append adds to it)");
-    if (!exists && load_.existing == ExistingTable::Append)
-        throw TargetError("the database has no table " + plan.plainName + " to append to");
+    CheckExistingTable(plan, exists, load_.existing);
     rowsBefore_ = exists && load_.existing == ExistingTable::Append ? rowCount(plan.name) : 0;
     execute("BEGIN");
     if (load_.existing == ExistingTable::Replace)

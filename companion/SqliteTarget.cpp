@@ -119,11 +119,7 @@ bool SqliteTarget::tableExists(const std::string& name) {
 
 void SqliteTarget::beginTable(const TablePlan& plan) {
     const bool exists = tableExists(plan.plainName);
-    if (exists && load_.existing == ExistingTable::Fail)
-        throw TargetError("the database already has a table " + plan.plainName +
-                          " (--replace replaces it, --append adds to it)");
-    if (!exists && load_.existing == ExistingTable::Append)
-        throw TargetError("the database has no table " + plan.plainName + " to append to");
+    CheckExistingTable(plan, exists, load_.existing);
     rowsBefore_ = exists && load_.existing == ExistingTable::Append ? rowCount(plan.name) : 0;
     beginTableTransaction();
     if (exists && load_.existing == ExistingTable::Replace)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CellValue.h"
+#include "LoadOptions.h"
 #include "TablePlan.h"
 
 #include <memory>
@@ -20,6 +21,16 @@ class TargetError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// Whether a load may go on with a table that does or does not exist yet; throws the
+// TargetError that says why not.
+inline void CheckExistingTable(const TablePlan& plan, bool exists, ExistingTable existing) {
+    if (exists && existing == ExistingTable::Fail)
+        throw TargetError("the database already has a table " + plan.plainName +
+                          " (--replace replaces it, --append adds to it)");
+    if (!exists && existing == ExistingTable::Append)
+        throw TargetError("the database has no table " + plan.plainName + " to append to");
+}
 
 // The rows of a loaded table as its database gives them back, in the order they were
 // loaded: each cell as text (bytes as \x and lower-case hexadecimal), nullopt for NULL.
