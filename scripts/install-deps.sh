@@ -3,7 +3,7 @@
 # and only when one of them is missing, so a ready machine pays nothing.
 set -eu
 
-PACKAGES="cmake ninja-build g++ qt6-base-dev libicu-dev libuchardet-dev fonts-liberation2 ccache \
+PACKAGES="cmake ninja-build g++ pkgconf qt6-base-dev libicu-dev libuchardet-dev fonts-liberation2 ccache \
 libsqlite3-dev sqlite3 xvfb xauth imagemagick libgl-dev pgdbf clang libclang-rt-14-dev valgrind \
 postgresql libpq-dev mariadb-server mariadb-client help2man"
 # The source checks: formatting and clang-tidy.
