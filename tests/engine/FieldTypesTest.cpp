@@ -5,6 +5,7 @@
 #include "samples/DbfWriter.h"
 
 #include <bit>
+#include <span>
 
 using namespace tabrivel;
 using namespace tabrivel::dbf;
@@ -81,8 +82,11 @@ FieldInfo FieldOf(const FieldTypeRow& row, std::uint32_t width) {
 // The first width at which the row, not an earlier one, describes its field; -1 for none.
 // Memo pointers are tried at the width of a decimal pointer first.
 int WidthReaching(const FieldTypeRow& row, TableFamily family) {
-    const auto widths = row.isMemo() ? std::initializer_list<int>{10, 4, 8, 6, 2, 9, 1}
-                                     : std::initializer_list<int>{8, 4, 10, 6, 2, 9, 1, 0, 12};
+    // Arrays of their own: an initializer list chosen by ?: would end with its expression.
+    static constexpr int kMemoWidths[] = {10, 4, 8, 6, 2, 9, 1};
+    static constexpr int kOtherWidths[] = {8, 4, 10, 6, 2, 9, 1, 0, 12};
+    const std::span<const int> widths =
+        row.isMemo() ? std::span<const int>(kMemoWidths) : std::span<const int>(kOtherWidths);
     for (const int width : widths)
         if (&FieldTypeOf(FieldOf(row, static_cast<std::uint32_t>(width)), family) == &row)
             return width;
