@@ -16,7 +16,7 @@ namespace {
 // were made with; the selection a shade darker than Fusion's, so that its white text
 // reads as well as the black text elsewhere.
 const QColor kFace(239, 239, 239);
-const QColor kHighlight(30, 111, 176);
+const QColor kHighlight(24, 96, 160);
 const QColor kDisabledText(190, 190, 190);
 const QColor kDisabledHighlight(145, 145, 145);
 
