@@ -186,6 +186,8 @@ private slots:
     void unopenedTableSaysWhy_data();
     void unopenedTableSaysWhy();
     void lossyTableIsReportedOnceAfterItsRows();
+    void nulInAMemoIsReportedWhereItIsLost_data();
+    void nulInAMemoIsReportedWhereItIsLost();
     void statementOutOfMemoryEndsItsTable();
     void closingTheWindowEndsTheRun();
     void windowDestroyedDuringARunIsNotTouched();
@@ -515,6 +517,42 @@ void ConversionRunTest::lossyTableIsReportedOnceAfterItsRows() {
     QCOMPARE(AllResults(*run.window).mid(1, 2),
              (QStringList{"INSERT INTO [T_lossy] VALUES ('0001','');",
                           "INSERT INTO [T_lossy] VALUES ('0002','');"}));
+}
+
+// MySQL's escapes carry a NUL inside a memo (a picture kept as text): under the back-quote
+// nothing is lost and nothing is reported; under any other delimiter the NUL is left out of
+// the statement and the box says so.
+void ConversionRunTest::nulInAMemoIsReportedWhereItIsLost_data() {
+    QTest::addColumn<QString>("delimiter");
+    QTest::addColumn<QString>("insert");
+    QTest::addColumn<bool>("reported");
+    QTest::addRow("back-quote") << "`"
+                                << "INSERT INTO `T_picture` VALUES ('GIF\\0x');" << false;
+    QTest::addRow("bracket") << "["
+                             << "INSERT INTO [T_picture] VALUES ('GIFx');" << true;
+}
+
+void ConversionRunTest::nulInAMemoIsReportedWhereItIsLost() {
+    QFETCH(QString, delimiter);
+    QFETCH(QString, insert);
+    QFETCH(bool, reported);
+    RunFixture run;
+    run.text("Text2")->setText(delimiter);
+    DbfWriter writer(0x83);
+    writer.addField("NOTE", 'M', 10);
+    writer.addRecord({MemoPointer(writer.addMemo(std::string("GIF\0x", 5)), 10)});
+    const QString path = run.tables.filePath("picture.dbf");
+    writer.write(path.toStdString(), ".dbt");
+    run.add(path);
+
+    run.start();
+
+    const QList<ShownBox> boxes = run.prompts.script.messages();
+    QCOMPARE(boxes.size(), reported ? 2 : 1);
+    if (reported)
+        QVERIFY2(boxes[0].text.contains("NUL"), qPrintable(boxes[0].text));
+    QCOMPARE(boxes.last().text, "Done.");
+    QCOMPARE(AllResults(*run.window).last(), insert);
 }
 
 // A statement that cannot be made for want of memory is reported as the companion reports
