@@ -6,6 +6,12 @@
 
 #include <libpq-fe.h>
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <poll.h>
+#endif
+
 #include <utility>
 
 namespace tabrivel {
@@ -14,8 +20,23 @@ namespace {
 // Rows go to the server in pieces of about this size: large enough that a call costs
 // nothing per row, small enough that a memo in pieces is never held whole.
 constexpr std::size_t kSendAt = 1 << 20;
+// Pieces that may wait in libpq's buffer while the server catches up.
+constexpr int kUnsentPieces = 4;
 
 using Result = std::unique_ptr<PGresult, decltype(&PQclear)>;
+
+// Until the connection's socket takes more bytes.
+void WaitUntilWritable(int socket) {
+#ifdef _WIN32
+    fd_set writable;
+    FD_ZERO(&writable);
+    FD_SET(static_cast<SOCKET>(socket), &writable);
+    select(0, nullptr, &writable, nullptr, nullptr);
+#else
+    pollfd entry{socket, POLLOUT, 0};
+    poll(&entry, 1, -1);
+#endif
+}
 
 std::string LastLine(const char* message) {
     std::string text = message ? message : "";
@@ -55,6 +76,7 @@ void PostgresTarget::rollBack() {
     if (!connection_)
         return;
     if (copying_) {
+        PQsetnonblocking(connection_.get(), 0);
         PQputCopyEnd(connection_.get(), "abandoned");
         while (PGresult* result = PQgetResult(connection_.get()))
             PQclear(result);
@@ -115,6 +137,8 @@ void PostgresTarget::beginTable(const TablePlan& plan) {
     if (PQresultStatus(result.get()) != PGRES_COPY_IN)
         fail("COPY");
     copying_ = true;
+    unsentPieces_ = 0;
+    PQsetnonblocking(connection_.get(), 1);
 }
 
 void PostgresTarget::appendCell(const Cell& cell) {
@@ -145,16 +169,45 @@ void PostgresTarget::addRow(std::span<const Cell> cells) {
         sendRows();
 }
 
+// Each piece goes out as far as the socket takes it at once, and the rest with the next
+// piece: the server works on one piece while the next is made, where waiting for each to
+// go out would leave one side idle at a time. Only a server that falls several pieces
+// behind is waited for, so memory stays bounded.
 void PostgresTarget::sendRows() {
     if (rows_.empty())
         return;
-    if (PQputCopyData(connection_.get(), rows_.data(), static_cast<int>(rows_.size())) != 1)
+    const auto queue = [this] {
+        return PQputCopyData(connection_.get(), rows_.data(), static_cast<int>(rows_.size()));
+    };
+    int queued = queue();
+    if (queued == 0) { // libpq's buffer is full: what it holds goes out first
+        waitUntilSent();
+        queued = queue();
+    }
+    if (queued != 1)
         fail("COPY");
     rows_.clear();
+    const int unsent = PQflush(connection_.get());
+    if (unsent < 0)
+        fail("COPY");
+    unsentPieces_ = unsent == 0 ? 0 : unsentPieces_ + 1;
+    if (unsentPieces_ >= kUnsentPieces)
+        waitUntilSent();
+}
+
+void PostgresTarget::waitUntilSent() {
+    int unsent = 0;
+    while ((unsent = PQflush(connection_.get())) == 1)
+        WaitUntilWritable(PQsocket(connection_.get()));
+    if (unsent != 0)
+        fail("COPY");
+    unsentPieces_ = 0;
 }
 
 void PostgresTarget::endCopy() {
     sendRows();
+    waitUntilSent();
+    PQsetnonblocking(connection_.get(), 0);
     copying_ = false;
     if (PQputCopyEnd(connection_.get(), nullptr) != 1)
         fail("COPY");

@@ -33,6 +33,7 @@ private:
     void appendCell(const Cell& cell);
     void sendRows();
     void endCopy();
+    void waitUntilSent();
     void rollBack();
     [[noreturn]] void fail(const std::string& doing);
 
@@ -43,6 +44,7 @@ private:
     LoadOptions load_; // as COPY's text form writes the cells
     bool copying_ = false;
     std::string rows_;             // rows not yet sent
+    int unsentPieces_ = 0;         // sent to libpq, not yet to the server
     std::uint64_t rowsBefore_ = 0; // in the table an append loads into
 };
 
