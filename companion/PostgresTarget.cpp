@@ -146,15 +146,10 @@ void PostgresTarget::appendCell(const Cell& cell) {
         AppendCopyField(rows_, cell, load_);
         return;
     }
-    const LiteralFrame frame = CellFrame(cell, load_);
-    rows_ += frame.open;
-    MySqlTextWriter unused;
-    cell.pieces->forEach([&](std::string_view piece) {
-        AppendCellBody(rows_, cell, piece, load_, unused);
+    AppendCellInPieces(rows_, cell, load_, [this] {
         if (rows_.size() >= kSendAt)
             sendRows();
     });
-    rows_ += frame.close;
 }
 
 void PostgresTarget::addRow(std::span<const Cell> cells) {

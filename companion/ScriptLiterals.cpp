@@ -1,6 +1,7 @@
 #include "ScriptLiterals.h"
 
 #include "DialectRules.h"
+#include "engine/ValuePieces.h"
 #include "engine/ValueText.h"
 
 namespace tabrivel {
@@ -152,6 +153,18 @@ void AppendCellBody(std::string& out, const Cell& cell, std::string_view piece,
         AppendCopyText(out, piece);
     else
         AppendTextBody(out, piece, load, mysql);
+}
+
+void AppendCellInPieces(std::string& out, const Cell& cell, const LoadOptions& load,
+                        const std::function<void()>& pieceWritten) {
+    const LiteralFrame frame = CellFrame(cell, load);
+    out += frame.open;
+    MySqlTextWriter mysql; // one for all the pieces: an escape may follow a piece's end
+    cell.pieces->forEach([&](std::string_view piece) {
+        AppendCellBody(out, cell, piece, load, mysql);
+        pieceWritten();
+    });
+    out += frame.close;
 }
 
 } // namespace tabrivel

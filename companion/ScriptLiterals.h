@@ -5,6 +5,7 @@
 #include "LoadOptions.h"
 #include "engine/MySqlText.h"
 
+#include <functional>
 #include <string>
 
 namespace tabrivel {
@@ -23,5 +24,11 @@ void AppendCopyField(std::string& out, const Cell& cell, const LoadOptions& load
 LiteralFrame CellFrame(const Cell& cell, const LoadOptions& load);
 void AppendCellBody(std::string& out, const Cell& cell, std::string_view piece,
                     const LoadOptions& load, MySqlTextWriter& mysql);
+
+// A cell whose value comes in pieces, written as AppendSqlLiteral or AppendCopyField
+// would write it whole; `pieceWritten` runs after each piece, so that the caller can send
+// `out` on and a memo of hundreds of megabytes is never held whole.
+void AppendCellInPieces(std::string& out, const Cell& cell, const LoadOptions& load,
+                        const std::function<void()>& pieceWritten);
 
 } // namespace tabrivel

@@ -101,14 +101,7 @@ void ScriptTarget::appendCell(const Cell& cell) {
     }
     // Each piece goes out as soon as the buffer is full, so a memo of hundreds of
     // megabytes costs its pieces, not its whole text, whatever the row around it.
-    const LiteralFrame frame = CellFrame(cell, load_);
-    out += frame.open;
-    MySqlTextWriter mysql;
-    cell.pieces->forEach([&](std::string_view piece) {
-        AppendCellBody(out, cell, piece, load_, mysql);
-        sink_.maybeFlush();
-    });
-    out += frame.close;
+    AppendCellInPieces(out, cell, load_, [this] { sink_.maybeFlush(); });
 }
 
 void ScriptTarget::flushRows() {
