@@ -8,6 +8,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace tabrivel {
 
@@ -15,7 +16,14 @@ struct TableOpenOptions {
     // A code page name that replaces the table's own (its language-driver byte or
     // .cpg file); empty keeps the table's own.
     std::string encoding;
+    // Records marked as deleted are delivered too, each with one more value after its
+    // fields: the logical kDeletedField, true for a deleted record.
+    bool deleted = false;
 };
+
+// The name of the field that says whether a record is marked as deleted. A stored field
+// name starts with a letter, so the leading underscore keeps the two apart.
+inline constexpr std::string_view kDeletedField = "_deleted";
 
 // What a field holds, as its table's format defines it, for giving columns a type.
 enum class FieldKind : std::uint8_t {
@@ -64,7 +72,8 @@ struct FieldDescription {
 };
 
 // Reads one DBF table: its field count, then its records in the table's order,
-// each as fieldCount() decoded values in field order. Deleted records are skipped.
+// each as fieldCount() decoded values in field order. Deleted records are skipped unless
+// the options ask for them.
 // A failure that stops the table is a TableError naming the file and what is wrong;
 // damage the reader can read past (a memo lost, records cut off at the end) is
 // delivered as far as it goes and listed in warnings().
@@ -95,6 +104,13 @@ public:
 
     // What was lost so far; complete once next() has returned false.
     virtual std::span<const TableWarning> warnings() const = 0;
+
+    // The deleted records passed over so far (none when they are delivered).
+    virtual std::uint64_t deletedLeftOut() const { return 0; }
+
+    // The database container a Visual FoxPro table names in its header, as stored (a
+    // path relative to the table); empty for a table that belongs to none.
+    virtual std::string containerLink() const { return {}; }
 };
 
 std::unique_ptr<TableSource> OpenTable(const std::filesystem::path& path,

@@ -154,6 +154,11 @@ DbfWriter& DbfWriter::setRecordLength(std::uint32_t length) {
     return *this;
 }
 
+DbfWriter& DbfWriter::setContainerLink(std::string link) {
+    containerLink_ = std::move(link);
+    return *this;
+}
+
 DbfWriter& DbfWriter::omitTerminator() {
     terminator_ = false;
     return *this;
@@ -213,8 +218,11 @@ std::string DbfWriter::header() const {
     }
     if (terminator_)
         out += '\x0D';
-    if (visualFoxPro)
-        out.append(263, '\0'); // the database container backlink
+    if (visualFoxPro) { // the database container's path, padded with NULs
+        std::string link = containerLink_.substr(0, 263);
+        link.resize(263, '\0');
+        out += link;
+    }
     if (base2 && out.size() < 521)
         out.append(521 - out.size(), '\0');
     const auto count =

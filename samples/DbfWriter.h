@@ -36,6 +36,8 @@ public:
     DbfWriter& setHeaderLength(std::uint32_t length);
     DbfWriter& setRecordLength(std::uint32_t length);
     DbfWriter& omitTerminator();
+    // The database container a Visual FoxPro table names after its descriptors.
+    DbfWriter& setContainerLink(std::string link);
     DbfWriter& appendBytes(std::string_view bytes); // after the records (an end mark, junk)
 
     std::string tableBytes() const;
@@ -70,6 +72,7 @@ private:
     long headerLength_ = -1;
     long recordLength_ = -1;
     bool terminator_ = true;
+    std::string containerLink_;
     std::string trailer_;
 };
 

@@ -43,7 +43,11 @@ DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& op
       records_(file_, layout_.headerLength, layout_.recordLength, available_),
       buffers_(layout_.fields.size()), pieces_(layout_.fields.size()),
       values_(layout_.fields.size()), descriptions_(DescribeFields(layout_, *text_)),
-      plan_(PlanFields(layout_)), losses_(layout_.fields.size()) {
+      plan_(PlanFields(layout_)), losses_(layout_.fields.size()), deliverDeleted_(options.deleted) {
+    if (deliverDeleted_) {
+        descriptions_.push_back({std::string(kDeletedField), FieldKind::Logical, 1, 0});
+        values_.emplace_back();
+    }
     context_.fields = descriptions_;
     context_.losses = losses_;
     for (const LayoutNote& note : layout_.notes)
@@ -115,8 +119,13 @@ bool DbfTable::next() {
         return false;
     while (const char* record = records_.next()) {
         ++context_.record;
-        if (record[0] == kDeleted)
+        const bool deleted = record[0] == kDeleted;
+        if (deleted && !deliverDeleted_) {
+            ++deletedLeftOut_;
             continue;
+        }
+        if (deliverDeleted_)
+            values_.back() = Value::of(ValueType::Logical, deleted ? "True" : "False");
         try {
             decodeRecord(record);
         } catch (const std::bad_alloc&) {

@@ -22,7 +22,7 @@ public:
     DbfTable(const std::filesystem::path& path, const TableOpenOptions& options,
              const MemoOpener& openMemo = OpenMemoFile);
 
-    int fieldCount() const override { return static_cast<int>(layout_.fields.size()); }
+    int fieldCount() const override { return static_cast<int>(descriptions_.size()); }
     std::span<const FieldDescription> fields() const override { return descriptions_; }
     std::uint64_t recordCount() const override { return layout_.recordCount; }
     bool next() override;
@@ -30,6 +30,8 @@ public:
     std::uint64_t recordNumber() const override { return context_.record; }
     std::string name() const override { return file_.name(); }
     std::span<const TableWarning> warnings() const override { return warnings_.all(); }
+    std::uint64_t deletedLeftOut() const override { return deletedLeftOut_; }
+    std::string containerLink() const override { return layout_.containerLink; }
 
     // What the loop over a record's fields needs of each, worked out when the table opens.
     struct PlannedField {
@@ -67,6 +69,8 @@ private:
     std::vector<FieldDescription> descriptions_;
     std::vector<PlannedField> plan_;
     std::vector<LossPlaces> losses_;
+    bool deliverDeleted_ = false;
+    std::uint64_t deletedLeftOut_ = 0;
 };
 
 } // namespace tabrivel::dbf

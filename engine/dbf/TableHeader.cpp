@@ -14,6 +14,7 @@ constexpr std::uint64_t kMainHeaderSize = 32;
 constexpr std::uint64_t kBase7HeaderSize = 68;
 constexpr std::uint64_t kBase2HeaderSize = 521; // 8 bytes, 32 descriptors of 16, terminator
 constexpr char kTerminator = 0x0D;
+constexpr std::uint64_t kBackLinkSize = 263; // Visual FoxPro's, after the descriptors
 
 // Where a family keeps the parts of one field descriptor.
 struct DescriptorShape {
@@ -201,7 +202,6 @@ bool RecordsFit(const BinaryFile& file, const TableLayout& layout, std::uint64_t
 // table is refused. Never shifted records.
 void ReconcileHeaderLength(const BinaryFile& file, TableLayout& layout,
                            std::uint64_t descriptorsEnd) {
-    constexpr std::uint64_t kBackLinkSize = 263;
     const std::uint64_t written = layout.headerLength;
     if (written >= descriptorsEnd + kBackLinkSize)
         return;
@@ -223,6 +223,17 @@ void ReconcileHeaderLength(const BinaryFile& file, TableLayout& layout,
          "the header length " + std::to_string(written) +
              " leaves no room for the back-link; the records were read from offset " +
              std::to_string(layout.headerLength)});
+}
+
+// The back-link is the container's path, padded with NULs; a header too short for all
+// of it gives what it holds.
+std::string ReadContainerLink(BinaryFile& file, const TableLayout& layout,
+                              std::uint64_t descriptorsEnd) {
+    if (layout.headerLength <= descriptorsEnd)
+        return {};
+    std::string link(std::min(kBackLinkSize, layout.headerLength - descriptorsEnd), '\0');
+    file.readAt(descriptorsEnd, link.data(), link.size());
+    return NameOf(link.data(), link.size());
 }
 
 bool IsNullFlagsField(const FieldInfo& field) {
@@ -314,8 +325,10 @@ TableLayout ReadTableLayout(BinaryFile& file) {
     ReconcileRecordLength(file, layout, fields);
     CheckFieldWidths(file, layout, fields);
     NoteBytesBeyondTheFields(layout, fields);
-    if (layout.family == TableFamily::VisualFoxPro && terminatorAt > 0)
+    if (layout.family == TableFamily::VisualFoxPro && terminatorAt > 0) {
         ReconcileHeaderLength(file, layout, terminatorAt + 1);
+        layout.containerLink = ReadContainerLink(file, layout, terminatorAt + 1);
+    }
     PlaceFields(layout, std::move(fields));
     return layout;
 }

@@ -76,6 +76,9 @@ struct TableLayout {
     std::vector<FieldInfo> fields; // the visible fields, in the table's order
     bool hasNullFlags = false;
     FieldInfo nullFlags; // the hidden _NullFlags field when hasNullFlags
+    // The database container a Visual FoxPro table belongs to, as its header names it
+    // after the descriptors (a path relative to the table); empty for a free table.
+    std::string containerLink;
     // How a header that contradicted the file or itself was read, for the user.
     std::vector<LayoutNote> notes;
 

@@ -41,6 +41,20 @@ void DbfTableTest::skipsDeletedRecordsOnly() {
     const auto path = PathIn(dir_, "deleted.dbf");
     WriteFile(path, bytes);
     QCOMPARE(Column(ReadAllRecords(path), 0), (std::vector<std::string>{"alive", "last "}));
+    const auto skipping = OpenTable(path);
+    while (skipping->next()) {
+    }
+    QCOMPARE(skipping->deletedLeftOut(), 1u);
+
+    // Asked for, every record comes, each with whether it is marked deleted.
+    const auto all = OpenTable(path, {.encoding = {}, .deleted = true});
+    QCOMPARE(all->fieldCount(), 2);
+    QCOMPARE(all->fields()[1].name, std::string(kDeletedField));
+    QCOMPARE(all->fields()[1].kind, FieldKind::Logical);
+    const auto records = ReadAllRecords(path, {.encoding = {}, .deleted = true});
+    QCOMPARE(Column(records, 0), (std::vector<std::string>{"alive", "gone ", "last "}));
+    QCOMPARE(Column(records, 1), (std::vector<std::string>{"False", "True", "False"}));
+    QCOMPARE(records[1][1].type, ValueType::Logical);
 }
 
 void DbfTableTest::nullFlagsMakeFieldsNull() {
@@ -257,6 +271,11 @@ void DbfTableTest::visualFoxProHeaderWithoutRoomForTheBackLink() {
     reading = ReadTable(path);
     QCOMPARE(Column(reading.records, 0), (std::vector<std::string>{"one  ", "two  "}));
     QVERIFY(reading.warnings.empty());
+
+    QCOMPARE(OpenTable(path)->containerLink(), std::string());
+    writer.setHeaderLength(kDescriptorsEnd + 263).setContainerLink("..\\data\\shop.dbc");
+    WriteFile(path, writer.tableBytes());
+    QCOMPARE(OpenTable(path)->containerLink(), std::string("..\\data\\shop.dbc"));
 
     // Junk after the records: no reading fits the file, so nothing shifted is delivered.
     WriteFile(path, withBackLink + "junk");
