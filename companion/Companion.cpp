@@ -7,6 +7,7 @@
 #include "SqliteTarget.h"
 #include "TableJobs.h"
 #include "TableLoad.h"
+#include "TableParts.h"
 #include "engine/SqlText.h"
 #include "engine/TableError.h"
 #include "fs/NativePath.h"
@@ -109,15 +110,30 @@ public:
         return allConverted;
     }
 
-    // Every table into the script, each converted whole on one of several threads and
-    // written in the order given.
-    TableJobsOutcome loadAllAtOnce(ScriptSink& sink, int workers) {
-        const TableJob job = [this](std::size_t index, TableTarget& target,
-                                    const ReportWriter& errors, ProgressLine* progress) {
-            return loadOne(target, arguments_.tables[index], errors, progress);
+    // The script's units of work: with several workers, a large table is cut into parts
+    // that they convert at once.
+    std::vector<TableUnit> units(int jobs) const {
+        return PlanUnits(arguments_.tables, jobs > 1 && arguments_.load.rows);
+    }
+
+    // Every unit into the script, each converted on one of several threads and written in
+    // the order given.
+    TableJobsOutcome loadAllAtOnce(ScriptSink& sink, const std::vector<TableUnit>& units,
+                                   int workers) {
+        std::vector<std::unique_ptr<TableInParts>> inParts(arguments_.tables.size());
+        for (const TableUnit& unit : units)
+            if (unit.parts > 1 && unit.part == 0)
+                inParts[unit.table] =
+                    std::make_unique<TableInParts>(arguments_.tables[unit.table], unit.parts);
+        const TableJob job = [&](std::size_t index, TableTarget& target, const ReportWriter& errors,
+                                 ProgressLine* progress) -> JobOutcome {
+            const TableUnit& unit = units[index];
+            if (unit.parts == 1)
+                return loadOne(target, arguments_.tables[unit.table], errors, progress);
+            return loadPart(target, unit, *inParts[unit.table], errors, progress);
         };
-        return RunTableJobs(arguments_.tables.size(), workers, job, arguments_.options,
-                            arguments_.load, {sink, errors_, showsProgress()});
+        return RunTableJobs(units.size(), workers, job, arguments_.options, arguments_.load,
+                            {sink, errors_, showsProgress()});
     }
 
 private:
@@ -127,7 +143,78 @@ private:
     bool loadOne(TableTarget& target, const std::string& table, const ReportWriter& errors,
                  ProgressLine* progress) const {
         bool clean = true;
-        const TableLoadContext context{
+        const TableLoadContext context = contextFor(target, table, errors, progress, clean);
+        try {
+            if (refusedAsLossy(table, errors))
+                return false;
+            return reportLosses(
+                       table,
+                       LoadTable(std::filesystem::path(table), TableBaseName(table), context),
+                       errors) &&
+                   clean;
+        } catch (const TableError& error) {
+            ReportTableError(errors, table, error);
+        } catch (const TargetError& error) {
+            Report(errors, table, error.what());
+        }
+        return false;
+    }
+
+    // One part of a large table: the first part refuses it under --strict, the last reports
+    // what every part lost; a part that fails drops the parts after it, as one thread stops
+    // reading the table there.
+    JobOutcome loadPart(TableTarget& target, const TableUnit& unit, TableInParts& shared,
+                        const ReportWriter& errors, ProgressLine* progress) const {
+        const std::string& table = arguments_.tables[unit.table];
+        const std::size_t after = unit.parts - 1 - unit.part;
+        bool clean = true;
+        const TableLoadContext context = contextFor(target, table, errors, progress, clean);
+        try {
+            if (unit.part == 0) {
+                if (refusedAsLossy(table, errors)) {
+                    shared.fail();
+                    return {false, after};
+                }
+                shared.open(arguments_.options.open);
+            }
+            std::unique_ptr<TableSource> records = shared.openPart(unit.part);
+            const std::optional<TablePart> place =
+                records ? shared.place(unit.part, *records) : std::nullopt;
+            if (!place)
+                return true; // an earlier part failed: this one is dropped
+            const auto lost =
+                shared.finish(unit.part, LoadTablePart(std::move(records), table,
+                                                       TableBaseName(table), context, *place));
+            if (!lost)
+                return true;
+            return reportLosses(table, *lost, errors) && clean;
+        } catch (const TableError& error) {
+            ReportTableError(errors, table, error);
+        } catch (const TargetError& error) {
+            Report(errors, table, error.what());
+        } catch (...) {
+            shared.fail();
+            throw;
+        }
+        shared.fail();
+        return {false, after};
+    }
+
+    // What the table lost, reported; true when it lost nothing.
+    bool reportLosses(const std::string& table, std::vector<TableWarning> warnings,
+                      const ReportWriter& errors) const {
+        const auto lost = WhatIsLost(std::move(warnings));
+        for (const TableWarning& warning : lost)
+            ReportWarning(errors, table, warning, "warning");
+        return lost.empty();
+    }
+
+    // How one table is loaded: its reports through `errors`, `clean` false once a value did
+    // not fit its column or a loaded row differed.
+    TableLoadContext contextFor(TableTarget& target, const std::string& table,
+                                const ReportWriter& errors, ProgressLine* progress,
+                                bool& clean) const {
+        return TableLoadContext{
             arguments_.options,
             arguments_.load,
             cells_,
@@ -147,20 +234,6 @@ private:
                       Report(errors, table, VerifiedText(outcome));
                   })
                 : nullptr};
-        try {
-            if (refusedAsLossy(table, errors))
-                return false;
-            const auto warnings =
-                WhatIsLost(LoadTable(std::filesystem::path(table), TableBaseName(table), context));
-            for (const TableWarning& warning : warnings)
-                ReportWarning(errors, table, warning, "warning");
-            return clean && warnings.empty();
-        } catch (const TableError& error) {
-            ReportTableError(errors, table, error);
-        } catch (const TargetError& error) {
-            Report(errors, table, error.what());
-        }
-        return false;
     }
 
     // Under --strict a table that would lose anything is refused before any of its
@@ -234,8 +307,9 @@ int WriteScript(const CompanionArguments& arguments, Run& run, std::FILE* out, s
                                                   : std::make_unique<ScriptSink>(out);
         ScriptTarget target(*sink, arguments.options, arguments.load);
         target.beginScript();
-        const int workers = WorkersFor(arguments.jobs, arguments.tables.size());
-        const TableJobsOutcome outcome = workers > 1 ? run.loadAllAtOnce(*sink, workers)
+        const std::vector<TableUnit> units = run.units(arguments.jobs);
+        const int workers = WorkersFor(arguments.jobs, units.size());
+        const TableJobsOutcome outcome = workers > 1 ? run.loadAllAtOnce(*sink, units, workers)
                                                      : TableJobsOutcome{run.loadAll(target), false};
         const bool allConverted = outcome.allConverted;
         if (toFile && !target.anyTableBegun() && !outcome.anyTableBegun) {

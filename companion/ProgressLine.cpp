@@ -3,11 +3,16 @@
 namespace tabrivel {
 
 void ProgressLine::startTable(const std::string& table, std::uint64_t total) {
+    startTable(table, total, 0, now_());
+}
+
+void ProgressLine::startTable(const std::string& table, std::uint64_t total, std::uint64_t done,
+                              Clock::time_point started) {
     table_ = table;
     total_ = total;
-    done_ = 0;
-    started_ = now_();
-    shown_ = started_;
+    done_ = done;
+    started_ = started;
+    shown_ = now_();
 }
 
 void ProgressLine::maybeShow() {

@@ -24,6 +24,10 @@ public:
         : now_(now), finalLines_(std::move(finalLines)) {}
 
     void startTable(const std::string& table, std::uint64_t total);
+    // A part of a table converted in parts: `done` records of it came before this part,
+    // the first part having begun at `started`.
+    void startTable(const std::string& table, std::uint64_t total, std::uint64_t done,
+                    Clock::time_point started);
     // Cheap enough for every record: the clock is read once in a while only.
     void recordDone() {
         if ((++done_ & 0x3FF) == 0)

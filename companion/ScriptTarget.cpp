@@ -55,13 +55,17 @@ void ScriptTarget::beginTable(const TablePlan& plan) {
         writeStatement("DROP TABLE IF EXISTS " + plan.name);
     if (options_.createTable)
         writeStatement(CreateTableText(plan));
-    if (load_.copy) {
-        if (load_.rows)
-            writeStatement("COPY " + plan.name + " FROM stdin");
-    } else {
+    if (load_.copy && load_.rows)
+        writeStatement("COPY " + plan.name + " FROM stdin");
+    continueTable(plan, 0);
+}
+
+// The rows before this part filled some of the INSERT in hand: this part goes on with it,
+// so that each INSERT holds the rows it holds when one thread writes the table.
+void ScriptTarget::continueTable(const TablePlan& plan, std::uint64_t rowsBefore) {
+    if (!load_.copy)
         insertPrefix_ = "INSERT INTO " + plan.name + " VALUES ";
-    }
-    pendingRows_ = 0;
+    pendingRows_ = static_cast<int>(rowsBefore % static_cast<std::uint64_t>(load_.batch));
 }
 
 void ScriptTarget::addRow(std::span<const Cell> cells) {

@@ -18,6 +18,7 @@ public:
 
     ScriptSink* beginWindowTable() override;
     void beginTable(const TablePlan& plan) override;
+    void continueTable(const TablePlan& plan, std::uint64_t rowsBefore) override;
     void addRow(std::span<const Cell> cells) override;
     void endTable() override;
     void finish() override;

@@ -14,12 +14,12 @@
 namespace tabrivel {
 namespace {
 
-// What the tables ahead of their turn may hold in memory together before their workers
+// What the units ahead of their turn may hold in memory together before their workers
 // wait: a table of hundreds of megabytes ahead of its turn costs this, not its size.
 constexpr std::size_t kAheadBytes = 16 << 20;
-// What the table whose turn it is may hold while another worker writes the output.
+// What the unit whose turn it is may hold while another worker writes the output.
 constexpr std::size_t kTurnBytes = 4 << 20;
-// Tables taken up ahead of the one being written. Tables that fail write next to nothing,
+// Units taken up ahead of the one being written. Tables that fail write next to nothing,
 // so the bound on bytes alone would let thousands of them pile up.
 constexpr std::size_t kTablesAhead = 256;
 
@@ -35,17 +35,20 @@ constexpr std::size_t kLargestSpare = 256 << 10;
 
 // Thrown inside a worker when the output failed and the run stops.
 struct Stopped {};
+// Thrown inside a worker whose unit an earlier one dropped: what it makes goes nowhere.
+struct Dropped {};
 
 struct Piece {
     bool report = false;
     std::string bytes;
 };
 
-// One table's output on its way from its worker to the output.
+// One unit's output on its way from its worker to the output.
 struct TableOutput {
     std::vector<Piece> pieces;
     std::size_t bytes = 0;
     bool finished = false;
+    bool dropped = false;
     bool converted = false;
     bool begun = false;
     std::exception_ptr failure;
@@ -138,14 +141,16 @@ private:
         const ReportWriter report = [&](const std::string& text) {
             put(worker.index, {true, text});
         };
-        bool converted = false;
+        JobOutcome outcome{false};
         std::exception_ptr failure;
         try {
-            converted = job_(worker.index, target, report,
-                             output_.showProgress ? &worker.progress : nullptr);
+            outcome = job_(worker.index, target, report,
+                           output_.showProgress ? &worker.progress : nullptr);
             worker.sink.flush();
         } catch (const Stopped&) {
             throw;
+        } catch (const Dropped&) {
+            worker.sink.buffer().clear();
         } catch (...) {
             failure = std::current_exception();
             worker.sink.buffer().clear();
@@ -153,21 +158,43 @@ private:
         std::unique_lock lock(mutex_);
         TableOutput& table = outputs_[worker.index];
         table.finished = true;
-        table.converted = converted;
+        if (table.dropped)
+            return;
+        table.converted = outcome.converted;
         table.begun = target.anyTableBegun();
         table.failure = failure;
+        drop(worker.index, outcome.dropFollowing);
         if (worker.index == turn_ && !writing_)
             writeInTurn(lock);
     }
 
     std::optional<std::size_t> claim() {
         std::unique_lock lock(mutex_);
-        roomChanged_.wait(lock, [&] {
-            return stopped_ || next_ == outputs_.size() || next_ < turn_ + kTablesAhead;
-        });
-        if (stopped_ || next_ == outputs_.size())
-            return std::nullopt;
-        return next_++;
+        for (;;) {
+            roomChanged_.wait(lock, [&] {
+                return stopped_ || next_ == outputs_.size() || next_ < turn_ + kTablesAhead;
+            });
+            if (stopped_ || next_ == outputs_.size())
+                return std::nullopt;
+            if (!outputs_[next_].dropped)
+                return next_++;
+            ++next_;
+        }
+    }
+
+    // With the lock held: the `count` units after `index` come to nothing. Their workers,
+    // if any, learn it at their next piece.
+    void drop(std::size_t index, std::size_t count) {
+        const std::size_t end = std::min(outputs_.size(), index + 1 + count);
+        for (std::size_t unit = index + 1; unit < end; ++unit) {
+            TableOutput& dropped = outputs_[unit];
+            dropped.dropped = true;
+            buffered_ -= dropped.bytes;
+            dropped.bytes = 0;
+            dropped.pieces.clear();
+        }
+        if (count > 0)
+            roomChanged_.notify_all();
     }
 
     // The bytes of a worker's piece, its buffer given a spare one in their place, so that
@@ -190,6 +217,8 @@ private:
     void put(std::size_t index, Piece piece) {
         std::unique_lock lock(mutex_);
         TableOutput& table = outputs_[index];
+        if (table.dropped)
+            throw Dropped{};
         if (!stopped_ && index == turn_ && !writing_ && table.pieces.empty()) {
             writing_ = true;
             lock.unlock();
@@ -206,11 +235,13 @@ private:
         }
         const std::size_t size = piece.bytes.size();
         roomChanged_.wait(lock, [&] {
-            return stopped_ ||
+            return stopped_ || table.dropped ||
                    (index == turn_ ? table.bytes < kTurnBytes : buffered_ < kAheadBytes);
         });
         if (stopped_)
             throw Stopped{};
+        if (table.dropped)
+            throw Dropped{};
         table.pieces.push_back(std::move(piece));
         table.bytes += size;
         buffered_ += size;
@@ -218,12 +249,17 @@ private:
             writeInTurn(lock);
     }
 
-    // With no one else writing: writes what the table whose turn it is holds, and every
-    // finished table after it, until a table still being made holds nothing more.
+    // With no one else writing: writes what the unit whose turn it is holds, and every
+    // finished unit after it, until a unit still being made holds nothing more.
     void writeInTurn(std::unique_lock<std::mutex>& lock) {
         writing_ = true;
         while (!stopped_ && turn_ < outputs_.size()) {
             TableOutput& table = outputs_[turn_];
+            if (table.dropped) {
+                ++turn_;
+                roomChanged_.notify_all();
+                continue;
+            }
             if (!table.pieces.empty()) {
                 std::vector<Piece> pieces;
                 pieces.swap(table.pieces);
@@ -275,9 +311,9 @@ private:
     std::condition_variable roomChanged_; // workers wait for room or their turn
     std::condition_variable runEnded_;    // the caller waits for the last table or a failure
     std::vector<TableOutput> outputs_;
-    std::size_t next_ = 0;     // the next table a worker takes up
-    std::size_t turn_ = 0;     // the table being written
-    std::size_t buffered_ = 0; // bytes held by every table together
+    std::size_t next_ = 0;     // the next unit a worker takes up
+    std::size_t turn_ = 0;     // the unit being written
+    std::size_t buffered_ = 0; // bytes held by every unit together
     bool writing_ = false;     // a worker is writing the output
     bool stopped_ = false;
     std::exception_ptr failure_;
@@ -300,9 +336,9 @@ TableJobsOutcome RunTableJobs(std::size_t count, int workers, const TableJob& jo
     return pool.wait();
 }
 
-int WorkersFor(int asked, std::size_t tables) {
+int WorkersFor(int asked, std::size_t units) {
     const std::size_t workers =
-        std::min({tables, static_cast<std::size_t>(std::max(asked, 1)), kMostWorkers});
+        std::min({units, static_cast<std::size_t>(std::max(asked, 1)), kMostWorkers});
     return static_cast<int>(std::max<std::size_t>(workers, 1));
 }
 

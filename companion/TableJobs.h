@@ -16,11 +16,21 @@ namespace tabrivel {
 // A report for standard error, whole lines with their line ends.
 using ReportWriter = std::function<void(const std::string& text)>;
 
-// Converts the table numbered `index` into `target`, its reports through `report` and its
-// records counted on `progress` (null: none shown); true when every value arrived. Called
-// from several threads at once, each with its own target, writer and progress line.
-using TableJob = std::function<bool(std::size_t index, TableTarget& target,
-                                    const ReportWriter& report, ProgressLine* progress)>;
+// What one unit of work came to: whether every value arrived, and how many of the units
+// right after it are to come to nothing (the rest of a table converted in parts, once one
+// part of it failed, as one thread would have stopped there).
+struct JobOutcome {
+    JobOutcome(bool converted, std::size_t dropFollowing = 0)
+        : converted(converted), dropFollowing(dropFollowing) {}
+    bool converted;
+    std::size_t dropFollowing;
+};
+
+// Converts the unit numbered `index` (a table, or a part of one) into `target`, its reports
+// through `report` and its records counted on `progress` (null: none shown). Called from
+// several threads at once, each with its own target, writer and progress line.
+using TableJob = std::function<JobOutcome(std::size_t index, TableTarget& target,
+                                          const ReportWriter& report, ProgressLine* progress)>;
 
 struct TableJobsOutcome {
     bool allConverted = true;
@@ -33,17 +43,17 @@ struct TableJobsOutput {
     bool showProgress;
 };
 
-// Converts `count` tables on `workers` threads, each table whole on one of them, and
-// writes each table's statements and reports in the order given, byte for byte as one
-// thread would. The table whose turn it is streams straight out; the others wait once
-// what they hold in memory reaches a bound. A WriteFailed of the output stops every
-// worker and escapes; so does anything unexpected a worker met, at its table's turn.
+// Converts `count` units on `workers` threads, each unit whole on one of them, and writes
+// each unit's statements and reports in the order given, byte for byte as one thread
+// would. The unit whose turn it is streams straight out; the others wait once what they
+// hold in memory reaches a bound. A WriteFailed of the output stops every worker and
+// escapes; so does anything unexpected a worker met, at its unit's turn.
 TableJobsOutcome RunTableJobs(std::size_t count, int workers, const TableJob& job,
                               const ConversionOptions& options, const LoadOptions& load,
                               const TableJobsOutput& output);
 
-// Workers for a run: as many as asked, at most one per table and 64 in all.
-int WorkersFor(int asked, std::size_t tables);
+// Workers for a run: as many as asked, at most one per unit of work and 64 in all.
+int WorkersFor(int asked, std::size_t units);
 
 // One per core, or one when the system does not say.
 int DefaultJobs();

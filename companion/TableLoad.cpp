@@ -26,10 +26,11 @@ void LoadRow(std::span<const Value> values, std::vector<Cell>& cells,
     context.target.addRow(cells);
 }
 
-void LoadRecords(TableSource& table, const TablePlan& plan, const TableLoadContext& context) {
+void LoadRecords(TableSource& table, const TablePlan& plan, const TableLoadContext& context,
+                 std::uint64_t rowsBefore) {
     std::vector<Cell> cells(plan.columns.size());
     std::vector<std::string> scratch(plan.columns.size());
-    std::uint64_t record = 0;
+    std::uint64_t record = rowsBefore;
     while (table.next()) {
         ++record;
         try {
@@ -47,14 +48,14 @@ constexpr std::string_view kLineEnd = "\r\n";
 // The window's own statements, each ended by CR LF, made by the conversion the window runs
 // so that the two cannot differ by a byte.
 void WriteWindowStatements(TableConversion& conversion, ScriptSink& sink,
-                           const TableLoadContext& context) {
+                           const TableLoadContext& context, const TablePart& part) {
     const ConversionOptions& options = context.options;
     const std::string closing = ClosingDelimiterFor(options.delimiter);
     const StatementForm form{options.tableName, options.delimiter, closing, options.semicolon};
     const ValueFormat& format = context.cells.valueFormat();
     std::string& out = sink.buffer();
     conversion.setPieceWritten([&sink] { sink.maybeFlush(); });
-    if (options.createTable) {
+    if (options.createTable && part.first) {
         conversion.appendCreateTable(out, form);
         out += kLineEnd;
     }
@@ -67,13 +68,64 @@ void WriteWindowStatements(TableConversion& conversion, ScriptSink& sink,
 }
 
 // Cell by cell, for every form beyond the window's own.
-void LoadCells(TableSource& table, const TablePlan& plan, const TableLoadContext& context) {
-    if (context.notice)
-        for (const std::string& shortened : plan.shortenedNames)
-            context.notice(shortened);
-    context.target.beginTable(plan);
+void LoadCells(TableSource& table, const TablePlan& plan, const TableLoadContext& context,
+               const TablePart& part) {
+    if (part.first) {
+        if (context.notice)
+            for (const std::string& shortened : plan.shortenedNames)
+                context.notice(shortened);
+        context.target.beginTable(plan);
+    } else {
+        context.target.continueTable(plan, part.rowsBefore);
+    }
     if (context.load.rows)
-        LoadRecords(table, plan, context);
+        LoadRecords(table, plan, context, part.rowsBefore);
+}
+
+void StartProgress(const TableSource& table, const std::filesystem::path& path,
+                   const TableLoadContext& context, const TablePart& part) {
+    if (!context.progress)
+        return;
+    const std::string name = path.filename().string();
+    if (part.first && part.last)
+        context.progress->startTable(name, table.recordCount());
+    else
+        context.progress->startTable(name, table.recordCount(), part.rowsBefore, part.started);
+}
+
+void EndTable(const TableLoadContext& context) {
+    context.target.endTable();
+    if (context.progress)
+        context.progress->endTable();
+}
+
+struct Loaded {
+    std::optional<TablePlan> plan; // for a target that takes cells
+    std::vector<TableWarning> warnings;
+};
+
+// The records `opened` delivers into the target, as the part `part` of the table.
+Loaded LoadPart(std::unique_ptr<TableSource> opened, const std::filesystem::path& path,
+                std::string_view baseName, const TableLoadContext& context, const TablePart& part) {
+    TableSource& table = *opened;
+    TableConversion conversion(std::move(opened), std::string(baseName));
+    StartProgress(table, path, context, part);
+    std::optional<TablePlan> plan;
+    try {
+        if (ScriptSink* sink = context.target.beginWindowTable()) {
+            WriteWindowStatements(conversion, *sink, context, part);
+        } else {
+            plan = PlanTable(baseName, table.fields(), context.options, context.load);
+            LoadCells(table, *plan, context, part);
+        }
+    } catch (const TableError&) {
+        EndTable(context);
+        throw;
+    }
+    if (part.last)
+        EndTable(context);
+    const auto warnings = table.warnings();
+    return {std::move(plan), {warnings.begin(), warnings.end()}};
 }
 
 // The table read a second time beside what the database gives back.
@@ -90,32 +142,17 @@ void Verify(const std::filesystem::path& path, const TablePlan& plan,
 
 std::vector<TableWarning> LoadTable(const std::filesystem::path& path, std::string_view baseName,
                                     const TableLoadContext& context) {
-    std::unique_ptr<TableSource> opened = OpenTable(path, context.options.open);
-    TableSource& table = *opened;
-    TableConversion conversion(std::move(opened), std::string(baseName));
-    if (context.progress)
-        context.progress->startTable(path.filename().string(), table.recordCount());
-    std::optional<TablePlan> plan;
-    try {
-        if (ScriptSink* sink = context.target.beginWindowTable()) {
-            WriteWindowStatements(conversion, *sink, context);
-        } else {
-            plan = PlanTable(baseName, table.fields(), context.options, context.load);
-            LoadCells(table, *plan, context);
-        }
-    } catch (const TableError&) {
-        context.target.endTable();
-        if (context.progress)
-            context.progress->endTable();
-        throw;
-    }
-    context.target.endTable();
-    if (context.progress)
-        context.progress->endTable();
-    if (context.verified && plan && context.load.rows)
-        Verify(path, *plan, context);
-    const auto warnings = table.warnings();
-    return {warnings.begin(), warnings.end()};
+    Loaded loaded = LoadPart(OpenTable(path, context.options.open), path, baseName, context, {});
+    if (context.verified && loaded.plan && context.load.rows)
+        Verify(path, *loaded.plan, context);
+    return std::move(loaded.warnings);
+}
+
+std::vector<TableWarning> LoadTablePart(std::unique_ptr<TableSource> table,
+                                        const std::filesystem::path& path,
+                                        std::string_view baseName, const TableLoadContext& context,
+                                        const TablePart& part) {
+    return LoadPart(std::move(table), path, baseName, context, part).warnings;
 }
 
 } // namespace tabrivel

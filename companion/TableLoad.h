@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,5 +40,22 @@ struct TableLoadContext {
 // was ended.
 std::vector<TableWarning> LoadTable(const std::filesystem::path& path, std::string_view baseName,
                                     const TableLoadContext& context);
+
+// Where one part of a table converted in parts stands in the table.
+struct TablePart {
+    bool first = true;            // it begins the table (CREATE TABLE and what goes before)
+    bool last = true;             // it ends the table (COMMIT and what goes after)
+    std::uint64_t rowsBefore = 0; // the records the parts before it delivered
+    ProgressLine::Clock::time_point started{}; // when the first part began
+};
+
+// LoadTable for the records `table` delivers (the table at `path` opened for a range of
+// its records), as the part `part` of the table: the target holds what one thread writes
+// for those records there. The table is ended at its last part, or where a TableError
+// escapes; the warnings returned are those of the range.
+std::vector<TableWarning> LoadTablePart(std::unique_ptr<TableSource> table,
+                                        const std::filesystem::path& path,
+                                        std::string_view baseName, const TableLoadContext& context,
+                                        const TablePart& part);
 
 } // namespace tabrivel

@@ -4,6 +4,7 @@
 #include "LoadOptions.h"
 #include "TablePlan.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <span>
@@ -51,6 +52,11 @@ public:
     // takes the table cell by cell, through beginTable.
     virtual ScriptSink* beginWindowTable() { return nullptr; }
     virtual void beginTable(const TablePlan& plan) = 0;
+    // Takes up a table an earlier part of the output began, `rowsBefore` rows into it: only
+    // a target whose output is put together in order from parts made apart can.
+    virtual void continueTable(const TablePlan& /*plan*/, std::uint64_t /*rowsBefore*/) {
+        throw std::logic_error("this target takes each table whole");
+    }
     // One record's cells, one per column; never Mismatch.
     virtual void addRow(std::span<const Cell> cells) = 0;
     // Ends the table; also after a table that failed part way, so that its complete

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -111,6 +112,23 @@ public:
     // The database container a Visual FoxPro table names in its header, as stored (a
     // path relative to the table); empty for a table that belongs to none.
     virtual std::string containerLink() const { return {}; }
+
+    // The same table opened again for its records first .. end - 1 only (counted from 0,
+    // deleted ones included), read with the choices this opening made (its code page), so
+    // that the ranges of a table deliver together what it delivers whole: records numbered
+    // as in the whole, what the opening notes, records cut off at the end noted by the range
+    // that reaches the end. nullptr for a source that cannot be read by ranges. Safe to call
+    // from several threads at once.
+    virtual std::unique_ptr<TableSource> openRange(std::uint64_t /*first*/,
+                                                   std::uint64_t /*end*/) const {
+        return nullptr;
+    }
+
+    // How many records next() will deliver in all, read from their deletion marks alone;
+    // asked of a range before its first next().
+    virtual std::uint64_t recordsToDeliver() {
+        throw std::logic_error("only a table opened by ranges counts its records ahead");
+    }
 };
 
 std::unique_ptr<TableSource> OpenTable(const std::filesystem::path& path,

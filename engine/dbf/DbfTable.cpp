@@ -36,11 +36,16 @@ std::vector<DbfTable::PlannedField> PlanFields(const TableLayout& layout) {
 
 DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& options,
                    const MemoOpener& openMemo)
-    : file_(path), layout_(ReadTableLayout(file_)), available_(CompleteRecords(file_, layout_)),
+    : DbfTable(path, options, openMemo, nullptr, {}) {}
+
+DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& options,
+                   const MemoOpener& openMemo, const CodePageChoice* chosen, Range range)
+    : path_(path), options_(options), openMemo_(openMemo), range_(range), file_(path),
+      layout_(ReadTableLayout(file_)), available_(CompleteRecords(file_, layout_)),
       memo_(openMemo(path, layout_)),
-      text_(makeDecoder(path, options)), context_{*text_,    *memo_,       memoBytes_,
-                                                  warnings_, file_.name(), lastMemo_},
-      records_(file_, layout_.headerLength, layout_.recordLength, available_),
+      text_(makeDecoder(path, options, chosen)), context_{*text_,    *memo_,       memoBytes_,
+                                                          warnings_, file_.name(), lastMemo_},
+      records_(file_, firstOffset(), layout_.recordLength, recordsInRange()),
       buffers_(layout_.fields.size()), pieces_(layout_.fields.size()),
       values_(layout_.fields.size()), descriptions_(DescribeFields(layout_, *text_)),
       plan_(PlanFields(layout_)), losses_(layout_.fields.size()), deliverDeleted_(options.deleted) {
@@ -50,6 +55,7 @@ DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& op
     }
     context_.fields = descriptions_;
     context_.losses = losses_;
+    context_.record = std::min(range_.first, available_);
     for (const LayoutNote& note : layout_.notes)
         warnings_.note(note.code, file_.name(), file_.name() + ": " + note.cause, {}, 0, 0);
     noteEmptyFields();
@@ -73,10 +79,13 @@ void DbfTable::noteEmptyFields() {
 // decodings: UTF-8 when all of it is, else the code page its text looks written in, a
 // guess the user is told about.
 std::unique_ptr<TextDecoder> DbfTable::makeDecoder(const std::filesystem::path& path,
-                                                   const TableOpenOptions& options) {
-    auto codePage = ChooseCodePage(path, layout_.languageDriver, options.encoding);
-    if (codePage.origin != CodePageChoice::Origin::Named)
+                                                   const TableOpenOptions& options,
+                                                   const CodePageChoice* chosen) {
+    auto codePage =
+        chosen ? *chosen : ChooseCodePage(path, layout_.languageDriver, options.encoding);
+    if (!chosen && codePage.origin != CodePageChoice::Origin::Named)
         guessCodePage(codePage);
+    codePage_ = codePage;
     if (IsKnownCodePage(codePage.name) && !IsTableCodePage(codePage.name))
         throw TableError(TableErrorCode::UnknownEncoding, file_.name(), 0,
                          file_.name() + ": \"" + codePage.name +
@@ -140,9 +149,34 @@ bool DbfTable::next() {
     }
     finished_ = true;
     std::fill(values_.begin(), values_.end(), Value::null());
-    if (available_ < layout_.recordCount)
+    if (available_ < layout_.recordCount && range_.end >= layout_.recordCount)
         noteTruncation();
     return false;
+}
+
+std::uint64_t DbfTable::firstOffset() const {
+    return layout_.headerLength + std::min(range_.first, available_) * layout_.recordLength;
+}
+
+std::uint64_t DbfTable::recordsInRange() const {
+    const std::uint64_t first = std::min(range_.first, available_);
+    const std::uint64_t end = std::min(range_.end, available_);
+    return end > first ? end - first : 0;
+}
+
+std::unique_ptr<TableSource> DbfTable::openRange(std::uint64_t first, std::uint64_t end) const {
+    return std::unique_ptr<TableSource>(
+        new DbfTable(path_, options_, openMemo_, &*codePage_, {first, end}));
+}
+
+std::uint64_t DbfTable::recordsToDeliver() {
+    if (deliverDeleted_)
+        return recordsInRange();
+    RecordStream marks(file_, firstOffset(), layout_.recordLength, recordsInRange());
+    std::uint64_t delivered = 0;
+    while (const char* record = marks.next())
+        delivered += record[0] != kDeleted ? 1 : 0;
+    return delivered;
 }
 
 void DbfTable::noteTruncation() {

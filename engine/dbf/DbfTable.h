@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,8 @@ public:
     std::span<const TableWarning> warnings() const override { return warnings_.all(); }
     std::uint64_t deletedLeftOut() const override { return deletedLeftOut_; }
     std::string containerLink() const override { return layout_.containerLink; }
+    std::unique_ptr<TableSource> openRange(std::uint64_t first, std::uint64_t end) const override;
+    std::uint64_t recordsToDeliver() override;
 
     // What the loop over a record's fields needs of each, worked out when the table opens.
     struct PlannedField {
@@ -42,6 +45,17 @@ public:
     };
 
 private:
+    // Records first .. end - 1 (counted from 0) of the table.
+    struct Range {
+        std::uint64_t first = 0;
+        std::uint64_t end = ~std::uint64_t{0};
+    };
+    // `chosen`: the code page an earlier opening of the table chose; null: choose it.
+    DbfTable(const std::filesystem::path& path, const TableOpenOptions& options,
+             const MemoOpener& openMemo, const CodePageChoice* chosen, Range range);
+    std::uint64_t firstOffset() const;
+    std::uint64_t recordsInRange() const;
+
     void decodeRecord(const char* record);
     std::string_view fieldBytes(const FieldInfo& field, const char* record) const;
     bool nullFlagSet(const char* record, int bit) const;
@@ -49,14 +63,20 @@ private:
     void noteEmptyFields();
 
     std::unique_ptr<TextDecoder> makeDecoder(const std::filesystem::path& path,
-                                             const TableOpenOptions& options);
+                                             const TableOpenOptions& options,
+                                             const CodePageChoice* chosen);
     void guessCodePage(CodePageChoice& codePage);
 
+    std::filesystem::path path_;
+    TableOpenOptions options_;
+    MemoOpener openMemo_;
+    Range range_;
     BinaryFile file_;
     TableLayout layout_;
     std::uint64_t available_ = 0; // complete records the file holds, at most the count
     std::unique_ptr<MemoFile> memo_;
     TableWarnings warnings_;
+    std::optional<CodePageChoice> codePage_; // as chosen, for opening the table again
     std::unique_ptr<TextDecoder> text_;
     std::string memoBytes_;
     LastMemo lastMemo_;
