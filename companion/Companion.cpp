@@ -2,6 +2,7 @@
 
 #include "InputIdentity.h"
 #include "OutputFile.h"
+#include "PipedTable.h"
 #include "PostgresTarget.h"
 #include "ScriptTarget.h"
 #include "SqliteTarget.h"
@@ -16,6 +17,7 @@
 #include <QLocale>
 #include <QString>
 
+#include <algorithm>
 #include <optional>
 
 #ifdef _WIN32
@@ -144,6 +146,10 @@ private:
                  ProgressLine* progress) const {
         bool clean = true;
         const TableLoadContext context = contextFor(target, table, errors, progress, clean);
+        if (const auto meant = TableOfMemoFile(table)) {
+            Report(errors, table, "a memo file, not a table: give its table " + Readable(*meant));
+            return false;
+        }
         try {
             if (refusedAsLossy(table, errors))
                 return false;
@@ -366,7 +372,17 @@ int CompanionMain(std::span<const std::string> arguments, std::FILE* out, std::F
         std::fputs("tabrivel-convert " TABRIVEL_VERSION "\n", out);
         return 0;
     }
-    return RunCompanion(parsed.arguments, ValueFormat::fromLocale(QLocale::system()), out, errors);
+    CompanionArguments run = parsed.arguments;
+    std::optional<PipedTable> piped;
+    if (const auto dash = std::ranges::find(run.tables, "-"); dash != run.tables.end()) {
+        piped.emplace(stdin);
+        if (!piped->error().empty()) {
+            Report(errors, "standard input", piped->error());
+            return 1;
+        }
+        *dash = piped->path();
+    }
+    return RunCompanion(run, ValueFormat::fromLocale(QLocale::system()), out, errors);
 }
 
 } // namespace tabrivel

@@ -1,10 +1,14 @@
 #include "CompanionArguments.h"
 
+#include "OptionSuggestion.h"
+#include "TableArguments.h"
 #include "TableJobs.h"
 #include "fs/NativePath.h"
 
 #include <QCommandLineParser>
 #include <QStringList>
+
+#include <algorithm>
 
 namespace tabrivel {
 namespace {
@@ -45,6 +49,14 @@ const OptionEntry kOptions[] = {
      "D"},
     {{"no-semicolon"}, "Do not end each statement with ;.", nullptr},
     {{"insert-only"}, "No CREATE TABLE statements.", nullptr},
+    {{"extension"},
+     "With a folder: its tables are the files ending in .EXT (default dbf; * for every file), "
+     "in every folder below it.",
+     "EXT"},
+    {{"deleted"},
+     "Deliver deleted records too, each with one more column, _deleted, true for a deleted "
+     "record.",
+     nullptr},
     {{"strict"},
      "Refuse a table that would lose anything (a memo value, records cut off, text read by "
      "a guess) instead of converting what can be read.",
@@ -102,14 +114,19 @@ const OptionEntry kOptions[] = {
 
 void AddOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(QString::fromUtf8(kDescription));
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    // -j4 and -oout.sql as well as -j 4 and -o out.sql.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
     for (const OptionEntry& entry : kOptions) {
         QCommandLineOption option(entry.names, QString::fromUtf8(entry.help));
         if (entry.valueName)
             option.setValueName(QString::fromUtf8(entry.valueName));
         parser.addOption(option);
     }
-    parser.addPositionalArgument("TABLE", "The tables to convert, in this order.", "TABLE...");
+    parser.addPositionalArgument(
+        "TABLE",
+        "The tables to convert, in this order: a folder stands for every table in it "
+        "and below it, - for one table read from standard input.",
+        "TABLE...");
 }
 
 bool TakeDialect(const QString& name, LoadOptions& load) {
@@ -255,6 +272,51 @@ std::string TakeDatabase(const QCommandLineParser& parser, CompanionArguments& o
     return {};
 }
 
+const OptionEntry* EntryNamed(std::string_view name) {
+    for (const OptionEntry& entry : kOptions)
+        for (const QString& entryName : entry.names)
+            if (entryName.toStdString() == name)
+                return &entry;
+    return nullptr;
+}
+
+std::vector<std::string> OptionNames() {
+    std::vector<std::string> names;
+    for (const OptionEntry& entry : kOptions)
+        for (const QString& name : entry.names)
+            names.push_back(name.toStdString());
+    return names;
+}
+
+// What the user probably meant by the first word that is no option, as a sentence; empty
+// without a fair guess. A value after its option is skipped, and "--" ends the options.
+std::string Suggestion(std::span<const std::string> words) {
+    for (std::size_t i = 0; i < words.size() && words[i] != "--"; ++i) {
+        const std::string& word = words[i];
+        if (!word.starts_with('-') || word == "-")
+            continue;
+        const bool isLong = word.starts_with("--");
+        const std::string name = isLong ? word.substr(2, word.find('=') - 2) : word.substr(1, 1);
+        if (const OptionEntry* entry = EntryNamed(name)) {
+            i += entry->valueName && isLong && word.find('=') == std::string::npos ? 1 : 0;
+            continue;
+        }
+        const std::string meant = SuggestedOption(word, OptionNames());
+        return meant.empty() ? std::string() : " Did you mean " + meant + "?";
+    }
+    return {};
+}
+
+// An --encoding that no table could be read in is the user's slip, found before any table
+// is opened rather than once for each of them.
+std::string CheckEncoding(const std::string& encoding) {
+    if (encoding.empty())
+        return {};
+    const std::string problem = EncodingProblem(encoding);
+    return problem.empty() ? std::string()
+                           : "--encoding " + encoding + ": \"" + encoding + "\" " + problem;
+}
+
 std::string TakeArguments(const QCommandLineParser& parser, CompanionArguments& out) {
     out.strict = parser.isSet("strict");
     out.help = parser.isSet("help");
@@ -266,6 +328,7 @@ std::string TakeArguments(const QCommandLineParser& parser, CompanionArguments& 
     out.options.semicolon = !parser.isSet("no-semicolon");
     out.options.createTable = !parser.isSet("insert-only");
     out.options.open.encoding = Text(parser.value("encoding"));
+    out.options.open.deleted = parser.isSet("deleted");
     out.outputFile = FileName(parser.value("output"));
     out.sqliteFile = FileName(parser.value("sqlite"));
     if (parser.isSet("progress"))
@@ -276,6 +339,8 @@ std::string TakeArguments(const QCommandLineParser& parser, CompanionArguments& 
         out.tables.push_back(FileName(table));
     if (out.help || out.version)
         return {};
+    if (std::string error = CheckEncoding(out.options.open.encoding); !error.empty())
+        return error;
     if (std::string error = TakeLoadOptions(parser, out.load); !error.empty())
         return error;
     out.jobs = DefaultJobs();
@@ -297,6 +362,12 @@ std::string TakeArguments(const QCommandLineParser& parser, CompanionArguments& 
     }
     if (out.tables.empty())
         return "no table given";
+    if (std::ranges::count(out.tables, "-") > 1)
+        return "- reads one table from standard input: it was given twice";
+    const std::string extension =
+        parser.isSet("extension") ? Text(parser.value("extension")) : "dbf";
+    if (std::string error = ExpandFolders(out.tables, extension); !error.empty())
+        return error;
     return TakeDatabase(parser, out);
 }
 
@@ -312,7 +383,7 @@ ParsedArguments ParseCompanionArguments(std::span<const std::string> arguments) 
         words << DecodeNativeName(argument);
     ParsedArguments parsed;
     if (!parser.parse(words)) {
-        parsed.error = Text(parser.errorText());
+        parsed.error = Text(parser.errorText()) + Suggestion(arguments);
         return parsed;
     }
     parsed.error = TakeArguments(parser, parsed.arguments);

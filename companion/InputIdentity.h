@@ -13,4 +13,9 @@ namespace tabrivel {
 std::optional<std::string> InputFileAt(const std::string& output,
                                        std::span<const std::string> tables);
 
+// For a memo file (.dbt, .fpt, .smt) given in place of its table: the table to give
+// instead, the one beside it with the same base name, or that name with .dbf where none
+// is. Nothing for any other file.
+std::optional<std::string> TableOfMemoFile(const std::string& path);
+
 } // namespace tabrivel

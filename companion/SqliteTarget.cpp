@@ -41,13 +41,19 @@ void SqliteTarget::Closer::operator()(sqlite3_stmt* statement) const {
 SqliteTarget::SqliteTarget(const std::string& path, LoadOptions load, int busyTimeoutMs)
     : load_(std::move(load)) {
     sqlite3* db = nullptr;
-    const int status = sqlite3_open(path.c_str(), &db);
+    const int opened = sqlite3_open(path.c_str(), &db);
     db_.reset(db);
-    if (status != SQLITE_OK)
+    if (opened != SQLITE_OK)
         throw TargetError(db ? sqlite3_errmsg(db) : "cannot open the database");
     sqlite3_busy_timeout(db, busyTimeoutMs);
-    // A file that is no database shows here, not half way through the first table.
-    execute("PRAGMA schema_version");
+    // A file that is no database shows here, not half way through the first table, and in
+    // words rather than as the statement SQLite was refusing.
+    const char* const check = "PRAGMA schema_version";
+    const int status = sqlite3_exec(db, check, nullptr, nullptr, nullptr);
+    if (status == SQLITE_NOTADB)
+        throw TargetError("not an SQLite database; it was left as it was");
+    if (status != SQLITE_OK)
+        fail(check);
 }
 
 SqliteTarget::~SqliteTarget() {

@@ -21,10 +21,16 @@ std::string Lower(std::string text) {
 // NAME becomes NAME_2, a third NAME_3, skipping any that the table already uses.
 // Names are compared as they will be written: two that differ only in what cannot stand
 // in a name (A<tab>B, A<newline>B) are one name there.
+// The column that says whether a record is deleted keeps its name whatever the fields are
+// called: a field of that name is the one told apart.
 std::vector<std::string> UniqueNames(std::span<const FieldDescription> fields,
-                                     std::string_view opening) {
+                                     std::string_view opening, bool deletedColumn) {
     std::vector<std::string> names;
     std::set<std::string> taken;
+    if (deletedColumn) {
+        taken.insert(std::string(kDeletedField));
+        fields = fields.first(fields.size() - 1);
+    }
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const std::string wanted = fields[i].name.empty() ? "fld" + std::to_string(i + 1)
                                                           : CleanNamePart(fields[i].name, opening);
@@ -34,6 +40,8 @@ std::vector<std::string> UniqueNames(std::span<const FieldDescription> fields,
         taken.insert(Lower(name));
         names.push_back(std::move(name));
     }
+    if (deletedColumn)
+        names.emplace_back(kDeletedField);
     return names;
 }
 
@@ -148,7 +156,8 @@ TablePlan PlanTable(std::string_view baseName, std::span<const FieldDescription>
         plan.schema = QuotedName(quotes.opening, quotes.closing, Folded(load.schema, load));
         plan.name = plan.schema + "." + plan.name;
     }
-    const std::vector<std::string> names = UniqueNames(fields, quotes.opening);
+    const std::vector<std::string> names =
+        UniqueNames(fields, quotes.opening, options.open.deleted);
     const std::string_view untyped = RulesOf(load.dialect).untypedColumn;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         PlannedColumn column;

@@ -131,6 +131,10 @@ public:
     }
 };
 
+// Why tables cannot be read in the code page that TableOpenOptions::encoding would name
+// so ("cp866", "1251", ...), worded to follow the name; empty when they can.
+std::string EncodingProblem(const std::string& encoding);
+
 std::unique_ptr<TableSource> OpenTable(const std::filesystem::path& path,
                                        const TableOpenOptions& options = {});
 

@@ -2,6 +2,7 @@
 
 #include "fs/DirectoryReader.h"
 #include "fs/FileQueries.h"
+#include "fs/FolderFiles.h"
 #include "fs/FolderObject.h"
 #include "fs/NumberedSteps.h"
 #include "fs/PathText.h"
@@ -68,10 +69,6 @@ bool FirstTime(QSet<QString>& seen, const QString& key) {
     return seen.size() != before;
 }
 
-QString WithSeparator(const QString& folder) {
-    return folder.endsWith(NativeSeparator()) ? folder : folder + NativeSeparator();
-}
-
 // One level of the scan: the entries of one list and the sub-folders found below them.
 class LevelScan {
 public:
@@ -132,7 +129,7 @@ private:
     }
 
     void listSubFolders(const QString& folder, FolderList& found) {
-        const QString prefix = WithSeparator(folder);
+        const QString prefix = ScanEntry(folder);
         DirectoryReader reader(folder);
         while (const std::optional<DirectoryEntry> entry = reader.next()) {
             if (!MayBeFolder(*entry))

@@ -21,13 +21,6 @@ const QString kExtensionPrompt =
                    "(* for all files, txt for all txt files, doc for all doc files, etc.)");
 const QString kFolderPrompt = QStringLiteral("Please select folder:");
 
-// Hidden files that are otherwise plain (dot-files on POSIX) are left out; a file that is
-// also a system file, or carries other bits, is not.
-bool IsAddableFile(const QString& path) {
-    constexpr int kHiddenArchive = FileAttribute::Hidden | FileAttribute::Archive;
-    return IsExistingFile(path) && FileAttributes(path) != kHiddenArchive;
-}
-
 // The extension answer, stored as soon as it is not empty; empty when cancelled.
 QString AskExtension(CommandHost& host, StatementTrap<AddFolderStep>& trap) {
     QString answer;
@@ -70,7 +63,7 @@ void AddMatchingFilesOfFolder(StatementTrap<AddFolderStep>& trap, InputListModel
     for (int index = 1; index <= names.upperBound(); ++index) {
         QString name;
         trap.run(AddFolderStep::TakeFileName, [&] { name = names.at(index); });
-        if (trap.test(AddFolderStep::SkipTildeName, [&] { return name.startsWith(u'~'); }))
+        if (trap.test(AddFolderStep::SkipTildeName, [&] { return IsLeftOutName(name); }))
             continue;
         QString path;
         trap.run(AddFolderStep::BuildFullPath, [&] { path = folder + NativeSeparator() + name; });

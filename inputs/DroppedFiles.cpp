@@ -25,7 +25,7 @@ bool AddFolderTree(CommandHost& host, const QString& dropped) {
         const FileNameList names = ListFilesInFolder(folder, QStringLiteral("*.*"));
         for (int index = 1; index <= names.upperBound(); ++index) {
             const QString name = names.at(index);
-            if (!name.startsWith(u'~'))
+            if (!IsLeftOutName(name))
                 list.append(folder + NativeSeparator() + name);
         }
     }

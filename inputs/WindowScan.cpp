@@ -1,14 +1,9 @@
 #include "inputs/WindowScan.h"
 
-#include "fs/PathText.h"
 #include "shell/CommandHost.h"
 #include "shell/ErrorReport.h"
 
 namespace tabrivel {
-
-QString ScanEntry(const QString& folder) {
-    return folder.endsWith(NativeSeparator()) ? folder : folder + NativeSeparator();
-}
 
 WindowScan::WindowScan(CommandHost& host) : closed_(std::make_shared<bool>(false)) {
     hooks_.report = [report = ErrorReporter(host.prompts())](int statement,

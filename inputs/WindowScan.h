@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fs/FolderScan.h"
+#include "fs/FolderFiles.h"
 
 #include <QString>
 
@@ -9,10 +9,6 @@
 namespace tabrivel {
 
 class CommandHost;
-
-// The folder as a scan entry: ending with exactly one separator. A root such as "/" or
-// "C:\" already has it, and a doubled one would turn "/" into a network-style "//".
-QString ScanEntry(const QString& folder);
 
 // Hooks for a folder scan that a window command runs: failures go to the error box,
 // naming the scan as their place, every yield lets the window handle its events, and

@@ -168,8 +168,25 @@ CodePageChoice ChooseCodePage(const std::filesystem::path& table, std::uint8_t l
     return {kDefaultCodePage, CodePageChoice::Origin::Unavailable, nullptr, why};
 }
 
+std::string CodePageProblem(const std::string& name) {
+    if (!IsKnownCodePage(name))
+        return "is not a code page known here";
+    if (!IsTableCodePage(name))
+        return "is not a code page tables are stored in (it carries state from byte to byte or "
+               "compresses Unicode)";
+    return {};
+}
+
 const char* FallbackCodePage() {
     return kDefaultCodePage;
 }
 
 } // namespace tabrivel::dbf
+
+namespace tabrivel {
+
+std::string EncodingProblem(const std::string& encoding) {
+    return dbf::CodePageProblem(dbf::CodePageOfCpgText(encoding));
+}
+
+} // namespace tabrivel

@@ -38,6 +38,10 @@ struct CodePageChoice {
 // The code page of tables that name none usable, unless their text is UTF-8.
 const char* FallbackCodePage();
 
+// Why table text cannot be read in the code page ICU names so, worded to follow its
+// name; empty when it can.
+std::string CodePageProblem(const std::string& name);
+
 CodePageChoice ChooseCodePage(const std::filesystem::path& table, std::uint8_t languageDriver,
                               const std::string& overrideName);
 

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <new>
-#include <stdexcept>
 
 namespace tabrivel::dbf {
 namespace {
@@ -86,18 +85,10 @@ std::unique_ptr<TextDecoder> DbfTable::makeDecoder(const std::filesystem::path& 
     if (!chosen && codePage.origin != CodePageChoice::Origin::Named)
         guessCodePage(codePage);
     codePage_ = codePage;
-    if (IsKnownCodePage(codePage.name) && !IsTableCodePage(codePage.name))
+    if (const std::string problem = CodePageProblem(codePage.name); !problem.empty())
         throw TableError(TableErrorCode::UnknownEncoding, file_.name(), 0,
-                         file_.name() + ": \"" + codePage.name +
-                             "\" is not a code page tables are stored in (it carries state "
-                             "from byte to byte or compresses Unicode)");
-    std::unique_ptr<TextDecoder> decoder;
-    try {
-        decoder = std::make_unique<TextDecoder>(codePage.name);
-    } catch (const std::invalid_argument&) {
-        throw TableError(TableErrorCode::UnknownEncoding, file_.name(), 0,
-                         file_.name() + ": the code page \"" + codePage.name + "\" is not known");
-    }
+                         file_.name() + ": \"" + codePage.name + "\" " + problem);
+    auto decoder = std::make_unique<TextDecoder>(codePage.name);
     if (codePage.ownUpperHalf)
         decoder->replaceUpperHalf(*codePage.ownUpperHalf);
     return decoder;

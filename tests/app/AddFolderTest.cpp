@@ -1,6 +1,7 @@
 #include "TempTree.h"
 #include "WindowFixture.h"
 
+#include "fs/FolderFiles.h"
 #include "inputs/InputListModel.h"
 
 #include <QTimer>
@@ -114,6 +115,9 @@ private slots:
         run.click();
         QCOMPARE(InputRows(*run.window),
                  QStringList{"/already/there.dbf"} + Expected(tree, wanted));
+        // The companion takes a folder's tables by the same scan.
+        QCOMPARE(InputRows(*run.window).mid(1),
+                 FilesOfFolderTree(tree.path("root"), "*." + answer));
         QCOMPARE(run.fixture.stored("Extension"), answer);
         QCOMPARE(run.fixture.stored("LastFolder"), tree.path("root"));
         QCOMPARE(run.fixture.prompts.messages().size(), 0);

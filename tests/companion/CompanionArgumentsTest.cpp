@@ -1,7 +1,14 @@
 #include "companion/CompanionArguments.h"
 #include "companion/Companion.h"
 
+#include "fs/FolderFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace tabrivel;
 
@@ -199,6 +206,11 @@ private slots:
         QTest::addRow("no jobs") << QStringList{"--jobs", "0", "a.dbf"} << "--jobs";
         QTest::addRow("jobs below nothing") << QStringList{"--jobs=-2", "a.dbf"} << "--jobs";
         QTest::addRow("jobs not a number") << QStringList{"-j", "two", "a.dbf"} << "--jobs";
+        QTest::addRow("encoding no table is read in")
+            << QStringList{"--encoding", "klingon", "a.dbf"} << "klingon";
+        QTest::addRow("encoding that carries state")
+            << QStringList{"--encoding=UTF-7", "a.dbf"} << "carries state";
+        QTest::addRow("standard input twice") << QStringList{"-", "a.dbf", "-"} << "twice";
     }
     void usageErrors() {
         QFETCH(QStringList, words);
@@ -219,6 +231,75 @@ private slots:
         QCOMPARE(Parse({"--jobs=12", "a.dbf"}).arguments.jobs, 12);
     }
 
+    // Values joined to their one-letter options, and "-" as a table.
+    void shortOptionsTakeTheirValuesJoined() {
+        const ParsedArguments parsed = Parse({"-j4", "-oout.sql", "--deleted", "-"});
+        QVERIFY2(parsed.error.empty(), parsed.error.c_str());
+        QCOMPARE(parsed.arguments.jobs, 4);
+        QCOMPARE(parsed.arguments.outputFile, std::string("out.sql"));
+        QVERIFY(parsed.arguments.options.open.deleted);
+        QCOMPARE(parsed.arguments.tables, std::vector<std::string>{"-"});
+        QVERIFY(!Parse({"a.dbf"}).arguments.options.open.deleted);
+        QCOMPARE(Parse({"--encoding", "1251", "a.dbf"}).error, std::string());
+    }
+
+    void mistypedOptionsGetASuggestion_data() {
+        QTest::addColumn<QStringList>("words");
+        QTest::addColumn<QString>("suggestion");
+        QTest::addRow("letter left out")
+            << QStringList{"--dialet", "mysql", "a.dbf"} << "--dialect";
+        QTest::addRow("letters swapped") << QStringList{"--stirct", "a.dbf"} << "--strict";
+        QTest::addRow("one letter too many")
+            << QStringList{"--no-semicolons", "a.dbf"} << "--no-semicolon";
+        QTest::addRow("with its value") << QStringList{"--bacth=5", "a.dbf"} << "--batch";
+        QTest::addRow("one dash") << QStringList{"-names", "a.dbf"} << "--names";
+        QTest::addRow("after a value that looks like an option")
+            << QStringList{"--delimiter", "-", "--tpyes", "a.dbf"} << "--types";
+        QTest::addRow("nothing near") << QStringList{"--frobnicate", "a.dbf"} << "";
+    }
+    void mistypedOptionsGetASuggestion() {
+        QFETCH(QStringList, words);
+        QFETCH(QString, suggestion);
+        std::vector<std::string> arguments;
+        for (const QString& word : words)
+            arguments.push_back(word.toStdString());
+        const QString error = QString::fromStdString(ParseCompanionArguments(arguments).error);
+        QVERIFY(!error.isEmpty());
+        if (suggestion.isEmpty())
+            QVERIFY2(!error.contains("Did you mean"), qPrintable(error));
+        else
+            QVERIFY2(error.endsWith(" Did you mean " + suggestion + "?"), qPrintable(error));
+    }
+
+    // A folder stands for the tables of its tree as the window's folder command finds them:
+    // "~" copies and dot-files left out, the folders below taken too, files kept in place.
+    void foldersStandForTheirTables() {
+        QTemporaryDir dir;
+        const QDir root(dir.path());
+        QVERIFY(root.mkpath("data/sub") && root.mkpath("empty/below"));
+        for (const char* name : {"data/b.dbf", "data/A.DBF", "data/~a.dbf", "data/.hidden.dbf",
+                                 "data/notes.txt", "data/sub/c.dbf", "empty/below/x.txt"})
+            QVERIFY(QFile(root.filePath(name)).open(QIODevice::WriteOnly));
+        const std::string data = root.filePath("data").toStdString();
+        const ParsedArguments parsed = Parse({"first.dbf", data, "-"});
+        QVERIFY2(parsed.error.empty(), parsed.error.c_str());
+        std::vector<std::string> expected{"first.dbf"};
+        for (const QString& file : FilesOfFolderTree(root.filePath("data"), "*.dbf"))
+            expected.push_back(file.toStdString());
+        expected.push_back("-");
+        QCOMPARE(parsed.arguments.tables, expected);
+        std::vector<std::string> found(expected.begin() + 1, expected.end() - 1);
+        std::ranges::sort(found);
+        QCOMPARE(found,
+                 (std::vector<std::string>{data + "/A.DBF", data + "/b.dbf", data + "/sub/c.dbf"}));
+
+        const ParsedArguments texts = Parse({"--extension", "txt", data});
+        QCOMPARE(texts.arguments.tables, std::vector<std::string>{data + "/notes.txt"});
+        const std::string error = Parse({root.filePath("empty").toStdString()}).error;
+        QVERIFY2(error.find("empty: no table in this folder or below it") != std::string::npos,
+                 error.c_str());
+    }
+
     void helpAndVersionNeedNoTable() {
         QVERIFY(Parse({"--help"}).error.empty());
         QVERIFY(Parse({"--help"}).arguments.help);
@@ -231,8 +312,10 @@ private slots:
         const QString usage = QString::fromStdString(CompanionUsage());
         for (const char* option :
              {"--table-name", "--delimiter", "--no-semicolon", "--insert-only", "--encoding",
-              "--output", "--dialect", "--transaction", "--batch", "--null", "--names", "--types",
-              "--trim", "--iso", "--copy", "--sqlite", "--replace", "--jobs", "--progress"})
+              "--output",     "--dialect",   "--transaction",  "--batch",       "--null",
+              "--names",      "--types",     "--trim",         "--iso",         "--copy",
+              "--sqlite",     "--replace",   "--jobs",         "--progress",    "--strict",
+              "--deleted",    "--extension"})
             QVERIFY2(usage.contains(option), option);
         QVERIFY(usage.startsWith("Usage: tabrivel-convert"));
     }
