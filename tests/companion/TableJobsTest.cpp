@@ -1,15 +1,20 @@
 // The pool under conditions a real run seldom shows on demand: tables that finish in the
 // reverse of their order, a table ahead of its turn far larger than the memory allowed
-// for it, and a table whose conversion throws.
+// for it, a table whose conversion throws, a part that drops the parts after it; and how a
+// run's tables are cut into parts.
 #include "companion/TableJobs.h"
+#include "companion/TableParts.h"
 
 #include "StreamContents.h"
 
 #include <QTest>
 
+#include <QTemporaryDir>
+
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <stdexcept>
 #include <thread>
 
@@ -140,6 +145,73 @@ private slots:
         QVERIFY2(script.ends_with("INSERT INTO 't2' VALUES ('r');\r\n"), script.c_str());
         QVERIFY(script.find("'t4'") == std::string::npos);
         QVERIFY(started < 400);
+    }
+
+    // A part that fails drops the parts after it, as one thread stops reading its table
+    // there: what they made is written nowhere, even a part that finished first or that
+    // waits for room, and the units after them are written as usual.
+    void aFailedPartDropsThePartsAfterIt() {
+        PoolRun pool;
+        pool.options.createTable = false;
+        const std::string row(1000, 'x');
+        const TableJob job = [&](std::size_t index, TableTarget& target, const ReportWriter& report,
+                                 ProgressLine*) -> JobOutcome {
+            report("unit " + std::to_string(index) + "\n");
+            if (index == 1) {
+                std::this_thread::sleep_for(100ms);
+                WriteRows(target, index, 1, "r");
+                return {false, 2};
+            }
+            // Unit 2 holds far more than a unit ahead of its turn may, so it waits for room.
+            WriteRows(target, index, index == 2 ? 40 * 1024 : 1, index == 2 ? row : "r");
+            return true;
+        };
+        const TableJobsOutcome outcome = pool.run(6, 3, job);
+        QVERIFY(!outcome.allConverted);
+        std::string script, reports;
+        for (const std::size_t kept : {0, 1, 4, 5}) {
+            script += "INSERT INTO 't" + std::to_string(kept) + "' VALUES ('r');\r\n";
+            reports += "unit " + std::to_string(kept) + "\n";
+        }
+        QCOMPARE(pool.script(), script);
+        QCOMPARE(StreamContents(pool.errors), reports);
+    }
+
+    // Only a large table is cut, into parts in their order, whose records follow on from
+    // one another without a gap, however many parts there are for the records.
+    void largeTablesAreCutIntoConsecutiveParts() {
+        QTemporaryDir dir;
+        const auto sized = [&dir](const char* name, std::uintmax_t bytes) {
+            const std::string path = dir.filePath(name).toStdString();
+            std::FILE* file = std::fopen(path.c_str(), "wb");
+            std::fclose(file);
+            std::filesystem::resize_file(path, bytes);
+            return path;
+        };
+        const std::vector<std::string> tables{sized("small.dbf", 1 << 20),
+                                              sized("large.dbf", 64 << 20), "missing.dbf"};
+        const std::vector<TableUnit> units = PlanUnits(tables, true);
+        QVERIFY(units.size() > 4);
+        QCOMPARE(units.front().parts, 1u);
+        QCOMPARE(units.back().table, 2u);
+        QCOMPARE(units.back().parts, 1u);
+        for (std::size_t k = 1; k + 1 < units.size(); ++k) {
+            QCOMPARE(units[k].table, 1u);
+            QCOMPARE(units[k].part, k - 1);
+            QCOMPARE(units[k].parts, units.size() - 2);
+        }
+        QCOMPARE(PlanUnits(tables, false).size(), tables.size());
+        for (const auto& [records, parts] :
+             {std::pair<std::uint64_t, std::size_t>{1000003, 7}, {3, 5}, {0, 2}}) {
+            std::uint64_t end = 0;
+            for (std::size_t part = 0; part < parts; ++part) {
+                const auto [first, last] = PartRecords(records, part, parts);
+                QCOMPARE(first, end);
+                QVERIFY(last >= first);
+                end = last;
+            }
+            QCOMPARE(end, records);
+        }
     }
 
     void workersAreAtMostOnePerTable() {
