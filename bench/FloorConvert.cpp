@@ -7,89 +7,19 @@
 // field types of the benchmark tables.
 //
 //   tabrivel-floor TABLE [MEMO] > statements
-#include <unicode/ucnv.h>
+#include "FloorTable.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <string>
 #include <string_view>
-#include <vector>
-
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
-struct Mapping {
-    const unsigned char* bytes = nullptr;
-    std::size_t size = 0;
-};
-
-Mapping Map(const char* path) {
-    const int fd = open(path, O_RDONLY);
-    struct stat info {};
-    if (fd < 0 || fstat(fd, &info) != 0)
-        return {};
-    void* at = mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-    close(fd);
-    if (at == MAP_FAILED)
-        return {};
-    madvise(at, static_cast<std::size_t>(info.st_size), MADV_SEQUENTIAL);
-    return {static_cast<const unsigned char*>(at), static_cast<std::size_t>(info.st_size)};
-}
-
-std::uint32_t Little(const unsigned char* p, int count) {
-    std::uint32_t value = 0;
-    for (int k = count - 1; k >= 0; --k)
-        value = (value << 8) | p[k];
-    return value;
-}
-
-std::uint32_t Big32(const unsigned char* p) {
-    return (std::uint32_t(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
-}
-
-// What each byte of cp1252 becomes in the script: up to three bytes of UTF-8, and the
-// apostrophe doubled. Four bytes are always copied and `length` of them kept, so that
-// no byte costs a branch on its length.
-struct Utf8Bytes {
-    std::array<char, 4> bytes{};
-    std::uint8_t length = 0;
-};
-using Utf8Table = std::array<Utf8Bytes, 256>;
-
-Utf8Table Cp1252ToUtf8() {
-    Utf8Table table;
-    UErrorCode status = U_ZERO_ERROR;
-    UConverter* converter = ucnv_open("windows-1252", &status);
-    for (int byte = 0; byte < 256; ++byte) {
-        const char in = static_cast<char>(byte);
-        char out[8];
-        UErrorCode each = U_ZERO_ERROR;
-        const int32_t length =
-            byte == '\'' ? 2 : ucnv_toAlgorithmic(UCNV_UTF8, converter, out, 8, &in, 1, &each);
-        if (byte == '\'')
-            out[0] = out[1] = '\'';
-        Utf8Bytes& entry = table[static_cast<std::size_t>(byte)];
-        entry.length = static_cast<std::uint8_t>(length > 0 ? length : 0);
-        std::memcpy(entry.bytes.data(), out, entry.length);
-    }
-    ucnv_close(converter);
-    return table;
-}
-
-struct Field {
-    char type;
-    std::uint32_t offset;
-    std::uint32_t width;
-};
+using namespace tabrivel::bench;
 
 // One large buffer written in one call whenever it fills: the caller asks for room for
 // the most a piece can take, and writes through a plain pointer.
@@ -114,36 +44,6 @@ private:
     char* at_;
 };
 
-// Eight bytes at a time while they are ASCII without an apostrophe; a word holding
-// either goes through the table byte by byte.
-char* CopyText(char* to, const unsigned char* bytes, std::size_t length, const Utf8Table& utf8) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101u;
-    constexpr std::uint64_t kHighs = 0x8080808080808080u;
-    constexpr std::uint64_t kApostrophes = 0x2727272727272727u;
-    std::size_t k = 0;
-    for (; k + 8 <= length; k += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes + k, 8);
-        const std::uint64_t apostrophes = word ^ kApostrophes;
-        if (((word | ((apostrophes - kOnes) & ~apostrophes)) & kHighs) == 0) {
-            std::memcpy(to, &word, 8);
-            to += 8;
-            continue;
-        }
-        for (std::size_t b = k; b < k + 8; ++b) {
-            const Utf8Bytes& entry = utf8[bytes[b]];
-            std::memcpy(to, entry.bytes.data(), 4);
-            to += entry.length;
-        }
-    }
-    for (; k < length; ++k) {
-        const Utf8Bytes& entry = utf8[bytes[k]];
-        std::memcpy(to, entry.bytes.data(), 4);
-        to += entry.length;
-    }
-    return to;
-}
-
 // Text of any length: in slices that fit the buffer, at three bytes out for one in.
 void AppendText(Output& out, const unsigned char* bytes, std::size_t length,
                 const Utf8Table& utf8) {
@@ -165,8 +65,8 @@ void AppendLiteral(Output& out, std::string_view text) {
     out.advance(to + text.size());
 }
 
-void AppendField(Output& out, const Field& field, const unsigned char* record, const Mapping& memo,
-                 const Utf8Table& utf8) {
+void AppendField(Output& out, const Field& field, const unsigned char* record,
+                 const FloorTable& table, const Utf8Table& utf8) {
     const unsigned char* at = record + field.offset;
     switch (field.type) {
     case 'I':
@@ -184,11 +84,8 @@ void AppendField(Output& out, const Field& field, const unsigned char* record, c
         AppendNumber(out, Little(at + 4, 4));
         break;
     case 'M': {
-        const std::size_t block = Little(at, 4) * std::size_t{64};
-        if (block && block + 8 <= memo.size) {
-            const std::size_t length = Big32(memo.bytes + block + 4);
-            AppendText(out, memo.bytes + block + 8, length, utf8);
-        }
+        const unsigned char* text = nullptr;
+        AppendText(out, text, table.memoText(at, text), utf8);
         break;
     }
     default:
@@ -196,43 +93,27 @@ void AppendField(Output& out, const Field& field, const unsigned char* record, c
     }
 }
 
-std::vector<Field> ReadFields(const Mapping& table) {
-    std::vector<Field> fields;
-    std::uint32_t offset = 1;
-    for (std::size_t at = 32; at + 32 <= table.size && table.bytes[at] != 0x0D; at += 32) {
-        const Field field{static_cast<char>(table.bytes[at + 11]), offset, table.bytes[at + 16]};
-        fields.push_back(field);
-        offset += field.width;
-    }
-    return fields;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2)
         return 2;
-    const Mapping table = Map(argv[1]);
-    const Mapping memo = argc > 2 ? Map(argv[2]) : Mapping{};
-    if (table.size < 32)
+    const FloorTable table = OpenFloorTable(argv[1], argc > 2 ? argv[2] : nullptr);
+    if (table.records == 0)
         return 1;
-    const std::uint32_t records = Little(table.bytes + 4, 4);
-    const std::uint32_t headerLength = Little(table.bytes + 8, 2);
-    const std::uint32_t recordLength = Little(table.bytes + 10, 2);
-    const std::vector<Field> fields = ReadFields(table);
-    const Utf8Table utf8 = Cp1252ToUtf8();
+    const Utf8Table utf8 = Cp1252ToUtf8(true);
     Output output;
-    for (std::uint32_t r = 0; r < records; ++r) {
-        const unsigned char* record = table.bytes + headerLength + std::size_t{r} * recordLength;
-        if (record + recordLength > table.bytes + table.size)
+    for (std::uint32_t r = 0; r < table.records; ++r) {
+        const unsigned char* record = table.record(r);
+        if (!record)
             break;
         if (record[0] == '*')
             continue;
         AppendLiteral(output, "INSERT INTO 'Table1_floor' VALUES ('");
-        for (std::size_t f = 0; f < fields.size(); ++f) {
+        for (std::size_t f = 0; f < table.fields.size(); ++f) {
             if (f)
                 AppendLiteral(output, "','");
-            AppendField(output, fields[f], record, memo, utf8);
+            AppendField(output, table.fields[f], record, table, utf8);
         }
         AppendLiteral(output, "');\r\n");
     }

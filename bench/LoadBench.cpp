@@ -11,6 +11,7 @@
 #include "ProcessTimer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -49,13 +50,15 @@ ProcessRun Time(const std::string& pipeline, const std::function<void()>& reset,
     return median;
 }
 
-void Compare(const std::string& title, const std::vector<Contender>& contenders,
-             const std::function<void()>& reset, std::uint32_t records, int runs) {
+// Each contender's median seconds, in their order.
+std::vector<double> Compare(const std::string& title, const std::vector<Contender>& contenders,
+                            const std::function<void()>& reset, std::uint32_t records, int runs) {
     std::printf("%s\n", title.c_str());
     std::vector<double> seconds;
     for (const Contender& contender : contenders) {
         const ProcessRun run = Time(contender.pipeline, reset, runs);
-        seconds.push_back(run.seconds);
+        // A run that failed gives no figure: a ratio with it reads "nan".
+        seconds.push_back(run.exitStatus == 0 ? run.seconds : std::nan(""));
         std::printf("  %-34s %8.2f s  %10.0f records/s%s\n", contender.who.c_str(), run.seconds,
                     records / run.seconds, run.exitStatus == 0 ? "" : "  (FAILED)");
     }
@@ -63,11 +66,23 @@ void Compare(const std::string& title, const std::vector<Contender>& contenders,
         std::printf("  %s: %.2fx the speed of %s\n", contenders[i].who.c_str(),
                     seconds.back() / seconds[i], contenders.back().who.c_str());
     std::fflush(stdout);
+    return seconds;
 }
 
+// One target on one line, so that every aim and its figure show at a glance.
+void Target(const char* what, double ratio, const char* aim, bool met) {
+    std::printf("  target  %-58s %5.2fx  (aim: %s)  %s\n", what, ratio, aim,
+                std::isnan(ratio) ? "no figure: a run failed"
+                : met             ? "met"
+                                  : "NOT MET");
+    std::fflush(stdout);
+}
+
+// One word for the shell, whatever it holds.
 std::string Quoted(const std::string& text) {
     std::string quoted(1, '\'');
-    quoted += text;
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     quoted += '\'';
     return quoted;
 }
@@ -77,13 +92,69 @@ void IntoSqlite(const Table& table, const fs::path& convert, const fs::path& dir
     const std::string db = (dir / "bench.sqlite").string();
     const std::string ours =
         Quoted(convert.string()) + " --names --types --null --trim --no-progress ";
-    Compare(
+    const std::string floor = Quoted((convert.parent_path() / "tabrivel-sqlite-floor").string()) +
+                              " " + db + " " + table.dbf.string() + " " + table.memo.string();
+    const std::vector<double> seconds = Compare(
         "Into SQLite: " + table.title,
         {{"tabrivel-convert --sqlite", ours + "--sqlite " + db + " " + table.dbf.string()},
          {"tabrivel-convert | sqlite3", ours + "--dialect sqlite --transaction --batch 500 " +
                                             table.dbf.string() + " | sqlite3 " + db},
-         {"ogr2ogr -f SQLite", "ogr2ogr -f SQLite " + db + " " + table.dbf.string()}},
+         {"ogr2ogr -f SQLite", "ogr2ogr -f SQLite " + db + " " + table.dbf.string()},
+         {"floor: one prepared INSERT", floor}},
         [&db] { fs::remove(db); }, options.records, options.runs);
+    const double overFloor = seconds[0] / seconds[3];
+    Target("--sqlite over the floor's time", overFloor, "at most 1.5x", overFloor <= 1.5);
+}
+
+// The same records as tables of 100 records each, through --sqlite and through the script:
+// the cost of each table's own transaction and schema work.
+void ManySmallTablesIntoSqlite(const fs::path& convert, const BenchOptions& options) {
+    const std::uint32_t tables = std::max<std::uint32_t>(1, options.records / 100);
+    const fs::path folder = options.dir / "many";
+    fs::create_directories(folder);
+    std::string names;
+    for (std::uint32_t k = 0; k < tables; ++k) {
+        char name[32];
+        std::snprintf(name, sizeof name, "t%05u.dbf", k);
+        const fs::path path = folder / name;
+        if (!fs::exists(path))
+            WriteDbase3Table(path.string(), 100);
+        (names += ' ') += Quoted(path.string());
+    }
+    const std::string db = (options.dir / "many.sqlite").string();
+    const std::string ours =
+        Quoted(convert.string()) + " --names --types --null --trim --no-progress ";
+    const std::vector<double> seconds = Compare(
+        "Into SQLite: " + std::to_string(tables) + " tables of 100 records",
+        {{"tabrivel-convert --sqlite", ours + "--sqlite " + db + names},
+         {"tabrivel-convert | sqlite3",
+          ours + "--dialect sqlite --transaction --batch 500" + names + " | sqlite3 " + db}},
+        [&db] { fs::remove(db); }, options.records, options.runs);
+    const double overScript = seconds[0] / seconds[1];
+    Target("--sqlite over the script's time, many small tables", overScript, "at most 2x",
+           overScript <= 2.0);
+}
+
+struct FloorFiles {
+    std::string text, binary;
+};
+
+// The table as the server's COPY reads it from a file of its own, in both forms: loaded
+// once, then written out by psql's \\copy, so that the floor's rows are exactly ours.
+FloorFiles MakeFloorFiles(const Table& table, const std::string& direct, const std::string& psql,
+                          const std::string& copyName, const fs::path& dir) {
+    const FloorFiles files{(dir / (copyName + ".copy")).string(),
+                           (dir / (copyName + ".pgcopy")).string()};
+    const std::string copyOut = "\\copy " + copyName + " TO ";
+    RunProcess({"bash", "-c",
+                direct + " --replace && " + psql + " -c " +
+                    Quoted(copyOut + "'" + files.text + "'") + " -c " +
+                    Quoted(copyOut + "'" + files.binary + "' (FORMAT binary)")},
+               "");
+    std::printf("  (%s: floor files of %.1f MB of text and %.1f MB binary)\n", table.title.c_str(),
+                fs::exists(files.text) ? fs::file_size(files.text) / 1e6 : 0.0,
+                fs::exists(files.binary) ? fs::file_size(files.binary) / 1e6 : 0.0);
+    return files;
 }
 
 void IntoPostgres(const Table& table, const fs::path& convert, const PostgresCluster& cluster,
@@ -100,7 +171,16 @@ void IntoPostgres(const Table& table, const fs::path& convert, const PostgresClu
                                  " dbname=" + client[5].toStdString();
     const std::string direct = Quoted(convert.string()) + " --no-progress --postgresql " +
                                Quoted(conninfo) + " " + table.dbf.string();
-    Compare(
+    const std::string copyName = table.dbf.stem().string();
+    const FloorFiles files = MakeFloorFiles(table, direct, psql, copyName, options.dir);
+    const std::string schemaOnly = Quoted(convert.string()) +
+                                   " --no-progress --to postgresql --schema-only " +
+                                   table.dbf.string() + " | " + psql;
+    const auto serverCopy = [&](const std::string& file, const char* format) {
+        return schemaOnly + " && " + psql + " -c " +
+               Quoted("COPY " + copyName + " FROM '" + file + "'" + format);
+    };
+    const std::vector<double> seconds = Compare(
         "Into PostgreSQL: " + table.title,
         {{"tabrivel-convert --postgresql", direct},
          {"tabrivel-convert --to postgresql | psql", Quoted(convert.string()) +
@@ -108,12 +188,22 @@ void IntoPostgres(const Table& table, const fs::path& convert, const PostgresClu
                                                          table.dbf.string() + " | " + psql},
          {"tabrivel-convert --batch 500 | psql",
           ours + "--transaction --batch 500 " + table.dbf.string() + " | " + psql},
+         {"server COPY from a text file", serverCopy(files.text, "")},
+         {"server COPY from a binary file", serverCopy(files.binary, " (FORMAT binary)")},
          {"pgdbf -s cp1252 | psql", "pgdbf -s cp1252 " + memo + table.dbf.string() + " | " + psql}},
         [&cluster] {
             cluster.execute("SET client_min_messages = warning; "
                             "DROP SCHEMA public CASCADE; CREATE SCHEMA public");
         },
         options.records, options.runs);
+    const double overPgdbf = seconds[5] / seconds[0];
+    const double overScript = seconds[1] / seconds[0];
+    const double overServer = seconds[0] / seconds[3];
+    Target("--postgresql's speed over pgdbf | psql", overPgdbf, "at least 1.5x", overPgdbf >= 1.5);
+    Target("--postgresql's speed over --to postgresql | psql", overScript, "above 1x",
+           overScript > 1.0);
+    Target("--postgresql over the server's COPY from a text file", overServer, "at most 1.3x",
+           overServer <= 1.3);
 }
 
 } // namespace
@@ -130,6 +220,7 @@ int main(int argc, char** argv) {
 
     for (const Table& table : tables)
         IntoSqlite(table, convert, options.dir, options);
+    ManySmallTablesIntoSqlite(convert, options);
     const PostgresCluster cluster;
     if (!cluster.failure().isEmpty()) {
         std::fprintf(stderr, "no PostgreSQL: %s\n", qPrintable(cluster.failure()));
