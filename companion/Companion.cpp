@@ -31,6 +31,12 @@ namespace {
 
 constexpr int kUsageError = 2;
 
+// Names the database container could not give: the stored ones stand in, and every value
+// still arrives.
+bool LosesNoValue(const TableWarning& warning) {
+    return warning.code == TableErrorCode::ContainerNames;
+}
+
 // A file's name as people read it: a byte that is no UTF-8 shows as U+FFFD.
 std::string Readable(const std::string& bytes) {
     return ReadableUtf8(DecodeNativeName(bytes));
@@ -212,7 +218,7 @@ private:
         const auto lost = WhatIsLost(std::move(warnings));
         for (const TableWarning& warning : lost)
             ReportWarning(errors, table, warning, "warning");
-        return lost.empty();
+        return std::ranges::all_of(lost, LosesNoValue);
     }
 
     // How one table is loaded: its reports through `errors`, `clean` false once a value did
@@ -247,8 +253,9 @@ private:
     bool refusedAsLossy(const std::string& table, const ReportWriter& errors) const {
         if (!arguments_.strict)
             return false;
-        const auto warnings =
+        auto warnings =
             WhatIsLost(CheckTable(std::filesystem::path(table), arguments_.options.open));
+        std::erase_if(warnings, LosesNoValue); // reported once, when the table is loaded
         for (const TableWarning& warning : warnings)
             ReportWarning(errors, table, warning, "refused");
         return !warnings.empty();

@@ -343,6 +343,7 @@ std::string TakeArguments(const QCommandLineParser& parser, CompanionArguments& 
         return error;
     if (std::string error = TakeLoadOptions(parser, out.load); !error.empty())
         return error;
+    out.options.open.containerNames = out.load.names;
     out.jobs = DefaultJobs();
     if (parser.isSet("jobs")) {
         bool number = false;

@@ -25,6 +25,7 @@ enum class TableErrorCode {
     UnreadableValue,    // bytes the field's type does not define: read as null
     UncarriedText,      // text bytes no SQL text carries (a NUL that cut a value, no UTF-8)
     NulInText,          // NUL bytes kept inside a text: only MySQL's escapes carry them
+    ContainerNames,     // the database container's long field names could not be used
     ReadFailed,         // an I/O error while reading
     OutOfMemory,        // a record needed more memory than the system would give
 };

@@ -20,6 +20,10 @@ struct TableOpenOptions {
     // Records marked as deleted are delivered too, each with one more value after its
     // fields: the logical kDeletedField, true for a deleted record.
     bool deleted = false;
+    // A Visual FoxPro table that belongs to a database container takes its fields' long
+    // names from the container beside it; one missing or unreadable leaves the stored names,
+    // with a ContainerNames warning.
+    bool containerNames = false;
 };
 
 // The name of the field that says whether a record is marked as deleted. A stored field

@@ -3,6 +3,7 @@
 #include "engine/TableError.h"
 #include "engine/dbf/CodePageGuess.h"
 #include "engine/dbf/CodePages.h"
+#include "engine/dbf/DatabaseContainer.h"
 #include "engine/dbf/FieldKinds.h"
 #include "engine/dbf/TableHeader.h"
 #include "engine/dbf/TextScan.h"
@@ -48,6 +49,8 @@ DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& op
       buffers_(layout_.fields.size()), pieces_(layout_.fields.size()),
       values_(layout_.fields.size()), descriptions_(DescribeFields(layout_, *text_)),
       plan_(PlanFields(layout_)), losses_(layout_.fields.size()), deliverDeleted_(options.deleted) {
+    if (options.containerNames && !layout_.containerLink.empty())
+        takeContainerNames();
     if (deliverDeleted_) {
         descriptions_.push_back({std::string(kDeletedField), FieldKind::Logical, 1, 0});
         values_.emplace_back();
@@ -58,6 +61,20 @@ DbfTable::DbfTable(const std::filesystem::path& path, const TableOpenOptions& op
     for (const LayoutNote& note : layout_.notes)
         warnings_.note(note.code, file_.name(), file_.name() + ": " + note.cause, {}, 0, 0);
     noteEmptyFields();
+}
+
+void DbfTable::takeContainerNames() {
+    const ContainerNames container =
+        ReadContainerNames(path_, layout_.containerLink, descriptions_.size());
+    if (!container.problem.empty()) {
+        warnings_.note(TableErrorCode::ContainerNames, file_.name(),
+                       file_.name() + ": " + container.problem +
+                           "; the field names stored in the table were used",
+                       {}, 0, 0);
+        return;
+    }
+    for (std::size_t i = 0; i < descriptions_.size(); ++i)
+        descriptions_[i].name = container.names[i];
 }
 
 // A field of width 0 holds nothing: its values are delivered empty, and the user told.

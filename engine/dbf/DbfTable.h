@@ -61,6 +61,7 @@ private:
     bool nullFlagSet(const char* record, int bit) const;
     void noteTruncation();
     void noteEmptyFields();
+    void takeContainerNames();
 
     std::unique_ptr<TextDecoder> makeDecoder(const std::filesystem::path& path,
                                              const TableOpenOptions& options,

@@ -79,6 +79,11 @@ FolderListingCache& Listings() {
 std::optional<fs::path> FindSiblingFile(const fs::path& table, std::string_view extension) {
     auto wanted = table;
     wanted.replace_extension(fs::path(std::string(extension)));
+    return FindFileBeside(table, wanted.filename());
+}
+
+std::optional<fs::path> FindFileBeside(const fs::path& table, const fs::path& name) {
+    const auto wanted = table.parent_path() / name;
     std::error_code error;
     if (fs::is_regular_file(wanted, error))
         return wanted;

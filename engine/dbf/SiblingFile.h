@@ -12,4 +12,8 @@ namespace tabrivel::dbf {
 std::optional<std::filesystem::path> FindSiblingFile(const std::filesystem::path& table,
                                                      std::string_view extension);
 
+// The file named `name` in the folder of `table`, matched without regard to case.
+std::optional<std::filesystem::path> FindFileBeside(const std::filesystem::path& table,
+                                                    const std::filesystem::path& name);
+
 } // namespace tabrivel::dbf
