@@ -1,7 +1,10 @@
 #include "engine/dbf/NumberText.h"
 
+#include "engine/dbf/AsciiScan.h"
+
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 
@@ -119,6 +122,25 @@ std::string_view TrimPadding(std::string_view raw) {
     };
     std::size_t first = 0;
     std::size_t last = raw.size();
+    if constexpr (std::endian::native == std::endian::little) {
+        // Numbers stand right-aligned behind a row of blanks: eight at a time. A byte is
+        // padding exactly when nothing but its 0x20 bit may be set.
+        constexpr std::uint64_t kNotPadding = 0xDFDF'DFDF'DFDF'DFDFu;
+        for (; last - first >= 8; first += 8) {
+            const std::uint64_t word = ascii_scan::Word(raw.data() + first) & kNotPadding;
+            if (word != 0) {
+                first += static_cast<std::size_t>(std::countr_zero(word)) / 8;
+                break;
+            }
+        }
+        for (; last - first >= 8; last -= 8) {
+            const std::uint64_t word = ascii_scan::Word(raw.data() + last - 8) & kNotPadding;
+            if (word != 0) {
+                last -= static_cast<std::size_t>(std::countl_zero(word)) / 8;
+                break;
+            }
+        }
+    }
     while (first < last && isPadding(raw[first]))
         ++first;
     while (last > first && isPadding(raw[last - 1]))

@@ -50,6 +50,7 @@ class NumberTextTest : public QObject {
 private slots:
     void everyShortNumberComesOutCanonicalWithItsValue();
     void storedTextThatIsCanonicalIsHandedOnAsStored();
+    void paddingIsTrimmedWhereverTheValueStands();
 };
 
 void NumberTextTest::everyShortNumberComesOutCanonicalWithItsValue() {
@@ -90,6 +91,28 @@ void NumberTextTest::storedTextThatIsCanonicalIsHandedOnAsStored() {
     QCOMPARE(CanonicalDecimal(rewritten, out, canonical), NumberForm::Number);
     QCOMPARE(std::string(canonical), std::string("12.5"));
     QCOMPARE(static_cast<const void*>(canonical.data()), static_cast<const void*>(out.data()));
+}
+
+// Padding is looked at eight bytes at a time: a value of every length at every place in
+// fields up to three words wide, among blanks and NULs, and bytes that are neither but
+// differ from a blank or a NUL in one bit only.
+void NumberTextTest::paddingIsTrimmedWhereverTheValueStands() {
+    const std::string fillers[] = {" ", std::string(1, '\0'), " \0"};
+    const std::string values[] = {"7", "-1.5", "a b", "\x80", "0", "\xA0 x \x01"};
+    for (std::size_t width = 0; width <= 24; ++width)
+        for (const std::string& filler : fillers)
+            for (const std::string& value : values)
+                for (std::size_t at = 0; at + value.size() <= width; ++at) {
+                    std::string field;
+                    while (field.size() < width)
+                        field += filler[field.size() % filler.size()];
+                    field.replace(at, value.size(), value);
+                    const std::string_view trimmed = tabrivel::dbf::TrimPadding(field);
+                    QVERIFY2(trimmed == value,
+                             qPrintable(QString::number(width) + "/" + QString::number(at)));
+                }
+    for (std::size_t width = 0; width <= 24; ++width)
+        QVERIFY(tabrivel::dbf::TrimPadding(std::string(width, ' ')).empty());
 }
 
 QTEST_GUILESS_MAIN(NumberTextTest)
