@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -79,6 +80,37 @@ QString CutShortTable(const QTemporaryDir& dir) {
     return Write(dir, "cut.dbf", table);
 }
 
+// A table large enough to be cut into three parts or more with several jobs, with what
+// each part must hand on to the next or to the table's end: deleted records (so that
+// INSERTs of several rows hold rows of two parts), memos, memos lost and values cut at a
+// NUL in every part (one warning each, counted over the parts), values that do not fit a
+// typed column, text in a code page the table does not name (a guess, reported once), and
+// records cut off at the end.
+QString PartedTable(const QTemporaryDir& dir) {
+    constexpr int kRecords = 120000;
+    DbfWriter table(0x83, 0x00);
+    table.addField("ID", 'N', 8).addField("NAME", 'C', 80).addField("AMT", 'N', 12, 2);
+    table.addField("NOTE", 'M', 10);
+    const std::string shared = MemoPointer(table.addMemo("shared note, l'autre"), 10);
+    const std::string lost = MemoPointer(999999, 10);
+    for (int k = 1; k <= kRecords; ++k) {
+        const std::string id = std::to_string(k);
+        const std::string name =
+            k % 9001 == 0 ? std::string("cut\0here", 8) : "caf\xe9 n\xb0 " + id + " o'k";
+        const std::string amount = k % 17011 == 0 ? "n/a" : id + ".5";
+        std::string note;
+        if (k % 23 == 0)
+            note = MemoPointer(table.addMemo("memo " + id + "\r\nline two"), 10);
+        else if (k % 5 == 0)
+            note = shared;
+        else if (k % 29989 == 0)
+            note = lost;
+        table.addRecord({id, name, amount, note}, k % 7 == 3);
+    }
+    table.setRecordCount(kRecords + 3);
+    return Write(dir, "parted.dbf", table, ".dbt");
+}
+
 // Fixtures, failing, damaged and large tables, and more small ones than are ever taken up
 // ahead of the one being written.
 QStringList ManyTables(const QTemporaryDir& dir) {
@@ -143,6 +175,48 @@ private slots:
             QCOMPARE(many.out.size(), one.out.size());
             QVERIFY2(many.out == one.out, jobs);
         }
+    }
+
+    // A large table cut into parts gives what one thread gives in every form: INSERTs of
+    // several rows that go on across parts, one CREATE TABLE and COMMIT, COPY, the reports
+    // of every part in their order and each loss reported once with its count.
+    void largeTableInPartsIsTheSameAsOneThread_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addRow("defaults") << QStringList{};
+        QTest::addRow("typed, with values that do not fit")
+            << QStringList{"--types", "--null", "--dialect", "postgresql", "--names"};
+        QTest::addRow("copy") << QStringList{"--copy", "--trim"};
+        QTest::addRow("batches in transactions")
+            << QStringList{"--dialect", "mysql", "--transaction", "--batch", "7", "--insert-only"};
+        for (const char* database : {"sqlite", "postgresql", "mysql", "sqlserver"})
+            QTest::addRow("--to %s", database) << QStringList{"--to", database};
+        QTest::addRow("strict") << QStringList{"--strict"};
+    }
+    void largeTableInPartsIsTheSameAsOneThread() {
+        QFETCH(QStringList, options);
+        const QString parted = PartedTable(dir_);
+        QVERIFY(QFileInfo(parted).size() >= 12 << 20);
+        const QStringList tables{tables_.first(), parted, dir_.filePath("cut.dbf"), parted};
+        const Result one = Convert(QStringList{"--jobs", "1"} + options + tables);
+        QCOMPARE(one.status, 1);
+        QVERIFY2(one.errors.contains("memo values lost: 3"), one.errors.constData());
+        for (const char* jobs : {"2", "3"}) {
+            const Result many = Convert(QStringList{"--jobs", jobs} + options + tables);
+            QCOMPARE(many.status, one.status);
+            QVERIFY2(many.errors == one.errors, many.errors.left(3000).constData());
+            QCOMPARE(many.out.size(), one.out.size());
+            QVERIFY2(many.out == one.out, jobs);
+        }
+    }
+
+    // Each part counts its records on the table's one final line.
+    void largeTableInPartsShowsOneProgressLine() {
+        const QStringList tables{PartedTable(dir_), tables_.first()};
+        const Result one = Convert(QStringList{"--jobs", "1", "--progress"} + tables);
+        const Result many = Convert(QStringList{"--jobs", "3", "--progress"} + tables);
+        QVERIFY(one.errors.contains(" of 120003 records"));
+        QCOMPARE(FinalLines(many.errors), FinalLines(one.errors));
+        QCOMPARE(many.out, one.out);
     }
 
     void valuesThatDoNotFitAreReportedInTableOrder() {
