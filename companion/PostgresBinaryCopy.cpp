@@ -179,7 +179,8 @@ void AppendTimestamp(std::string& out, std::string_view text) {
     std::int64_t micro = 0;
     for (std::size_t k = 0; k < 6; ++k)
         micro = micro * 10 + (k < decimals.size() ? decimals[k] - '0' : 0);
-    const std::int64_t seconds = days * 86400 + hour * 3600 + minute * 60 + second;
+    const std::int64_t seconds =
+        days * 86400 + std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second;
     AppendLength(out, 8);
     AppendBig(out, seconds * 1'000'000 + micro);
 }
