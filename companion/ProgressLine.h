@@ -4,12 +4,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace tabrivel {
 
-// A progress line on standard error: the table, records done of its total, records per
-// second, redrawn in place at most every 200 ms so that it costs the conversion nothing.
+// A progress line on standard error: the table, how far through it the conversion is,
+// records per second and the time left, redrawn in place at most every 200 ms so that it
+// costs the conversion nothing; at the end, the records delivered, the deleted ones left
+// out and the time taken.
 class ProgressLine {
 public:
     using Clock = std::chrono::steady_clock;
@@ -33,8 +36,10 @@ public:
         if ((++done_ & 0x3FF) == 0)
             maybeShow();
     }
-    // The final count of the table, and the line left standing.
-    void endTable();
+    // The final count of the table, and the line left standing. `passed`: the records of
+    // the file passed over in all, deleted ones included, which tells how many deleted ones
+    // were left out; none for a table that stopped on an error.
+    void endTable(std::optional<std::uint64_t> passed = std::nullopt);
 
     static constexpr std::chrono::milliseconds kInterval{200};
 
@@ -42,6 +47,7 @@ private:
     void maybeShow();
     void show(Clock::time_point now);
     std::string lineAt(Clock::time_point now) const;
+    std::string finalLineAt(Clock::time_point now, std::optional<std::uint64_t> passed) const;
 
     std::FILE* stream_ = nullptr;
     Now now_;

@@ -93,10 +93,12 @@ void StartProgress(const TableSource& table, const std::filesystem::path& path,
         context.progress->startTable(name, table.recordCount(), part.rowsBefore, part.started);
 }
 
-void EndTable(const TableLoadContext& context) {
+// `passed`: the records of the file passed over, for the deleted ones left out; none when
+// the table stopped on an error.
+void EndTable(const TableLoadContext& context, std::optional<std::uint64_t> passed) {
     context.target.endTable();
     if (context.progress)
-        context.progress->endTable();
+        context.progress->endTable(passed);
 }
 
 struct Loaded {
@@ -119,11 +121,11 @@ Loaded LoadPart(std::unique_ptr<TableSource> opened, const std::filesystem::path
             LoadCells(table, *plan, context, part);
         }
     } catch (const TableError&) {
-        EndTable(context);
+        EndTable(context, std::nullopt);
         throw;
     }
     if (part.last)
-        EndTable(context);
+        EndTable(context, table.recordNumber());
     const auto warnings = table.warnings();
     return {std::move(plan), {warnings.begin(), warnings.end()}};
 }

@@ -49,6 +49,21 @@ private slots:
                         "INSERT INTO 'Table1_people' VALUES ('Cy   ','False','False');\r\n"));
     }
 
+    // The final progress line counts the deleted records left out, none when delivered.
+    void progressCountsTheDeletedLeftOut() {
+        QTemporaryDir dir;
+        const std::string table = WritePeople(dir);
+        const CompanionResult plain = RunCompanionInto(dir.path(), {"--progress", table});
+        QVERIFY2(plain.errors.find("people.dbf: 2 records delivered, 1 deleted left out, in ") !=
+                     std::string::npos,
+                 plain.errors.c_str());
+        const CompanionResult all =
+            RunCompanionInto(dir.path(), {"--progress", "--deleted", "--to", "sqlite", table});
+        QVERIFY2(all.errors.find("people.dbf: 3 records delivered, 0 deleted left out, in ") !=
+                     std::string::npos,
+                 all.errors.c_str());
+    }
+
     // Typed, the column is a boolean named _deleted, and the field of that name is the one
     // told apart.
     void typedFormsGainABooleanColumn() {
