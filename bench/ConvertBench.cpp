@@ -1,6 +1,7 @@
 // Times tabrivel-convert against pgdbf and against the floor program (a memory map and a
-// format loop, bench/FloorConvert.cpp) on the same large tables, side by side; then the
-// same records spread over many small tables, with one worker and with two.
+// format loop, bench/FloorConvert.cpp) on the same large tables, side by side; then each
+// large table with one worker and with two, which cut it into parts; then the same records
+// spread over many small tables, with one worker and with two.
 //   tabrivel-convert-bench [--records N] [--runs R] [--dir FOLDER]
 #include "BenchOptions.h"
 #include "BenchTables.h"
@@ -88,6 +89,29 @@ double SecondThreadGain() {
     return gains[gains.size() / 2];
 }
 
+// Each large table with one worker and with two, scripts into a file: what cutting one
+// table into parts gains, beside what a second thread gains on arithmetic at that moment.
+void CompareJobsOnOneTable(const fs::path& convert, const fs::path& dbase, const fs::path& fox,
+                           std::uintmax_t foxBytes, const BenchOptions& options) {
+    std::printf("One table, --jobs 1 and --jobs 2\n");
+    const std::string script = (options.dir / "jobs.sql").string();
+    auto withJobs = [&convert, &script](const char* jobs, const fs::path& table) {
+        return TimedCommand{{convert.string(), "--jobs", jobs, table.string()}, script};
+    };
+    const auto timings = TimeInTurns(
+        {withJobs("1", dbase), withJobs("2", dbase), withJobs("1", fox), withJobs("2", fox)},
+        options.runs);
+    const char* names[] = {"dBase III, --jobs 1", "dBase III, --jobs 2", "FoxPro, --jobs 1",
+                           "FoxPro, --jobs 2"};
+    for (std::size_t i = 0; i < timings.size(); ++i)
+        Report(names[i], timings[i], options.records, i < 2 ? fs::file_size(dbase) : foxBytes);
+    if (std::all_of(timings.begin(), timings.end(), [](const Timing& t) { return t.succeeded; }))
+        std::printf("  one table, --jobs 1 over --jobs 2: %.2fx (dBase III), %.2fx (Visual "
+                    "FoxPro); two threads of arithmetic alone: %.2fx (target: 1.7x)\n",
+                    timings[0].medianSeconds / timings[1].medianSeconds,
+                    timings[2].medianSeconds / timings[3].medianSeconds, SecondThreadGain());
+}
+
 // The same records as one table and as many tables of 100 records: the cost of each
 // table's opening, and what a second worker gains. Scripts go to standard output, into a
 // file and into /dev/null.
@@ -158,6 +182,7 @@ int main(int argc, char** argv) {
              {"pgdbf", "-s", "cp1252", "-m", memo.string(), fox.string()},
              {floor, fox.string(), memo.string()}},
             options.dir, options.records, fs::file_size(fox) + fs::file_size(memo), options.runs);
+    CompareJobsOnOneTable(convert, dbase, fox, fs::file_size(fox) + fs::file_size(memo), options);
     CompareManyTables(convert, dbase, options);
     return 0;
 }
