@@ -32,12 +32,18 @@ constexpr std::array kWireNames{
     WireName{"bytea", BinaryWire::Bytea},
 };
 
-// Network byte order, as every number of the binary form.
-template <typename Number> void AppendBig(std::string& out, Number value) {
+// Network byte order, as every number of the binary form; the end of what was written.
+template <typename Number> char* PutBig(char* to, Number value) {
     using Bits = std::make_unsigned_t<Number>;
     const auto bits = static_cast<Bits>(value);
     for (int shift = 8 * static_cast<int>(sizeof(Bits)) - 8; shift >= 0; shift -= 8)
-        out.push_back(static_cast<char>((bits >> shift) & 0xFF));
+        *to++ = static_cast<char>((bits >> shift) & 0xFF);
+    return to;
+}
+
+template <typename Number> void AppendBig(std::string& out, Number value) {
+    char bytes[sizeof(Number)];
+    out.append(bytes, PutBig(bytes, value));
 }
 
 void AppendLength(std::string& out, std::size_t length) {
@@ -56,8 +62,23 @@ bool AllDigits(std::string_view text) {
     return text.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
+// Up to four decimal digits as one base-10000 digit, followed by `zeros` zeros; false
+// when a character is no digit.
+bool TakeGroup(std::string_view digits, std::size_t zeros, std::uint16_t& group) {
+    unsigned value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    for (; zeros > 0; --zeros)
+        value *= 10;
+    group = static_cast<std::uint16_t>(value);
+    return true;
+}
+
 // PostgreSQL's numeric: base-10000 digits around the point, a weight (the power of the
-// first digit), a sign and the count of decimals shown.
+// first digit), a sign and the count of decimals shown. Made in one buffer, appended once.
 void AppendNumeric(std::string& out, std::string_view text) {
     const std::string_view original = text;
     const bool negative = text.starts_with('-');
@@ -68,23 +89,23 @@ void AppendNumeric(std::string& out, std::string_view text) {
     const std::string_view fraction =
         point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
     constexpr std::size_t kMostGroups = 256;
-    if (text.empty() || !AllDigits(whole) || !AllDigits(fraction) ||
-        whole.size() + fraction.size() > 4 * (kMostGroups - 2))
+    if ((whole.empty() && fraction.empty()) || whole.size() + fraction.size() > 4 * kMostGroups - 8)
         Unsendable(original, "numeric");
-    std::array<std::uint16_t, kMostGroups> groups{};
+    std::array<std::uint16_t, kMostGroups> groups; // filled up to `count`
     std::size_t count = 0;
-    // Whole digits in groups of four counted from the point, decimals likewise.
-    const std::size_t lead = (4 - whole.size() % 4) % 4;
-    for (std::size_t k = 0; k < whole.size(); ++k) {
-        const std::size_t at = k + lead;
-        groups[at / 4] = static_cast<std::uint16_t>(groups[at / 4] * 10 + (whole[k] - '0'));
-        count = at / 4 + 1;
-    }
+    // Whole digits in groups of four counted back from the point, so the first group takes
+    // what is left over; decimals in groups of four from the point, the last one filled up
+    // with zeros.
+    const std::size_t head = whole.size() % 4 == 0 ? 4 : whole.size() % 4;
+    for (std::size_t at = 0, size = head; at < whole.size(); at += size, size = 4)
+        if (!TakeGroup(whole.substr(at, size), 0, groups[count++]))
+            Unsendable(original, "numeric");
     const std::size_t wholeGroups = count;
-    for (std::size_t k = 0; k < fraction.size(); ++k)
-        groups[wholeGroups + k / 4] +=
-            static_cast<std::uint16_t>((fraction[k] - '0') * std::array{1000, 100, 10, 1}[k % 4]);
-    count = wholeGroups + (fraction.size() + 3) / 4;
+    for (std::size_t at = 0; at < fraction.size(); at += 4) {
+        const std::string_view part = fraction.substr(at, 4);
+        if (!TakeGroup(part, 4 - part.size(), groups[count++]))
+            Unsendable(original, "numeric");
+    }
     std::size_t first = 0;
     while (first < count && groups[first] == 0)
         ++first;
@@ -93,13 +114,15 @@ void AppendNumeric(std::string& out, std::string_view text) {
     const std::size_t digits = count - first;
     const int weight =
         digits == 0 ? 0 : static_cast<int>(wholeGroups) - 1 - static_cast<int>(first);
-    AppendLength(out, 8 + 2 * digits);
-    AppendBig(out, static_cast<std::int16_t>(digits));
-    AppendBig(out, static_cast<std::int16_t>(weight));
-    AppendBig(out, static_cast<std::uint16_t>(negative && digits > 0 ? 0x4000 : 0x0000));
-    AppendBig(out, static_cast<std::int16_t>(fraction.size()));
+    std::array<char, 12 + 2 * kMostGroups> bytes; // written up to `to`
+    char* to = PutBig(bytes.data(), static_cast<std::int32_t>(8 + 2 * digits));
+    to = PutBig(to, static_cast<std::int16_t>(digits));
+    to = PutBig(to, static_cast<std::int16_t>(weight));
+    to = PutBig(to, static_cast<std::uint16_t>(negative && digits > 0 ? 0x4000 : 0x0000));
+    to = PutBig(to, static_cast<std::int16_t>(fraction.size()));
     for (std::size_t k = first; k < count; ++k)
-        AppendBig(out, groups[k]);
+        to = PutBig(to, groups[k]);
+    out.append(bytes.data(), to);
 }
 
 template <typename Number> bool ParseWhole(std::string_view text, Number& value) {
@@ -202,6 +225,11 @@ void AppendWithoutNuls(std::string& out, std::string_view text) {
 }
 
 void AppendText(std::string& out, std::string_view text) {
+    if (std::memchr(text.data(), 0, text.size()) == nullptr) {
+        AppendLength(out, text.size());
+        out.append(text);
+        return;
+    }
     AppendLength(out, LengthWithoutNuls(text));
     AppendWithoutNuls(out, text);
 }
