@@ -9,6 +9,7 @@
 #include "BenchTables.h"
 #include "PostgresCluster.h"
 #include "ProcessTimer.h"
+#include "TargetLine.h"
 
 #include <algorithm>
 #include <cmath>
@@ -69,15 +70,6 @@ std::vector<double> Compare(const std::string& title, const std::vector<Contende
     return seconds;
 }
 
-// One target on one line, so that every aim and its figure show at a glance.
-void Target(const char* what, double ratio, const char* aim, bool met) {
-    std::printf("  target  %-58s %5.2fx  (aim: %s)  %s\n", what, ratio, aim,
-                std::isnan(ratio) ? "no figure: a run failed"
-                : met             ? "met"
-                                  : "NOT MET");
-    std::fflush(stdout);
-}
-
 // One word for the shell, whatever it holds.
 std::string Quoted(const std::string& text) {
     std::string quoted(1, '\'');
@@ -103,7 +95,8 @@ void IntoSqlite(const Table& table, const fs::path& convert, const fs::path& dir
          {"floor: one prepared INSERT", floor}},
         [&db] { fs::remove(db); }, options.records, options.runs);
     const double overFloor = seconds[0] / seconds[3];
-    Target("--sqlite over the floor's time", overFloor, "at most 1.5x", overFloor <= 1.5);
+    PrintTarget("--sqlite over the floor's time, " + table.title, overFloor, "at most 1.5x",
+                overFloor <= 1.5);
 }
 
 // The same records as tables of 100 records each, through --sqlite and through the script:
@@ -131,8 +124,8 @@ void ManySmallTablesIntoSqlite(const fs::path& convert, const BenchOptions& opti
           ours + "--dialect sqlite --transaction --batch 500" + names + " | sqlite3 " + db}},
         [&db] { fs::remove(db); }, options.records, options.runs);
     const double overScript = seconds[0] / seconds[1];
-    Target("--sqlite over the script's time, many small tables", overScript, "at most 2x",
-           overScript <= 2.0);
+    PrintTarget("--sqlite over the script's time, many small tables", overScript, "at most 2x",
+                overScript <= 2.0);
 }
 
 struct FloorFiles {
@@ -199,11 +192,12 @@ void IntoPostgres(const Table& table, const fs::path& convert, const PostgresClu
     const double overPgdbf = seconds[5] / seconds[0];
     const double overScript = seconds[1] / seconds[0];
     const double overServer = seconds[0] / seconds[3];
-    Target("--postgresql's speed over pgdbf | psql", overPgdbf, "at least 1.5x", overPgdbf >= 1.5);
-    Target("--postgresql's speed over --to postgresql | psql", overScript, "above 1x",
-           overScript > 1.0);
-    Target("--postgresql over the server's COPY from a text file", overServer, "at most 1.3x",
-           overServer <= 1.3);
+    PrintTarget("--postgresql's speed over pgdbf | psql, " + table.title, overPgdbf,
+                "at least 1.5x", overPgdbf >= 1.5);
+    PrintTarget("--postgresql's speed over --to postgresql | psql, " + table.title, overScript,
+                "above 1x", overScript > 1.0);
+    PrintTarget("--postgresql over the server's COPY from a text file, " + table.title, overServer,
+                "at most 1.3x", overServer <= 1.3);
 }
 
 } // namespace
