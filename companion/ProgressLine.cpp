@@ -1,6 +1,7 @@
 #include "ProgressLine.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tabrivel {
 
@@ -34,7 +35,7 @@ double SecondsBetween(ProgressLine::Clock::time_point from, ProgressLine::Clock:
 // "8.3 s", "4 min 5 s", "2 h 10 min": as precise as the reader needs.
 std::string Duration(double seconds) {
     char text[48];
-    const auto whole = static_cast<unsigned long long>(seconds + 0.5);
+    const auto whole = static_cast<unsigned long long>(std::llround(seconds));
     if (seconds < 60)
         std::snprintf(text, sizeof text, "%.1f s", seconds);
     else if (whole < 3600)

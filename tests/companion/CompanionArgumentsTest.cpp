@@ -19,6 +19,14 @@ ParsedArguments Parse(std::initializer_list<std::string> words) {
     return ParseCompanionArguments(arguments);
 }
 
+// The parser's error for the words of a test row.
+std::string ErrorOf(const QStringList& words) {
+    std::vector<std::string> arguments;
+    for (const QString& word : words)
+        arguments.push_back(word.toStdString());
+    return ParseCompanionArguments(arguments).error;
+}
+
 } // namespace
 
 class CompanionArgumentsTest : public QObject {
@@ -215,10 +223,7 @@ private slots:
     void usageErrors() {
         QFETCH(QStringList, words);
         QFETCH(QString, named);
-        std::vector<std::string> arguments;
-        for (const QString& word : words)
-            arguments.push_back(word.toStdString());
-        const std::string error = ParseCompanionArguments(arguments).error;
+        const std::string error = ErrorOf(words);
         QVERIFY(!error.empty());
         QVERIFY2(QString::fromStdString(error).contains(named), error.c_str());
     }
@@ -260,10 +265,7 @@ private slots:
     void mistypedOptionsGetASuggestion() {
         QFETCH(QStringList, words);
         QFETCH(QString, suggestion);
-        std::vector<std::string> arguments;
-        for (const QString& word : words)
-            arguments.push_back(word.toStdString());
-        const QString error = QString::fromStdString(ParseCompanionArguments(arguments).error);
+        const QString error = QString::fromStdString(ErrorOf(words));
         QVERIFY(!error.isEmpty());
         if (suggestion.isEmpty())
             QVERIFY2(!error.contains("Did you mean"), qPrintable(error));
