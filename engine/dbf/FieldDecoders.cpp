@@ -151,10 +151,15 @@ Value decodeCurrency(std::string_view raw, std::string& out) {
 }
 
 Value decodeDate(std::string_view raw, std::string& out, DecodeContext& context) {
+    CivilDate date;
+    // Nearly every stored date is eight digits with nothing around them.
+    if (ParseStoredDate(raw, date)) {
+        AppendStoredDate(raw, out);
+        return Value::of(ValueType::Date, out);
+    }
     const auto text = TrimPadding(raw);
     if (text.empty() || AllBytesAre(text, '0'))
         return Value::null();
-    CivilDate date;
     if (!ParseStoredDate(text, date))
         return RawText(raw, out, context);
     AppendStoredDate(text, out);
@@ -176,9 +181,16 @@ Value decodeDateTime(std::string_view raw, std::string& out) {
     return Value::of(ValueType::DateTime, out);
 }
 
+// The first byte that is not padding; '?' (unknown) when there is none.
+char FirstStoredByte(std::string_view raw) {
+    for (const char c : raw)
+        if (c != ' ' && c != '\0')
+            return c;
+    return '?';
+}
+
 Value decodeLogical(std::string_view raw, DecodeContext& context) {
-    const auto text = TrimPadding(raw);
-    switch (text.empty() ? '?' : text.front()) {
+    switch (FirstStoredByte(raw)) {
     case 'T':
     case 't':
     case 'Y':
