@@ -8,7 +8,6 @@
 #include <memory>
 
 #ifdef _WIN32
-#include <fcntl.h>
 #include <io.h>
 #endif
 
@@ -32,7 +31,10 @@ bool CopyAll(std::FILE* in, std::FILE* out) {
 
 PipedTable::PipedTable(std::FILE* in) {
 #ifdef _WIN32
-    _setmode(_fileno(in), _O_BINARY); // a table's bytes, not text with CR LF turned into LF
+    // A table's bytes, not text whose CR LF becomes LF. The C runtime's _O_BINARY, whose
+    // header the other systems know as a POSIX one.
+    constexpr int kBinaryMode = 0x8000;
+    _setmode(_fileno(in), kBinaryMode);
 #endif
     if (!folder_.isValid()) {
         error_ = "no temporary folder to keep it in: " + ReadableUtf8(folder_.errorString());
