@@ -152,10 +152,8 @@ private:
                  ProgressLine* progress) const {
         bool clean = true;
         const TableLoadContext context = contextFor(target, table, errors, progress, clean);
-        if (const auto meant = TableOfMemoFile(table)) {
-            Report(errors, table, "a memo file, not a table: give its table " + Readable(*meant));
+        if (refusedAsMemoFile(table, errors))
             return false;
-        }
         try {
             if (refusedAsLossy(table, errors))
                 return false;
@@ -183,7 +181,7 @@ private:
         const TableLoadContext context = contextFor(target, table, errors, progress, clean);
         try {
             if (unit.part == 0) {
-                if (refusedAsLossy(table, errors)) {
+                if (refusedAsMemoFile(table, errors) || refusedAsLossy(table, errors)) {
                     shared.fail();
                     return {false, after};
                 }
@@ -246,6 +244,14 @@ private:
                       Report(errors, table, VerifiedText(outcome));
                   })
                 : nullptr};
+    }
+
+    // A memo file given for its table is named as such, with the table it belongs to.
+    bool refusedAsMemoFile(const std::string& table, const ReportWriter& errors) const {
+        const auto meant = TableOfMemoFile(table);
+        if (meant)
+            Report(errors, table, "a memo file, not a table: give its table " + Readable(*meant));
+        return meant.has_value();
     }
 
     // Under --strict a table that would lose anything is refused before any of its

@@ -85,7 +85,8 @@ QString CutShortTable(const QTemporaryDir& dir) {
 // INSERTs of several rows hold rows of two parts), memos, memos lost and values cut at a
 // NUL in every part (one warning each, counted over the parts), values that do not fit a
 // typed column, text in a code page the table does not name (a guess, reported once), and
-// records cut off at the end.
+// records cut off at the end. Its memo file is large enough to be cut too, if it were taken
+// for a table.
 QString PartedTable(const QTemporaryDir& dir) {
     constexpr int kRecords = 120000;
     DbfWriter table(0x83, 0x00);
@@ -99,12 +100,12 @@ QString PartedTable(const QTemporaryDir& dir) {
             k % 9001 == 0 ? std::string("cut\0here", 8) : "caf\xe9 n\xb0 " + id + " o'k";
         const std::string amount = k % 17011 == 0 ? "n/a" : id + ".5";
         std::string note;
-        if (k % 23 == 0)
+        if (k % 29989 == 0)
+            note = lost;
+        else if (k % 7 == 1)
             note = MemoPointer(table.addMemo("memo " + id + "\r\nline two"), 10);
         else if (k % 5 == 0)
             note = shared;
-        else if (k % 29989 == 0)
-            note = lost;
         table.addRecord({id, name, amount, note}, k % 7 == 3);
     }
     table.setRecordCount(kRecords + 3);
@@ -196,10 +197,13 @@ private slots:
         QFETCH(QStringList, options);
         const QString parted = PartedTable(dir_);
         QVERIFY(QFileInfo(parted).size() >= 12 << 20);
-        const QStringList tables{tables_.first(), parted, dir_.filePath("cut.dbf"), parted};
+        const QString memo = dir_.filePath("parted.dbt");
+        QVERIFY(QFileInfo(memo).size() >= 8 << 20);
+        const QStringList tables{tables_.first(), parted, dir_.filePath("cut.dbf"), memo, parted};
         const Result one = Convert(QStringList{"--jobs", "1"} + options + tables);
         QCOMPARE(one.status, 1);
         QVERIFY2(one.errors.contains("memo values lost: 3"), one.errors.constData());
+        QVERIFY(one.errors.contains("parted.dbt: a memo file, not a table: give its table "));
         for (const char* jobs : {"2", "3"}) {
             const Result many = Convert(QStringList{"--jobs", jobs} + options + tables);
             QCOMPARE(many.status, one.status);
