@@ -140,6 +140,18 @@ QList<QByteArray> FinalLines(const QByteArray& errors) {
     return lines;
 }
 
+// The same conversion with each number of `jobs` gives what `one` thread gave, byte for byte.
+void SameAsOneThread(const Result& one, const QStringList& arguments,
+                     std::initializer_list<const char*> jobs) {
+    for (const char* count : jobs) {
+        const Result many = Convert(QStringList{"--jobs", count} + arguments);
+        QCOMPARE(many.status, one.status);
+        QVERIFY2(many.errors == one.errors, many.errors.left(3000).constData());
+        QCOMPARE(many.out.size(), one.out.size());
+        QVERIFY2(many.out == one.out, count);
+    }
+}
+
 } // namespace
 
 class CompanionJobsTest : public QObject {
@@ -169,13 +181,7 @@ private slots:
         QVERIFY(one.errors.contains("broken.dbf") && one.errors.contains("missing.dbf"));
         QVERIFY(one.errors.contains("cut.dbf"));
         QVERIFY(one.out.contains("last"));
-        for (const char* jobs : {"2", "3", "8"}) {
-            const Result many = Convert(QStringList{"--jobs", jobs} + options + tables_);
-            QCOMPARE(many.status, one.status);
-            QVERIFY2(many.errors == one.errors, many.errors.left(2000).constData());
-            QCOMPARE(many.out.size(), one.out.size());
-            QVERIFY2(many.out == one.out, jobs);
-        }
+        SameAsOneThread(one, options + tables_, {"2", "3", "8"});
     }
 
     // A large table cut into parts gives what one thread gives in every form: INSERTs of
@@ -205,13 +211,7 @@ private slots:
         QCOMPARE(one.status, 1);
         QVERIFY2(one.errors.contains("memo values lost: "), one.errors.constData());
         QVERIFY(one.errors.contains("parted.dbt: a memo file, not a table: give its table "));
-        for (const char* jobs : {"2", "3"}) {
-            const Result many = Convert(QStringList{"--jobs", jobs} + options + tables);
-            QCOMPARE(many.status, one.status);
-            QVERIFY2(many.errors == one.errors, many.errors.left(3000).constData());
-            QCOMPARE(many.out.size(), one.out.size());
-            QVERIFY2(many.out == one.out, jobs);
-        }
+        SameAsOneThread(one, options + tables, {"2", "3"});
     }
 
     // Each part counts its records on the table's one final line.
