@@ -298,7 +298,8 @@ std::string Suggestion(std::span<const std::string> words) {
         const bool isLong = word.starts_with("--");
         const std::string name = isLong ? word.substr(2, word.find('=') - 2) : word.substr(1, 1);
         if (const OptionEntry* entry = EntryNamed(name)) {
-            i += entry->valueName && isLong && word.find('=') == std::string::npos ? 1 : 0;
+            const bool valueApart = isLong ? word.find('=') == std::string::npos : word.size() == 2;
+            i += entry->valueName && valueApart ? 1 : 0;
             continue;
         }
         const std::string meant = SuggestedOption(word, OptionNames());

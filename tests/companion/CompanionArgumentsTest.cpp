@@ -260,6 +260,8 @@ private slots:
         QTest::addRow("one dash") << QStringList{"-names", "a.dbf"} << "--names";
         QTest::addRow("after a value that looks like an option")
             << QStringList{"--delimiter", "-", "--tpyes", "a.dbf"} << "--types";
+        QTest::addRow("after a short option's value")
+            << QStringList{"-o", "-weird.sql", "--inserts-only", "a.dbf"} << "--insert-only";
         QTest::addRow("nothing near") << QStringList{"--frobnicate", "a.dbf"} << "";
     }
     void mistypedOptionsGetASuggestion() {
