@@ -314,8 +314,7 @@ std::string CheckEncoding(const std::string& encoding) {
     if (encoding.empty())
         return {};
     const std::string problem = EncodingProblem(encoding);
-    return problem.empty() ? std::string()
-                           : "--encoding " + encoding + ": \"" + encoding + "\" " + problem;
+    return problem.empty() ? std::string() : "\"" + encoding + "\" " + problem + " (--encoding)";
 }
 
 std::string TakeArguments(const QCommandLineParser& parser, CompanionArguments& out) {
