@@ -172,9 +172,16 @@ std::uint64_t DbfTable::recordsInRange() const {
     return end > first ? end - first : 0;
 }
 
+// The database container is read once, by this opening: its names are handed on, and what
+// went wrong with it is this opening's to report.
 std::unique_ptr<TableSource> DbfTable::openRange(std::uint64_t first, std::uint64_t end) const {
-    return std::unique_ptr<TableSource>(
-        new DbfTable(path_, options_, openMemo_, &*codePage_, {first, end}));
+    TableOpenOptions options = options_;
+    options.containerNames = false;
+    std::unique_ptr<DbfTable> range(
+        new DbfTable(path_, options, openMemo_, &*codePage_, {first, end}));
+    for (std::size_t i = 0; i < descriptions_.size(); ++i)
+        range->descriptions_[i].name = descriptions_[i].name;
+    return range;
 }
 
 std::uint64_t DbfTable::recordsToDeliver() {

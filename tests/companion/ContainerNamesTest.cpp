@@ -106,6 +106,31 @@ private slots:
                  result.script.c_str());
     }
 
+    // A table large enough to be cut into parts for several workers: every part writes the
+    // container's names, and a container that fails is reported once.
+    void tableInPartsTakesTheNamesOnce() {
+        QTemporaryDir dir;
+        DbfWriter table(0x30);
+        table.setContainerLink("shop.dbc");
+        table.addField("CUSTOMER_I", 'I', 4).addField("COMPANY_NA", 'C', 250);
+        for (std::uint32_t k = 0; k < 40000; ++k)
+            table.addRecord({Little32(k), "company " + std::to_string(k)});
+        const std::string path = dir.filePath("customers.dbf").toStdString();
+        table.write(path);
+        WriteContainer(dir, "shop.dbc", kShop);
+        const CompanionResult one = RunCompanionInto(dir.path(), {"-j1", "--to", "sqlite", path});
+        const CompanionResult many = RunCompanionInto(dir.path(), {"-j4", "--to", "sqlite", path});
+        QCOMPARE(many.status, 0);
+        QVERIFY(many.script.find("\"customer_id\" integer,\"company_name\"") != std::string::npos);
+        QVERIFY(many.script == one.script);
+
+        QVERIFY(QFile::remove(dir.filePath("shop.dbc")));
+        const CompanionResult missing =
+            RunCompanionInto(dir.path(), {"-j4", "--to", "sqlite", path});
+        QCOMPARE(missing.status, 0);
+        QCOMPARE(QByteArray::fromStdString(missing.errors).count("is not beside it"), 1);
+    }
+
     void damagedContainerIsAWarning() {
         QTemporaryDir dir;
         QFile damaged(dir.filePath("shop.dbc"));
