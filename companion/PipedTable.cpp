@@ -2,6 +2,8 @@
 
 #include "fs/NativePath.h"
 
+#include <QDir>
+
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -29,7 +31,9 @@ bool CopyAll(std::FILE* in, std::FILE* out) {
 
 } // namespace
 
-PipedTable::PipedTable(std::FILE* in) {
+// Reports name the table by its path, so the folder says where the table came from.
+PipedTable::PipedTable(std::FILE* in)
+    : folder_(QDir::tempPath() + "/tabrivel-convert-standard-input-XXXXXX") {
 #ifdef _WIN32
     // A table's bytes, not text whose CR LF becomes LF. The C runtime's _O_BINARY, whose
     // header the other systems know as a POSIX one.

@@ -78,6 +78,15 @@ private slots:
         QByteArray expected = Convert({table}).out;
         expected.replace("Table1_t", "Table1_stdin");
         QCOMPARE(piped.out, expected);
+        // Reports say where the table came from.
+        DbfWriter cut;
+        cut.addField("NAME", 'C', 8).addRecord({"only"}).setRecordCount(2);
+        cut.write(dir.filePath("cut.dbf").toStdString());
+        const Result report = Convert({"-"}, dir.filePath("cut.dbf"));
+        QCOMPARE(report.status, 1);
+        QVERIFY2(report.errors.contains("tabrivel-convert-standard-input-") &&
+                     report.errors.contains("/stdin.dbf: warning: "),
+                 report.errors);
     }
 
     void memoFileNamesItsTable() {
