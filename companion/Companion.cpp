@@ -182,7 +182,7 @@ private:
         try {
             if (unit.part == 0) {
                 if (refusedAsMemoFile(table, errors) || refusedAsLossy(table, errors)) {
-                    shared.fail();
+                    shared.fail(unit.part);
                     return {false, after};
                 }
                 shared.open(arguments_.options.open);
@@ -203,10 +203,10 @@ private:
         } catch (const TargetError& error) {
             Report(errors, table, error.what());
         } catch (...) {
-            shared.fail();
+            shared.fail(unit.part);
             throw;
         }
-        shared.fail();
+        shared.fail(unit.part);
         return {false, after};
     }
 

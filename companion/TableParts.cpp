@@ -57,8 +57,8 @@ void TableInParts::open(const TableOpenOptions& options) {
 
 std::unique_ptr<TableSource> TableInParts::openPart(std::size_t part) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return failed_ || table_; });
-    if (failed_)
+    changed_.wait(lock, [&] { return failedBefore(part) || table_; });
+    if (failedBefore(part))
         return nullptr;
     const auto [first, end] = PartRecords(records_, part, rows_.size());
     std::unique_ptr<TableSource> records = table_->openRange(first, end);
@@ -77,10 +77,10 @@ std::optional<TablePart> TableInParts::place(std::size_t part, TableSource& reco
     changed_.notify_all();
     const auto before = rows_.begin() + static_cast<std::ptrdiff_t>(part);
     changed_.wait(lock, [&] {
-        return failed_ ||
+        return failedBefore(part) ||
                std::all_of(rows_.begin(), before, [](const auto& n) { return n.has_value(); });
     });
-    if (failed_)
+    if (failedBefore(part))
         return std::nullopt;
     std::uint64_t rowsBefore = 0;
     for (auto counted = rows_.begin(); counted != before; ++counted)
@@ -96,18 +96,20 @@ std::optional<std::vector<TableWarning>> TableInParts::finish(std::size_t part,
     if (part + 1 < warnings_.size())
         return std::vector<TableWarning>{};
     changed_.wait(lock, [&] {
-        return failed_ || std::all_of(warnings_.begin(), warnings_.end(),
-                                      [](const auto& noted) { return noted.has_value(); });
+        return failedBefore(part) ||
+               std::all_of(warnings_.begin(), warnings_.end(),
+                           [](const auto& noted) { return noted.has_value(); });
     });
-    if (failed_)
+    if (failedBefore(part))
         return std::nullopt;
     return merged();
 }
 
-void TableInParts::fail() {
+// The parts before the failed one go on: the output holds them, as one thread would have
+// written their records before it stopped.
+void TableInParts::fail(std::size_t part) {
     const std::lock_guard lock(mutex_);
-    failed_ = true;
-    table_.reset();
+    failedAt_ = std::min(failedAt_, part);
     changed_.notify_all();
 }
 

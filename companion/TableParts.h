@@ -5,6 +5,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -44,12 +45,12 @@ public:
     // By the first part: opens the table for every part. A TableError escapes.
     void open(const TableOpenOptions& options);
 
-    // The part's records, read as the table the first part opened; nullptr when the table
-    // failed before this part could begin.
+    // The part's records, read as the table the first part opened; nullptr when a part
+    // before this one failed.
     std::unique_ptr<TableSource> openPart(std::size_t part);
 
     // Where the part stands once its records are counted and every part before it has
-    // counted its own; nullopt when the table failed meanwhile.
+    // counted its own; nullopt when a part before this one failed.
     std::optional<TablePart> place(std::size_t part, TableSource& records);
 
     // A part that converted without failing hands in what it lost. The last part gets what
@@ -58,11 +59,12 @@ public:
     std::optional<std::vector<TableWarning>> finish(std::size_t part,
                                                     std::vector<TableWarning> warnings);
 
-    // The table failed (or was refused) in some part: the parts waiting go no further.
-    void fail();
+    // The table failed (or was refused) in `part`: the parts after it go no further.
+    void fail(std::size_t part);
 
 private:
     std::vector<TableWarning> merged() const;
+    bool failedBefore(std::size_t part) const { return failedAt_ < part; }
 
     const std::filesystem::path path_;
     std::mutex mutex_;
@@ -74,7 +76,7 @@ private:
     ProgressLine::Clock::time_point started_{};
     std::vector<std::optional<std::uint64_t>> rows_;
     std::vector<std::optional<std::vector<TableWarning>>> warnings_;
-    bool failed_ = false;
+    std::size_t failedAt_ = SIZE_MAX; // the first part that failed
 };
 
 } // namespace tabrivel

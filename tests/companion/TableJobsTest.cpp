@@ -4,6 +4,7 @@
 // run's tables are cut into parts.
 #include "companion/TableJobs.h"
 #include "companion/TableParts.h"
+#include "samples/DbfWriter.h"
 
 #include "StreamContents.h"
 
@@ -212,6 +213,31 @@ private slots:
             }
             QCOMPARE(end, records);
         }
+    }
+
+    // A part that failed holds back the parts after it, never those before: they are
+    // written as one thread would have written their records before it stopped.
+    void aFailedPartHoldsBackOnlyThePartsAfterIt() {
+        QTemporaryDir dir;
+        DbfWriter writer;
+        writer.addField("N", 'N', 4);
+        for (int k = 0; k < 12; ++k)
+            writer.addRecord({std::to_string(k)}, k == 1);
+        const std::filesystem::path path = dir.filePath("parts.dbf").toStdString();
+        writer.write(path);
+        TableInParts shared(path, 4);
+        shared.open({});
+        shared.fail(2);
+        for (const std::size_t part : {0, 1}) {
+            const std::unique_ptr<TableSource> records = shared.openPart(part);
+            QVERIFY(records);
+            const std::optional<TablePart> place = shared.place(part, *records);
+            QVERIFY(place);
+            QCOMPARE(place->rowsBefore, part == 0 ? 0u : 2u);
+            QVERIFY(shared.finish(part, {}));
+        }
+        QVERIFY(!shared.openPart(3));
+        QVERIFY(!shared.finish(3, {}));
     }
 
     void workersAreAtMostOnePerTable() {
