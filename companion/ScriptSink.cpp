@@ -112,19 +112,29 @@ void ScriptSink::flush() {
         writeGathered();
     if (buffer_.empty())
         return;
-    if (outlet_) {
+    if (outlet_)
         outlet_->take(buffer_);
-    } else if (file_) {
-        const auto size = static_cast<qint64>(buffer_.size());
+    else
+        writeOut(buffer_);
+    buffer_.clear();
+}
+
+void ScriptSink::writeThrough(std::string_view piece) {
+    flush();
+    writeOut(piece);
+}
+
+void ScriptSink::writeOut(std::string_view bytes) {
+    if (file_) {
+        const auto size = static_cast<qint64>(bytes.size());
         errno = 0;
-        if (file_->write(buffer_.data(), size) != size)
+        if (file_->write(bytes.data(), size) != size)
             throw WriteFailed(SaveFileError(*file_));
-        written_ += buffer_.size();
+        written_ += bytes.size();
         startWriteBack();
-    } else if (std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size()) {
+    } else if (std::fwrite(bytes.data(), 1, bytes.size(), stream_) != bytes.size()) {
         throw WriteFailed(std::strerror(errno));
     }
-    buffer_.clear();
 }
 
 void ScriptSink::gather(std::string&& piece) {

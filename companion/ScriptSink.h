@@ -56,6 +56,10 @@ public:
     // Appends a piece made elsewhere. A stream takes it as it stands, written out with
     // the pieces around it in one call, rather than copied into the buffer.
     void gather(std::string&& piece);
+    // Writes a piece made elsewhere at once, after what came before it, without keeping it:
+    // its maker goes on with the same buffer, still in its processor's cache. Not for a sink
+    // that hands its pieces to an outlet. Throws WriteFailed.
+    void writeThrough(std::string_view piece);
     // The emptied buffers of pieces written out since the last call, for reuse.
     std::vector<std::string> takeSpent();
 
@@ -83,6 +87,7 @@ private:
     ScriptOutlet* outlet_ = nullptr;
     std::string buffer_;
     void writeGathered();
+    void writeOut(std::string_view bytes);
     std::vector<std::string> gathered_;
     std::size_t gatheredBytes_ = 0;
     std::vector<std::string> spent_;

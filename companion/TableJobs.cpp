@@ -118,7 +118,10 @@ private:
             : pool(owner), sink(*this), progress([this](const std::string& text) {
                   this->pool.put(index, {true, text});
               }) {}
-        void take(std::string& piece) override { pool.put(index, {false, pool.swapOut(piece)}); }
+        void take(std::string& piece) override {
+            if (!pool.writeThrough(index, piece))
+                pool.put(index, {false, pool.swapOut(piece)});
+        }
 
         JobPool& pool;
         std::size_t index = 0;
@@ -216,25 +219,51 @@ private:
 
     // Writes a piece of table `index` now when it is that table's turn and no one else
     // writes; else keeps it, waiting while the table holds its share of memory.
+    // With the lock held: writes by `write` now, if it is unit `index`'s turn and no one else
+    // writes; false, with nothing written, if not.
+    template <typename Writing>
+    bool writeIfTurn(std::unique_lock<std::mutex>& lock, std::size_t index, Writing&& write) {
+        if (outputs_[index].dropped)
+            throw Dropped{};
+        if (stopped_ || index != turn_ || writing_ || !outputs_[index].pieces.empty())
+            return false;
+        writing_ = true;
+        lock.unlock();
+        const std::exception_ptr error = write();
+        lock.lock();
+        keepSpares();
+        writing_ = false;
+        if (error)
+            stopWith(error);
+        if (stopped_)
+            throw Stopped{};
+        return true;
+    }
+
+    // The script's piece of unit `index` written from its worker's own buffer, if it is the
+    // unit's turn: that buffer, still in the worker's cache, takes the next piece. A piece
+    // swapped for a spare buffer would be written from memory gone cold, and the next
+    // piece made in another cold buffer.
+    bool writeThrough(std::size_t index, const std::string& piece) {
+        std::unique_lock lock(mutex_);
+        return writeIfTurn(lock, index, [&]() -> std::exception_ptr {
+            try {
+                output_.sink.writeThrough(piece);
+            } catch (...) {
+                return std::current_exception();
+            }
+            return nullptr;
+        });
+    }
+
     void put(std::size_t index, Piece piece) {
         std::unique_lock lock(mutex_);
         TableOutput& table = outputs_[index];
-        if (table.dropped)
-            throw Dropped{};
-        if (!stopped_ && index == turn_ && !writing_ && table.pieces.empty()) {
-            writing_ = true;
-            lock.unlock();
-            std::array<Piece, 1> pieces{std::move(piece)};
-            const std::exception_ptr error = Write(pieces, output_);
-            lock.lock();
-            keepSpares();
-            writing_ = false;
-            if (error)
-                stopWith(error);
-            if (stopped_)
-                throw Stopped{};
+        if (writeIfTurn(lock, index, [&] {
+                std::array<Piece, 1> pieces{std::move(piece)};
+                return Write(pieces, output_);
+            }))
             return;
-        }
         const std::size_t size = piece.bytes.size();
         roomChanged_.wait(lock, [&] {
             return stopped_ || table.dropped ||

@@ -29,18 +29,23 @@ private slots:
         QTest::addColumn<int>("pieces");
         QTest::addColumn<int>("length");
         QTest::addColumn<int>("ownTextEvery");
+        QTest::addColumn<int>("throughEvery"); // pieces written through, not kept; 0: none
         // More pieces between two texts of the buffer's own than one call may take.
-        QTest::addRow("thousands of small pieces") << 3000 << 7 << 1500;
+        QTest::addRow("thousands of small pieces") << 3000 << 7 << 1500 << 0;
         // Several megabytes: written out as they grow, between the buffer's own text.
-        QTest::addRow("large pieces") << 40 << 300000 << 7;
+        QTest::addRow("large pieces") << 40 << 300000 << 7 << 0;
+        // Written through between gathered pieces and the buffer's own text.
+        QTest::addRow("some pieces written through") << 3000 << 70 << 5 << 3;
     }
 
     void gatheredPiecesKeepTheirPlace() {
         QFETCH(int, pieces);
         QFETCH(int, length);
         QFETCH(int, ownTextEvery);
+        QFETCH(int, throughEvery);
         std::FILE* file = std::tmpfile();
         std::string expected;
+        std::size_t gathered = 0;
         {
             ScriptSink sink(file);
             for (int k = 0; k < pieces; ++k) {
@@ -51,7 +56,12 @@ private slots:
                 }
                 const std::string piece = PieceNumber(k, static_cast<std::size_t>(length));
                 expected += piece;
-                sink.gather(std::string(piece));
+                if (throughEvery > 0 && k % throughEvery == 1) {
+                    sink.writeThrough(piece);
+                } else {
+                    sink.gather(std::string(piece));
+                    ++gathered;
+                }
             }
             sink.buffer() += "end";
             expected += "end";
@@ -59,7 +69,7 @@ private slots:
             // Spare buffers go back to workers, who append to them: one holding its old
             // bytes would put them in front of the next piece.
             const auto spent = sink.takeSpent();
-            QCOMPARE(spent.size(), static_cast<std::size_t>(pieces));
+            QCOMPARE(spent.size(), gathered);
             for (const std::string& buffer : spent)
                 QVERIFY(buffer.empty());
         }
