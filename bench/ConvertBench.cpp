@@ -99,9 +99,8 @@ double SecondThreadGain() {
 // Each large table with one worker and with two, scripts into a file: what cutting one
 // table into parts gains, beside two controls taken at that moment: what a second thread
 // gains on arithmetic alone, and what it gains on this very work, as two conversions of
-// the table at once against one. The second is the ceiling here: where the two cores share
-// their execution units, arithmetic that waits on its own results gains twice while a
-// conversion gains far less.
+// the table at once against one. The second is the fairer ceiling: two conversions pay what
+// a conversion pays in memory traffic and in the system, which arithmetic alone does not.
 void CompareJobsOnOneTable(const fs::path& convert, const fs::path& dbase, const fs::path& fox,
                            std::uintmax_t foxBytes, const BenchOptions& options) {
     std::printf("One table, --jobs 1 and --jobs 2\n");
