@@ -183,7 +183,7 @@ private slots:
     void largeTablesAreCutIntoConsecutiveParts() {
         QTemporaryDir dir;
         const auto sized = [&dir](const char* name, std::uintmax_t bytes) {
-            const std::string path = dir.filePath(name).toStdString();
+            std::string path = dir.filePath(name).toStdString();
             std::FILE* file = std::fopen(path.c_str(), "wb");
             std::fclose(file);
             std::filesystem::resize_file(path, bytes);

@@ -27,7 +27,7 @@ std::filesystem::path WriteTable(const QTemporaryDir& dir) {
         table.addRecord({id, "caf\xe9 " + id, note}, k % 4 == 2);
     }
     table.setRecordCount(kClaimed);
-    const auto path = PathIn(dir, "ranges.dbf");
+    auto path = PathIn(dir, "ranges.dbf");
     table.write(path, ".dbt");
     return path;
 }
