@@ -19,8 +19,10 @@ namespace tabrivel {
 namespace {
 
 // Rows go to the server in pieces of about this size: large enough that a call costs
-// nothing per row, small enough that a memo in pieces is never held whole.
-constexpr std::size_t kSendAt = 1 << 20;
+// nothing per row, small enough that the server, which takes in a piece whole before it
+// stores a row of it, starts on the first rows while the next are made (1M-record dBase
+// III table: pieces of 1 MB took 1.9 s, of 32 to 128 KB 1.1 to 1.4 s).
+constexpr std::size_t kSendAt = 1 << 16;
 // Pieces that may wait in libpq's buffer while the server catches up.
 constexpr int kUnsentPieces = 4;
 
