@@ -1,5 +1,6 @@
 #include "BenchTables.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -215,6 +216,22 @@ void WriteFoxProTable(const std::string& dbfPath, const std::string& fptPath,
     PutBE32(memoHeader.data(), nextBlock);
     std::fwrite(memoHeader.data(), 1, 4, memo);
     std::fclose(memo);
+}
+
+std::vector<std::filesystem::path> WriteManySmallTables(const std::filesystem::path& folder,
+                                                        std::uint32_t records) {
+    const std::uint32_t tables = std::max<std::uint32_t>(1, records / 100);
+    const std::filesystem::path many = folder / "many";
+    std::filesystem::create_directories(many);
+    std::vector<std::filesystem::path> paths;
+    for (std::uint32_t k = 0; k < tables; ++k) {
+        char name[32];
+        std::snprintf(name, sizeof name, "t%05u.dbf", k);
+        paths.push_back(many / name);
+        if (!std::filesystem::exists(paths.back()))
+            WriteDbase3Table(paths.back().string(), 100);
+    }
+    return paths;
 }
 
 } // namespace tabrivel::bench

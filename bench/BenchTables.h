@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 namespace tabrivel::bench {
 
@@ -17,5 +19,10 @@ void WriteDbase3Table(const std::string& path, std::uint32_t records);
 // amount N10.2, flag L, day D.
 void WriteFoxProTable(const std::string& dbfPath, const std::string& fptPath,
                       std::uint32_t records);
+
+// The same many records as dBase III tables of 100 records each in `folder`/many (written
+// once, kept for the next run); their paths in order.
+std::vector<std::filesystem::path> WriteManySmallTables(const std::filesystem::path& folder,
+                                                        std::uint32_t records);
 
 } // namespace tabrivel::bench

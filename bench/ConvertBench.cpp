@@ -143,18 +143,11 @@ void CompareJobsOnOneTable(const fs::path& convert, const fs::path& dbase, const
 // file and into /dev/null.
 void CompareManyTables(const fs::path& convert, const fs::path& single,
                        const BenchOptions& options) {
-    const std::uint32_t tables = std::max<std::uint32_t>(1, options.records / 100);
-    const fs::path folder = options.dir / "many";
-    fs::create_directories(folder);
+    const std::vector<fs::path> paths = WriteManySmallTables(options.dir, options.records);
+    const auto tables = static_cast<std::uint32_t>(paths.size());
     std::vector<std::string> command = {convert.string()};
-    for (std::uint32_t k = 0; k < tables; ++k) {
-        char name[32];
-        std::snprintf(name, sizeof name, "t%05u.dbf", k);
-        const fs::path path = folder / name;
-        if (!fs::exists(path))
-            WriteDbase3Table(path.string(), 100);
+    for (const fs::path& path : paths)
         command.push_back(path.string());
-    }
     std::printf("Many tables (%u tables of 100 records against one of %u)\n", tables,
                 options.records);
     auto withJobs = [&command](const char* jobs) {

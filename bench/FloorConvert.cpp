@@ -103,12 +103,7 @@ int main(int argc, char** argv) {
         return 1;
     const Utf8Table utf8 = Cp1252ToUtf8(true);
     Output output;
-    for (std::uint32_t r = 0; r < table.records; ++r) {
-        const unsigned char* record = table.record(r);
-        if (!record)
-            break;
-        if (record[0] == '*')
-            continue;
+    ForEachLiveRecord(table, [&](const unsigned char* record) {
         AppendLiteral(output, "INSERT INTO 'Table1_floor' VALUES ('");
         for (std::size_t f = 0; f < table.fields.size(); ++f) {
             if (f)
@@ -116,6 +111,6 @@ int main(int argc, char** argv) {
             AppendField(output, table.fields[f], record, table, utf8);
         }
         AppendLiteral(output, "');\r\n");
-    }
+    });
     return 0;
 }

@@ -54,6 +54,17 @@ struct FloorTable {
     std::size_t memoText(const unsigned char* at, const unsigned char*& text) const;
 };
 
+// Calls `take` with each record that is not deleted, in order, as far as the file holds.
+template <typename Take> void ForEachLiveRecord(const FloorTable& table, Take take) {
+    for (std::uint32_t r = 0; r < table.records; ++r) {
+        const unsigned char* record = table.record(r);
+        if (!record)
+            return;
+        if (record[0] != '*')
+            take(record);
+    }
+}
+
 // The table and its memo file (null: none); `records` 0 when the table cannot be read.
 FloorTable OpenFloorTable(const char* table, const char* memo);
 

@@ -102,18 +102,11 @@ void IntoSqlite(const Table& table, const fs::path& convert, const fs::path& dir
 // The same records as tables of 100 records each, through --sqlite and through the script:
 // the cost of each table's own transaction and schema work.
 void ManySmallTablesIntoSqlite(const fs::path& convert, const BenchOptions& options) {
-    const std::uint32_t tables = std::max<std::uint32_t>(1, options.records / 100);
-    const fs::path folder = options.dir / "many";
-    fs::create_directories(folder);
+    const std::vector<fs::path> paths = WriteManySmallTables(options.dir, options.records);
+    const auto tables = static_cast<std::uint32_t>(paths.size());
     std::string names;
-    for (std::uint32_t k = 0; k < tables; ++k) {
-        char name[32];
-        std::snprintf(name, sizeof name, "t%05u.dbf", k);
-        const fs::path path = folder / name;
-        if (!fs::exists(path))
-            WriteDbase3Table(path.string(), 100);
+    for (const fs::path& path : paths)
         (names += ' ') += Quoted(path.string());
-    }
     const std::string db = (options.dir / "many.sqlite").string();
     const std::string ours =
         Quoted(convert.string()) + " --names --types --null --trim --no-progress ";

@@ -176,17 +176,14 @@ int main(int argc, char** argv) {
         sqlite3_prepare_v2(db, (insert + ")").c_str(), -1, &statement, nullptr) != SQLITE_OK)
         return 1;
     Binder binder(statement, table);
-    for (std::uint32_t r = 0; r < table.records; ++r) {
-        const unsigned char* record = table.record(r);
-        if (!record)
-            break;
-        if (record[0] == '*')
-            continue;
+    bool stepped = true;
+    ForEachLiveRecord(table, [&](const unsigned char* record) {
         binder.bindRecord(record);
-        if (sqlite3_step(statement) != SQLITE_DONE)
-            return 1;
+        stepped = stepped && sqlite3_step(statement) == SQLITE_DONE;
         sqlite3_reset(statement);
-    }
+    });
+    if (!stepped)
+        return 1;
     sqlite3_finalize(statement);
     const bool committed = Execute(db, "COMMIT");
     sqlite3_close(db);
