@@ -7,7 +7,6 @@
 #include <array>
 #include <bit>
 #include <charconv>
-#include <cstring>
 #include <limits>
 
 namespace tabrivel {
@@ -225,7 +224,7 @@ void AppendWithoutNuls(std::string& out, std::string_view text) {
 }
 
 void AppendText(std::string& out, std::string_view text) {
-    if (std::memchr(text.data(), 0, text.size()) == nullptr) {
+    if (text.find('\0') == std::string_view::npos) {
         AppendLength(out, text.size());
         out.append(text);
         return;
