@@ -151,12 +151,8 @@ void IntoPostgres(const Table& table, const fs::path& convert, const PostgresClu
     const std::string ours = Quoted(convert.string()) +
                              " --dialect postgresql --names --types --null --trim --no-progress ";
     const std::string memo = table.memo.empty() ? "" : "-m " + Quoted(table.memo.string()) + " ";
-    const QStringList client = cluster.clientArguments();
-    const std::string conninfo = "host=" + client[1].toStdString() +
-                                 " user=" + client[3].toStdString() +
-                                 " dbname=" + client[5].toStdString();
     const std::string direct = Quoted(convert.string()) + " --no-progress --postgresql " +
-                               Quoted(conninfo) + " " + table.dbf.string();
+                               Quoted(cluster.conninfo()) + " " + table.dbf.string();
     const std::string copyName = table.dbf.stem().string();
     const FloorFiles files = MakeFloorFiles(table, direct, psql, copyName, options.dir);
     const std::string schemaOnly = Quoted(convert.string()) +

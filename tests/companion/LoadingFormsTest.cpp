@@ -61,9 +61,7 @@ private slots:
         w.addField("NAME", 'C', 8).addField("AMOUNT", 'N', 8, 2);
         w.addRecord({"Ann", "   12.50"}).addRecord({"Bob", "    3.00"}).addRecord({"Cy", ""});
         w.write(dir_.filePath("Amounts.dbf").toStdString());
-        const QStringList client = postgres_->clientArguments();
-        conninfo_ = "host=" + client[1].toStdString() + " user=" + client[3].toStdString() +
-                    " dbname=" + client[5].toStdString();
+        conninfo_ = postgres_->conninfo();
     }
     void cleanupTestCase() { postgres_.reset(); }
 

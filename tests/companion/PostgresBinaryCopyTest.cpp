@@ -80,9 +80,7 @@ private slots:
     void initTestCase() {
         postgres_ = std::make_unique<PostgresCluster>();
         QVERIFY2(postgres_->failure().isEmpty(), qPrintable(postgres_->failure()));
-        const QStringList client = postgres_->clientArguments();
-        conninfo_ = "host=" + client[1].toStdString() + " user=" + client[3].toStdString() +
-                    " dbname=" + client[5].toStdString();
+        conninfo_ = postgres_->conninfo();
         const std::filesystem::path folder = dir_.path().toStdString();
         for (const FixtureTable& table : WriteFixtureTables(folder))
             tables_.push_back(table.fileName);

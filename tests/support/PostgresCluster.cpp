@@ -53,9 +53,7 @@ PostgresCluster::PostgresCluster() : folder_(dir_.path()), connection_(nullptr, 
         return;
     started_ = true;
     folder_.watchForOurEnd("'" + tool("pg_ctl") + "' -D '" + data + "' -m immediate -w stop");
-    const std::string info =
-        "host=" + dir_.path().toStdString() + " user=" + kUser + " dbname=postgres";
-    connection_.reset(PQconnectdb(info.c_str()));
+    connection_.reset(PQconnectdb(conninfo().c_str()));
     if (PQstatus(connection_.get()) != CONNECTION_OK)
         failure_ = QString::fromUtf8(PQerrorMessage(connection_.get()));
 }
@@ -68,6 +66,10 @@ PostgresCluster::~PostgresCluster() {
 
 QStringList PostgresCluster::clientArguments() const {
     return {"-h", dir_.path(), "-U", kUser, "-d", "postgres"};
+}
+
+std::string PostgresCluster::conninfo() const {
+    return "host=" + dir_.path().toStdString() + " user=" + kUser + " dbname=postgres";
 }
 
 QString PostgresCluster::tool(const QString& name) const {

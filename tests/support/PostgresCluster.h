@@ -40,6 +40,8 @@ public:
 
     // psql's options that reach the cluster: its socket folder, user and database.
     QStringList clientArguments() const;
+    // The same as a libpq connection string, for --postgresql.
+    std::string conninfo() const;
     // One of the server's programs (psql, pg_ctl, ...).
     QString tool(const QString& name) const;
 
