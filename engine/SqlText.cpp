@@ -129,7 +129,7 @@ char* WriteValue(char* to, const Value& value, const ValueFormat& format) {
     case ValueType::Null:
         return to;
     case ValueType::Text:
-        return WriteEscapedText(to, value.text);
+        return value.literalAsIs ? CopyText(to, value.text) : WriteEscapedText(to, value.text);
     case ValueType::Binary:
         return WriteHex(to, value.text);
     case ValueType::Number:
@@ -145,14 +145,11 @@ char* WriteValue(char* to, const Value& value, const ValueFormat& format) {
 }
 
 // The statement written through a pointer into room made for it at once, so that each
-// small piece costs a copy rather than a call that checks and grows the string.
-void AppendWholeInsert(std::string& out, std::string_view qualifiedName,
+// small piece costs a copy rather than a call that checks and grows the string. `room`
+// counts, per value, twice its bytes, the apostrophes, the comma and a date-time's blank.
+void AppendWholeInsert(std::string& out, std::size_t room, std::string_view qualifiedName,
                        std::span<const Value> values, bool semicolon, const ValueFormat& format) {
-    // Per value: twice its bytes, the apostrophes, the comma, a date-time's blank and
-    // what the format may add.
-    std::size_t room = kInsertInto.size() + qualifiedName.size() + kValues.size() + 2;
-    for (const Value& value : values)
-        room += 2 * value.text.size() + 4;
+    room += kInsertInto.size() + qualifiedName.size() + kValues.size() + 2;
     if (const std::size_t dateRoom = format.dateRoom(), numberRoom = format.numberRoom();
         dateRoom + numberRoom > 0) {
         for (const Value& value : values) {
@@ -243,8 +240,15 @@ void AppendInsertStatement(std::string& out, std::string_view qualifiedName,
         AppendMySqlInsert(out, qualifiedName, values, semicolon, format, pieceWritten);
         return;
     }
-    if (std::none_of(values.begin(), values.end(), [](const Value& v) { return v.pieces; })) {
-        AppendWholeInsert(out, qualifiedName, values, semicolon, format);
+    // One look at the values: whether any comes in pieces, and the room of those that do not.
+    std::size_t room = 0;
+    bool inPieces = false;
+    for (const Value& value : values) {
+        room += 2 * value.text.size() + 4;
+        inPieces |= value.pieces != nullptr;
+    }
+    if (!inPieces) {
+        AppendWholeInsert(out, room, qualifiedName, values, semicolon, format);
         return;
     }
     if (!pieceWritten)

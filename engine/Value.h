@@ -24,12 +24,21 @@ class ValuePieces;
 // held whole more than once.
 struct Value {
     ValueType type = ValueType::Null;
+    // Set where the reader saw, while it had the bytes in hand anyway, that the text holds
+    // no apostrophe and no NUL: a quoted literal then takes it as it stands. Unset says
+    // nothing either way.
+    bool literalAsIs = false;
     std::string_view text;
     ValuePieces* pieces = nullptr;
 
     static Value null() { return {}; }
-    static Value of(ValueType type, std::string_view text) { return {type, text}; }
-    static Value inPieces(ValueType type, ValuePieces& pieces) { return {type, {}, &pieces}; }
+    static Value of(ValueType type, std::string_view text) { return {type, false, text, nullptr}; }
+    static Value literalText(std::string_view text) {
+        return {ValueType::Text, true, text, nullptr};
+    }
+    static Value inPieces(ValueType type, ValuePieces& pieces) {
+        return {type, false, {}, &pieces};
+    }
 };
 
 } // namespace tabrivel

@@ -20,30 +20,41 @@ inline std::uint64_t Word(const char* at) {
     return word;
 }
 
-// The high bit of a byte set, or (with `withNul`) a zero byte: the classic "has zero
-// byte" test, which is exact once no high bit is set.
-inline bool Flags(std::uint64_t word, bool withNul) {
-    if (word & kHighs)
-        return true;
-    return withNul && ((word - kOnes) & kHighs) != 0;
+// What a scan refuses besides bytes with the high bit set.
+enum class Refused { Nothing, Nul, NulOrApostrophe };
+
+// A byte the scan refuses in the word. The zero-byte tests are the classic "has zero
+// byte" test (on the word, and on the word with apostrophes turned into zeros), exact
+// once no high bit is set; a borrow only runs upward from a zero byte.
+inline bool Flags(std::uint64_t word, Refused refused) {
+    constexpr std::uint64_t kApostrophes = kOnes * '\'';
+    std::uint64_t flags = word;
+    if (refused != Refused::Nothing)
+        flags |= word - kOnes;
+    if (refused == Refused::NulOrApostrophe)
+        flags |= (word ^ kApostrophes) - kOnes;
+    return (flags & kHighs) != 0;
 }
 
-inline bool Scan(std::string_view bytes, bool withNul) {
+inline bool RefusedByte(unsigned char byte, Refused refused) {
+    return byte >= 0x80 || (refused != Refused::Nothing && byte == 0) ||
+           (refused == Refused::NulOrApostrophe && byte == '\'');
+}
+
+inline bool Scan(std::string_view bytes, Refused refused) {
     const char* at = bytes.data();
     const std::size_t size = bytes.size();
     if (size < 8) {
-        for (std::size_t i = 0; i < size; ++i) {
-            const auto byte = static_cast<unsigned char>(at[i]);
-            if (byte >= 0x80 || (withNul && byte == 0))
+        for (std::size_t i = 0; i < size; ++i)
+            if (RefusedByte(static_cast<unsigned char>(at[i]), refused))
                 return false;
-        }
         return true;
     }
     // The last word overlaps the one before it rather than leaving a tail of single bytes.
     for (std::size_t i = 0; i + 8 < size; i += 8)
-        if (Flags(Word(at + i), withNul))
+        if (Flags(Word(at + i), refused))
             return false;
-    return !Flags(Word(at + size - 8), withNul);
+    return !Flags(Word(at + size - 8), refused);
 }
 
 } // namespace ascii_scan
@@ -68,12 +79,18 @@ inline std::size_t NulPosition(std::string_view bytes) {
 }
 
 inline bool IsAscii(std::string_view bytes) {
-    return ascii_scan::Scan(bytes, false);
+    return ascii_scan::Scan(bytes, ascii_scan::Refused::Nothing);
 }
 
 // ASCII with no NUL byte: text that no table's code page changes and no C writer cut short.
 inline bool IsAsciiWithoutNul(std::string_view bytes) {
-    return ascii_scan::Scan(bytes, true);
+    return ascii_scan::Scan(bytes, ascii_scan::Refused::Nul);
+}
+
+// ASCII with neither NUL nor apostrophe: besides the above, a quoted literal takes it as
+// it stands.
+inline bool IsLiteralAscii(std::string_view bytes) {
+    return ascii_scan::Scan(bytes, ascii_scan::Refused::NulOrApostrophe);
 }
 
 } // namespace tabrivel::dbf

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <new>
+#include <span>
+#include <type_traits>
 
 namespace tabrivel::dbf {
 namespace {
@@ -30,6 +32,15 @@ std::vector<DbfTable::PlannedField> PlanFields(const TableLayout& layout) {
         plan.push_back({field.offset, field.length, FieldTypeOf(field, layout.family).decoding,
                         layout.hasNullFlags && (field.nullBit >= 0 || field.lengthBit >= 0)});
     return plan;
+}
+
+// The decoder builds the value in its slot. Returned into a temporary and copied, its
+// parts, stored one by one, were loaded back whole, and the processor waited on every
+// field for the stores to land.
+void DecodeInto(Value& slot, FieldDecoding decoding, std::string_view raw, std::string& out,
+                DecodeContext& context) {
+    static_assert(std::is_trivially_destructible_v<Value>);
+    ::new (&slot) Value(DecodeField(decoding, raw, out, context));
 }
 
 } // namespace
@@ -202,23 +213,28 @@ void DbfTable::noteTruncation() {
 }
 
 void DbfTable::decodeRecord(const char* record) {
-    for (std::size_t i = 0; i < plan_.size(); ++i) {
-        const PlannedField& planned = plan_[i];
-        auto& out = buffers_[i];
+    // Held in locals: the decoders are handed this table's context, so the compiler
+    // would read the members back after every field.
+    const std::span<const PlannedField> plan = plan_;
+    std::string* const buffers = buffers_.data();
+    MemoPieces* const pieces = pieces_.data();
+    Value* const values = values_.data();
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        const PlannedField& planned = plan[i];
+        std::string& out = buffers[i];
         out.clear();
-        context_.pieces = &pieces_[i];
+        context_.pieces = &pieces[i];
         context_.field = i;
         if (!planned.flagged) {
-            values_[i] = DecodeField(planned.decoding,
-                                     std::string_view(record + planned.offset, planned.length), out,
-                                     context_);
+            DecodeInto(values[i], planned.decoding,
+                       std::string_view(record + planned.offset, planned.length), out, context_);
             continue;
         }
         const auto& field = layout_.fields[i];
         if (field.nullBit >= 0 && nullFlagSet(record, field.nullBit))
-            values_[i] = Value::null();
+            values[i] = Value::null();
         else
-            values_[i] = DecodeField(planned.decoding, fieldBytes(field, record), out, context_);
+            DecodeInto(values[i], planned.decoding, fieldBytes(field, record), out, context_);
     }
 }
 

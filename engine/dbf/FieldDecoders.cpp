@@ -71,8 +71,13 @@ void NoteCutAtNul(std::string_view raw, std::size_t nul, DecodeContext& context)
 }
 
 Value decodeCharacter(std::string_view raw, std::string& out, DecodeContext& context) {
-    if (context.text.keepsAscii() && IsAsciiWithoutNul(raw))
-        return Text(raw);
+    if (context.text.keepsAscii()) {
+        // Nearly all stored text: the statement writer then copies it without a look.
+        if (IsLiteralAscii(raw))
+            return Value::literalText(raw);
+        if (IsAsciiWithoutNul(raw))
+            return Text(raw);
+    }
     const std::size_t nul = NulPosition(raw);
     if (nul < raw.size())
         NoteCutAtNul(raw, nul, context);

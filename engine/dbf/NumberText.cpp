@@ -168,9 +168,8 @@ NumberForm CanonicalDecimal(std::string_view raw, std::string& out, std::string_
 }
 
 void AppendInteger(std::int64_t value, std::string& out) {
-    std::array<char, 24> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    out.append(buffer.data(), result.ptr);
+    char digits[24];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
 void AppendScaled(std::int64_t value, int scale, std::string& out) {
@@ -178,24 +177,26 @@ void AppendScaled(std::int64_t value, int scale, std::string& out) {
     const bool negative = value < 0;
     std::uint64_t magnitude =
         negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-    std::uint64_t divisor = 1;
-    for (int i = 0; i < scale; ++i)
-        divisor *= 10;
-    // Made in one buffer and appended once: sign, whole digits, point and fraction.
-    std::array<char, 48> text{};
-    char* to = text.data();
-    if (negative && magnitude != 0)
-        *to++ = '-';
-    to = std::to_chars(to, text.data() + 24, magnitude / divisor).ptr;
-    char* const point = to;
-    *to++ = '.';
-    std::uint64_t rest = magnitude % divisor;
-    for (int i = scale - 1; i >= 0; --i, rest /= 10)
-        point[1 + i] = static_cast<char>('0' + rest % 10);
-    to += scale;
-    while (to > point + 1 && to[-1] == '0')
-        --to;
-    out.append(text.data(), to == point + 1 ? point : to);
+    // Written backwards from the end of one buffer, appended once: the fraction's digits
+    // without its trailing zeros, the point if any digit stands after it, the whole
+    // digits, the sign.
+    char text[48];
+    char* const end = text + sizeof text;
+    char* from = end;
+    for (int i = 0; i < scale; ++i, magnitude /= 10) {
+        const auto digit = static_cast<char>('0' + magnitude % 10);
+        if (from != end || digit != '0')
+            *--from = digit;
+    }
+    if (from != end)
+        *--from = '.';
+    do {
+        *--from = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (negative)
+        *--from = '-';
+    out.append(from, end);
 }
 
 bool AppendDouble(double value, std::string& out) {

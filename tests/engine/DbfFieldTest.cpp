@@ -139,6 +139,9 @@ void DbfFieldTest::decodesField_data() {
     row("currency most negative", 0x30, 'Y', 8, Bytes(Little64(0x8000'0000'0000'0000u)), N,
         "-922337203685477.5808");
     row("currency zero", 0x30, 'Y', 8, Bytes(Little64(0)), N, "0");
+    row("currency zeros inside the fraction", 0x30, 'Y', 8,
+        Bytes(Little64(static_cast<std::uint64_t>(-1200050))), N, "-120.005");
+    row("currency below one", 0x30, 'Y', 8, Bytes(Little64(9990)), N, "0.999");
 
     row("date", 0x03, 'D', 8, "20240229", ValueType::Date, "2024-02-29");
     row("date blank is null", 0x03, 'D', 8, "", Null, "");

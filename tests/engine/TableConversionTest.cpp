@@ -87,6 +87,39 @@ private slots:
 
     // A caller that writes its buffer away after each piece of a long memo never holds
     // the memo whole, and what it wrote is the statement made in one go.
+    // Plain ASCII text is handed to the statement as it stands once the reader has seen no
+    // apostrophe in it: an apostrophe at any place of any width must still be doubled,
+    // beside '&', whose byte a borrow from the apostrophe's test could mistake for one.
+    void apostrophesAreDoubledWhereverTheyStand() {
+        QTemporaryDir dir;
+        const StatementForm form{"T", "'", "'", false};
+        const ValueFormat format;
+        for (int width = 1; width <= 24; ++width) {
+            DbfWriter writer;
+            writer.addField("TEXT", 'C', width);
+            QStringList expected;
+            for (int at = 0; at <= width; ++at) {
+                std::string text(static_cast<std::size_t>(width), '&');
+                if (at < width)
+                    text[static_cast<std::size_t>(at)] = '\'';
+                writer.addRecord({text});
+                QString doubled = Q(text);
+                doubled.replace("'", "''");
+                expected << "INSERT INTO 'T_w' VALUES ('" + doubled + "')";
+            }
+            const auto path = PathIn(dir, "w.dbf");
+            writer.write(path);
+            TableConversion conversion(path, "w", {});
+            QStringList statements;
+            std::string out;
+            while (conversion.appendNextInsert(out, form, format)) {
+                statements << Q(out);
+                out.clear();
+            }
+            QCOMPARE(statements, expected);
+        }
+    }
+
     void longMemoIsHandedOverPieceByPiece() {
         QTemporaryDir dir;
         std::string memo;
