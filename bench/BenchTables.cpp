@@ -221,7 +221,8 @@ void WriteFoxProTable(const std::string& dbfPath, const std::string& fptPath,
 std::vector<std::filesystem::path> WriteManySmallTables(const std::filesystem::path& folder,
                                                         std::uint32_t records) {
     const std::uint32_t tables = std::max<std::uint32_t>(1, records / 100);
-    const std::filesystem::path many = folder / "many";
+    // Named by their count, so that the folder holds these tables and no others.
+    const std::filesystem::path many = folder / ("many-" + std::to_string(tables));
     std::filesystem::create_directories(many);
     std::vector<std::filesystem::path> paths;
     for (std::uint32_t k = 0; k < tables; ++k) {

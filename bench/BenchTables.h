@@ -20,8 +20,8 @@ void WriteDbase3Table(const std::string& path, std::uint32_t records);
 void WriteFoxProTable(const std::string& dbfPath, const std::string& fptPath,
                       std::uint32_t records);
 
-// The same many records as dBase III tables of 100 records each in `folder`/many (written
-// once, kept for the next run); their paths in order.
+// The same many records as dBase III tables of 100 records each in `folder`/many-COUNT
+// (written once, kept for the next run), a folder of their own; their paths in order.
 std::vector<std::filesystem::path> WriteManySmallTables(const std::filesystem::path& folder,
                                                         std::uint32_t records);
 
