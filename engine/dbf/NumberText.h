@@ -21,7 +21,7 @@ NumberForm CanonicalDecimal(std::string_view raw, std::string& out, std::string_
 // Plain decimal of an integer.
 void AppendInteger(std::int64_t value, std::string& out);
 
-// Exact decimal of value / 10^scale, trailing fractional zeros removed.
+// Exact decimal of value / 10^scale (scale at most 20), trailing fractional zeros removed.
 void AppendScaled(std::int64_t value, int scale, std::string& out);
 
 // The shortest plain decimal that reads back to `value`; false (and nothing written)
